@@ -1,0 +1,102 @@
+#include "document/PinMap.h"
+
+#include "device/PinNameTables.h"
+
+#include <QHelpEvent>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QToolTip>
+
+namespace {
+// 18 groups of eight channels, one group per row.
+constexpr int kLeft = 6;
+constexpr int kTop = 4;
+constexpr int kColWidth = 41;
+constexpr int kRowHeight = 23;
+constexpr int kMark = 9;
+} // namespace
+
+PinMap::PinMap(QWidget* parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("IO_PIN"));
+    fill_.fill(0x00C000);
+    visible_.fill(true);
+    visible_[111] = false; // CS3
+    visible_[144] = false; // VPP
+    QFont f = font();
+    f.setPointSizeF(7);
+    setFont(f);
+}
+
+QString PinMap::caption(int c) const { return pins::signalName(c); }
+
+void PinMap::setToolTipOf(int c, const QString& text) { toolTips_[static_cast<std::size_t>(c)] = text; }
+
+void PinMap::setFillColor(int c, look::VbColor color)
+{
+    auto& f = fill_[static_cast<std::size_t>(c)];
+    if (f == color)
+        return;
+    f = color;
+    update(markRect(c).adjusted(-1, -1, 1, 1));
+}
+
+QRect PinMap::markRect(int c) const
+{
+    const int row = c / 8;
+    const int col = c % 8;
+    return QRect(kLeft + col * kColWidth, kTop + row * kRowHeight + (kRowHeight - kMark) / 2, kMark, kMark);
+}
+
+QRect PinMap::labelRect(int c) const
+{
+    const int row = c / 8;
+    const int col = c % 8;
+    return QRect(kLeft + col * kColWidth + kMark + 2, kTop + row * kRowHeight, kColWidth - kMark - 3, kRowHeight);
+}
+
+int PinMap::channelAt(const QPoint& p) const
+{
+    for (int c = 0; c < kMarks; ++c)
+        if (visible_[static_cast<std::size_t>(c)] && (labelRect(c).contains(p) || markRect(c).contains(p)))
+            return c;
+    return -1;
+}
+
+void PinMap::paintEvent(QPaintEvent* e)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    const QRect dirty = e->rect();
+    for (int c = 0; c < kMarks; ++c) {
+        if (!visible_[static_cast<std::size_t>(c)])
+            continue;
+        const QRect m = markRect(c);
+        if (m.intersects(dirty)) {
+            p.setPen(QPen(Qt::black, 1));
+            p.setBrush(look::toQColor(fill_[static_cast<std::size_t>(c)]));
+            p.drawEllipse(m);
+        }
+        const QRect l = labelRect(c);
+        if (l.intersects(dirty)) {
+            p.setPen(palette().color(QPalette::WindowText));
+            p.drawText(l, Qt::AlignVCenter | Qt::AlignLeft, caption(c));
+        }
+    }
+}
+
+bool PinMap::event(QEvent* e)
+{
+    if (e->type() == QEvent::ToolTip) {
+        auto* he = static_cast<QHelpEvent*>(e);
+        const int c = channelAt(he->pos());
+        // Only the labels carry a tool tip; a channel without a contact has none.
+        if (c >= 0 && labelRect(c).contains(he->pos()) && !toolTips_[static_cast<std::size_t>(c)].isEmpty())
+            QToolTip::showText(he->globalPos(), toolTips_[static_cast<std::size_t>(c)], this, labelRect(c));
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::event(e);
+}

@@ -1,0 +1,917 @@
+#include "document/frmDocument.h"
+
+#include "app/frmMain.h"
+#include "decode/Decoders.h"
+#include "device/DocumentPanels.h"
+#include "device/PinNameTables.h"
+#include "document/HexGrid.h"
+#include "document/PinMap.h"
+#include "document/SpdRules.h"
+#include "jedec/Jedec.h"
+#include "platform/Clock.h"
+#include "platform/Ui.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMdiSubWindow>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QScrollArea>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
+#include <stdexcept>
+
+using look::hex2;
+using look::twRect;
+using velmora::gs;
+
+namespace {
+
+constexpr int kCanvasWidth = 15400;
+constexpr int kCanvasHeight = 10020;
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top)
+{
+    auto* l = new QLabel(caption, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->move(look::tw(left), look::tw(top));
+    l->adjustSize();
+    return l;
+}
+
+void setTextColour(QWidget* w, look::VbColor c)
+{
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::WindowText, look::toQColor(c));
+    pal.setColor(QPalette::Text, look::toQColor(c));
+    w->setPalette(pal);
+}
+
+bool isEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+
+// Pin-name table index of a family and module kind.
+pins::PinTable pinTableOf(int family, bool soDimm)
+{
+    switch (family) {
+    case 0: return soDimm ? pins::PinTable::Ddr2So : pins::PinTable::Ddr2;
+    case 1: return soDimm ? pins::PinTable::Ddr3So : pins::PinTable::Ddr3;
+    default: return soDimm ? pins::PinTable::Ddr4So : pins::PinTable::Ddr4;
+    }
+}
+
+int widthCodeOf(int b) { return 4 << (b & 3); }
+
+} // namespace
+
+frmDocument::frmDocument(QWidget* parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmDocument"));
+    buildWindow();
+}
+
+frmDocument::~frmDocument() = default;
+
+void frmDocument::buildWindow()
+{
+    QFont f = font();
+    f.setPointSizeF(8.25);
+    setFont(f);
+
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(false);
+    canvas_ = new QWidget;
+    canvas_->setObjectName(QStringLiteral("canvas"));
+    canvas_->setFixedSize(look::tw(kCanvasWidth), look::tw(kCanvasHeight));
+    scroll_->setWidget(canvas_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scroll_);
+
+    // Selection labels and entry boxes.
+    label1_ = makeLabel(canvas_, "Label1", QStringLiteral("Byte0"), 240, 120);
+    label2_ = makeLabel(canvas_, "Label2", QString(), 960, 120);
+    label2_->setMinimumWidth(look::tw(5400));
+    setTextColour(label2_, look::kRed);
+    label3_ = makeLabel(canvas_, "Label3", QStringLiteral("Value"), 240, 380);
+    label4_ = makeLabel(canvas_, "Label4", QStringLiteral("00"), 960, 360);
+    label4_->setFrameShape(QFrame::Box);
+    label4_->setFixedSize(look::tw(495), look::tw(285));
+    label4_->setAlignment(Qt::AlignCenter);
+    label4_->setToolTip(QStringLiteral("Byte value, press then chang"));
+
+    // The grid.
+    frame1_ = new QGroupBox(QStringLiteral("SPD Value"), canvas_);
+    frame1_->setObjectName(QStringLiteral("Frame1"));
+    frame1_->setGeometry(twRect(120, 600, 6495, 8550));
+    grid_ = new HexGrid(frame1_);
+    grid_->setGeometry(0, 0, frame1_->width(), frame1_->height());
+    connect(grid_, &HexGrid::cellClicked, this, &frmDocument::spd_l_value_Click);
+    connect(grid_, &HexGrid::headerClicked, this, &frmDocument::value_x_Click);
+
+    auto* hexOnly = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9A-Fa-f]{0,2}")), this);
+    text1_ = new QLineEdit(canvas_);
+    text1_->setObjectName(QStringLiteral("Text1"));
+    text1_->setGeometry(twRect(1560, 360, 495, 285));
+    text1_->setMaxLength(2);
+    text1_->setValidator(hexOnly);
+    QFont bold = text1_->font();
+    bold.setBold(true);
+    text1_->setFont(bold);
+    setTextColour(text1_, look::kRed);
+    text1_->installEventFilter(this);
+
+    text2_ = new QLineEdit(canvas_);
+    text2_->setObjectName(QStringLiteral("Text2"));
+    text2_->setGeometry(twRect(200, 760, 400, 285));
+    text2_->setMaxLength(2);
+    text2_->setValidator(hexOnly);
+    text2_->installEventFilter(this);
+    text2_->raise();
+
+    // Checksum mode.
+    frame9_ = new QGroupBox(QStringLiteral("Checksum  /  CRC"), canvas_);
+    frame9_->setObjectName(QStringLiteral("Frame9"));
+    frame9_->setGeometry(twRect(2880, 9180, 3735, 780));
+    const QString captions[3] = {QStringLiteral("Checksum"), QStringLiteral("CRC (0-125)"), QStringLiteral("None")};
+    const int lefts[3] = {120, 1320, 2760};
+    for (int i = 0; i < 3; ++i) {
+        auto* b = new QRadioButton(captions[i], frame9_);
+        b->setObjectName(QStringLiteral("Optcrc(%1)").arg(i));
+        b->move(look::tw(lefts[i]), look::tw(330));
+        b->adjustSize();
+        connect(b, &QRadioButton::clicked, this, [this, i] { Optcrc_Click(i); });
+        optcrc_[static_cast<std::size_t>(i)] = b;
+    }
+    optcrc_[2]->setChecked(true);
+
+    // Date code.
+    frame13_ = new QGroupBox(QStringLiteral("Date"), canvas_);
+    frame13_->setObjectName(QStringLiteral("Frame13"));
+    frame13_->setGeometry(twRect(120, 9180, 2640, 780));
+    check2_ = new QCheckBox(QStringLiteral("SPD Date Code"), frame13_);
+    check2_->setObjectName(QStringLiteral("Check2"));
+    check2_->move(look::tw(120), look::tw(330));
+    check2_->adjustSize();
+    connect(check2_, &QCheckBox::clicked, this, [this] { Check2_Click(); });
+    label97_ = makeLabel(frame13_, "Label97", QString(), 1560, 250);
+    label98_ = makeLabel(frame13_, "Label98", QString(), 1560, 490);
+    setTextColour(label97_, look::kRed);
+    setTextColour(label98_, look::kRed);
+
+    // SPD information: the type caption and the version label.
+    frame3_ = new QGroupBox(QStringLiteral("SPD Information"), canvas_);
+    frame3_->setObjectName(QStringLiteral("Frame3"));
+    frame3_->setGeometry(twRect(6600, 0, 3615, 470));
+    label153_ = makeLabel(frame3_, "Label153", QStringLiteral("    "), 1500, 210);
+    label153_->setMinimumWidth(look::tw(1200));
+    QFont typeFont = label153_->font();
+    typeFont.setBold(true);
+    label153_->setFont(typeFont);
+    setTextColour(label153_, look::kRed);
+    label60_ = makeLabel(frame3_, "Label60", QString(), 3000, 180);
+    label60_->setFixedSize(look::tw(480), look::tw(240));
+
+    // The two summary panels; the decoders fill them.
+    frame2_ = new QGroupBox(canvas_);
+    frame2_->setObjectName(QStringLiteral("Frame2"));
+    frame2_->setGeometry(twRect(6600, 600, 3615, 6105));
+    frame10_ = new QGroupBox(canvas_);
+    frame10_->setObjectName(QStringLiteral("Frame10"));
+    frame10_->setGeometry(twRect(6600, 480, 3855, 6120));
+    decode::buildSdramPanel(*this, frame2_);
+    decode::buildDdr34Panel(*this, frame10_);
+
+    // The pin map.
+    pinFrame_ = new QGroupBox(QStringLiteral("DDR4 I/O PIN"), canvas_);
+    pinFrame_->setObjectName(QStringLiteral("PIN_FRAME"));
+    pinFrame_->setGeometry(twRect(10560, 120, 5055, 6615));
+    pinMap_ = new PinMap(pinFrame_);
+    pinMap_->setGeometry(2, look::tw(240), pinFrame_->width() - 4, pinFrame_->height() - look::tw(260));
+
+    // The device panels (Frame4, Frame5, TEST_FRAME, S_FRAME, Frame15).
+    device::buildDevicePanels(*this);
+
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setSingleShot(true);
+    connect(timer1_, &QTimer::timeout, this, &frmDocument::Timer1_Timer);
+    timer2_ = new QTimer(this);
+    timer2_->setObjectName(QStringLiteral("Timer2"));
+    timer2_->setSingleShot(true);
+
+    registerLabels();
+    for (std::size_t i = 0; i < names_.size(); ++i)
+        names_[i].clear();
+}
+
+void frmDocument::registerLabels()
+{
+    labels_.clear();
+    const auto all = findChildren<QLabel*>();
+    for (QLabel* l : all)
+        if (!l->objectName().isEmpty())
+            labels_.insert(l->objectName(), l);
+}
+
+QLabel* frmDocument::L(const QString& name) const { return labels_.value(name, nullptr); }
+
+QWidget* frmDocument::control(const QString& name) const
+{
+    if (QLabel* l = L(name))
+        return l;
+    return findChild<QWidget*>(name);
+}
+
+void frmDocument::setFrameShown(QWidget* w, bool shown)
+{
+    if (w && w->isHidden() == shown)
+        w->setVisible(shown);
+}
+
+look::VbColor frmDocument::normalCellFore() const
+{
+    return gs().passwordMode == 0 ? look::kRed : look::kWindowText;
+}
+
+// ---------------------------------------------------------------- load
+
+void frmDocument::Form_Load()
+{
+    // 1. Window size.
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        sub->resize(look::tw(9460), look::tw(7000));
+    else
+        resize(look::tw(9460), look::tw(7000));
+
+    // 2. Device flags.
+    gs().deviceLink = 0;
+    gs().receiveBuffer.clear();
+    gs().deviceIdle = -1;
+
+    // 3. Empty image.
+    for (int i = 0; i < 512; ++i) {
+        image_[static_cast<std::size_t>(i)] = 0;
+        grid_->setCaption(i, QStringLiteral("00"));
+    }
+    // 4.
+    savedCellColour_ = grid_->cell(0).back;
+    // 5. - 7.
+    DDR_LANG();
+    label1_->setText(QStringLiteral("Byte0"));
+    label2_->setText(names_[0]);
+    label3_->setText(QStringLiteral("Value"));
+    label4_->setText(QStringLiteral("00"));
+    modified_ = 0;
+    // 8. - 9.
+    decodeAll();
+    label2_->setText(names_[0]);
+    // 10. - 11.
+    savedDate_ = {image_[93], image_[94]};
+    get_date_code();
+    // 12.
+    grid_->setHeaderBack(31, look::kRed);
+
+    timer1_->start(vclock::clock().scaled(2000));
+    timer2_->start(vclock::clock().scaled(10000));
+
+    // 13. The programmer's status; window events run while it waits.
+    if (frmMain* m = gs().mainWindow) {
+        m->Timer2()->stop();
+        m->STATUSIC();
+    }
+
+    // 14. Restricted mode.
+    if (gs().passwordMode == 0) {
+        for (int i = 0; i < 512; ++i)
+            grid_->setCellFore(i, look::kRed);
+        text1_->setEnabled(false);
+        text1_->hide();
+        text2_->setEnabled(false);
+        text2_->hide();
+        for (const char* name : {"Command12", "Command13", "Command11", "Command18", "TEST_COMMAND"})
+            if (QWidget* w = findChild<QWidget*>(QString::fromLatin1(name)))
+                w->setEnabled(false);
+        frame13_->setEnabled(false);
+        frame9_->setEnabled(false);
+        check2_->setEnabled(false);
+        label97_->setEnabled(false);
+        label98_->setEnabled(false);
+        for (QRadioButton* b : optcrc_)
+            b->setEnabled(false);
+    }
+
+    // 15. - 16. Pin-name tables and the pin map's tool tips.
+    pins::load_ddr2_pin();
+    pins::load_ddr3_pin();
+    pins::load_ddr4_pin();
+    pins::load_ddr2so_pin();
+    pins::load_ddr3so_pin();
+    pins::load_ddr4so_pin();
+    for (int c = 0; c < pins::kChannels; ++c)
+        pinMap_->setToolTipOf(c, pins::pinName(pins::PinTable::Ddr4, c));
+    pinTableShown_ = static_cast<int>(pins::PinTable::Ddr4);
+
+    // 17.
+    gs().fillStart = 255;
+}
+
+void frmDocument::Timer1_Timer()
+{
+    timer1_->stop();
+    for (int i = 0; i <= 255; ++i)
+        table_chang(i);
+}
+
+// ---------------------------------------------------------------- closing
+
+void frmDocument::closeEvent(QCloseEvent* e)
+{
+    if (Chk_Form_Chang() == -1) {
+        const ui::Answer a = ui::msgBox(QStringLiteral(" SPD File has been modified , Save the file (Y/N) ?  "),
+                                        ui::Buttons::YesNoCancel, ui::Icon::None, windowTitle(), this);
+        if (a == ui::Answer::Yes) {
+            if (frmMain* m = gs().mainWindow)
+                m->saveDocument(this);
+            // A save that failed or was cancelled keeps the window and its
+            // changes.
+            if (Chk_Form_Chang() == -1) {
+                e->ignore();
+                return;
+            }
+        } else if (a != ui::Answer::No) {
+            e->ignore();
+            return;
+        }
+    }
+    last_form_close();
+    e->accept();
+    timer1_->stop();
+    timer2_->stop();
+    emit documentClosed(this);
+}
+
+void frmDocument::last_form_close()
+{
+    if (frmMain* m = gs().mainWindow)
+        m->documentClosing(this);
+}
+
+// ---------------------------------------------------------------- operations
+
+void frmDocument::xmp_spd_load()
+{
+    gs().currentMemoryType = image_[2];
+    gs().sharedSpd = image_;
+}
+
+void frmDocument::cal_totalchksum() { (void)spd::cal_spd_sum(image_, 255); }
+
+void frmDocument::cal_chksum63()
+{
+    image_[63] = static_cast<std::uint8_t>(spd::cal_spd_sum(image_, 62));
+    grid_->setCaption(63, hex2(image_[63]));
+}
+
+void frmDocument::Value_Chang(int I_INDEX, int I_Value)
+{
+    if (I_INDEX < 0 || I_INDEX > 511)
+        throw std::out_of_range("SPD byte index out of range");
+    const auto v = static_cast<std::uint8_t>(I_Value & 0xFF);
+    image_[static_cast<std::size_t>(I_INDEX)] = v;
+    grid_->setCaption(I_INDEX, hex2(v));
+}
+
+int frmDocument::Get_Value(int I_INDEX) const
+{
+    if (I_INDEX < 0 || I_INDEX > 511)
+        throw std::out_of_range("SPD byte index out of range");
+    return image_[static_cast<std::size_t>(I_INDEX)];
+}
+
+void frmDocument::Set_Value_color_same(int I_INDEX)
+{
+    if (I_INDEX < 0 || I_INDEX > 511)
+        throw std::out_of_range("SPD byte index out of range");
+    grid_->setCellBack(I_INDEX, look::kPeach);
+}
+
+void frmDocument::Set_Value_color_diff2(int I_INDEX)
+{
+    if (I_INDEX < 0 || I_INDEX > 511)
+        throw std::out_of_range("SPD byte index out of range");
+    grid_->setCellBack(I_INDEX, look::kCyan);
+}
+
+void frmDocument::Set_Value_color_diff(int I_INDEX)
+{
+    if (I_INDEX < 0 || I_INDEX > 511)
+        throw std::out_of_range("SPD byte index out of range");
+    grid_->setCellBack(I_INDEX, look::kGreen);
+}
+
+void frmDocument::Set_form_chang(int REG_A)
+{
+    modified_ = static_cast<std::int16_t>(REG_A);
+    QString caption = windowTitle();
+    if (REG_A != 0) {
+        if (!caption.endsWith(QLatin1Char('*')))
+            setWindowTitle(caption + QLatin1Char('*'));
+    } else if (caption.endsWith(QLatin1Char('*'))) {
+        caption.chop(1);
+        setWindowTitle(caption);
+    }
+}
+
+void frmDocument::JEDEC_PROG(const QString& JEDEC)
+{
+    QLabel* l59 = L(QStringLiteral("Label59"));
+    if (const auto name = jedec::nameFor(JEDEC)) {
+        if (l59)
+            l59->setText(*name);
+        else
+            gs().jedecName = *name;
+    }
+    if (l59)
+        gs().jedecName = l59->text();
+}
+
+void frmDocument::ddr4_table_chang(int A) { decode::ddr4_table_chang(*this, A); }
+void frmDocument::ddr3_table_chang(int A) { decode::ddr3_table_chang(*this, A); }
+void frmDocument::ddr2_table_chang(int A) { decode::ddr2_table_chang(*this, A); }
+
+// ---------------------------------------------------------------- type switch
+
+void frmDocument::copyNames(bytenames::Table t, int last)
+{
+    for (int i = 0; i <= last; ++i)
+        names_[static_cast<std::size_t>(i)] = bytenames::name(t, i);
+}
+
+void frmDocument::SD_LANG() { copyNames(bytenames::Table::Sdram, 255); }
+void frmDocument::DDR_LANG() { copyNames(bytenames::Table::Ddr, 255); }
+void frmDocument::DDR2_LANG() { copyNames(bytenames::Table::Ddr2, 255); }
+void frmDocument::DDR3_LANG() { copyNames(bytenames::Table::Ddr3, 255); }
+void frmDocument::DDR4_LANG() { copyNames(bytenames::Table::Ddr4, 511); }
+void frmDocument::RAMBUS_LANG() { copyNames(bytenames::Table::Rambus, 255); }
+
+void frmDocument::TABLE_256BYTE()
+{
+    for (int i = 256; i < 512; ++i) {
+        grid_->setCellFore(i, look::kLightGrey);
+        grid_->setCellEnabled(i, false);
+    }
+    for (int k = 32; k < 48; ++k) {
+        grid_->setHeaderFore(k, look::kLightGrey);
+        grid_->setHeaderEnabled(k, false);
+    }
+    grid_->setLine4Bottom(4500);
+    for (int i = 256; i < 512; ++i) {
+        image_[static_cast<std::size_t>(i)] = 0;
+        grid_->setCaption(i, QStringLiteral("00"));
+    }
+    decodeAll();
+}
+
+void frmDocument::TABLE_512BYTE()
+{
+    // A DDR4 image uses all 512 bytes: the upper half is editable again after
+    // an earlier switch to a 256-byte type greyed it out.
+    const look::VbColor fore = normalCellFore();
+    for (int i = 256; i < 512; ++i) {
+        if (!grid_->cell(i).enabled) {
+            grid_->setCellEnabled(i, true);
+            grid_->setCellFore(i, fore);
+        }
+    }
+    for (int k = 32; k < 48; ++k) {
+        if (!grid_->header(k).enabled) {
+            grid_->setHeaderEnabled(k, true);
+            grid_->setHeaderFore(k, look::kWindowText);
+        }
+    }
+    grid_->setLine4Bottom(8280);
+    decodeAll();
+}
+
+void frmDocument::Type_Chang(int Index)
+{
+    switch (Index) {
+    case 0: SD_LANG(); TABLE_256BYTE(); memoryTypeCode_ = 0; break;
+    case 1: DDR_LANG(); TABLE_256BYTE(); memoryTypeCode_ = 1; break;
+    case 2: DDR2_LANG(); TABLE_256BYTE(); memoryTypeCode_ = 2; break;
+    case 3: RAMBUS_LANG(); TABLE_256BYTE(); memoryTypeCode_ = 3; break;
+    case 4:
+        DDR3_LANG();
+        TABLE_256BYTE();
+        memoryTypeCode_ = 4;
+        if (QLabel* l = L(QStringLiteral("Label115")))
+            l->setText(QStringLiteral("CRC (0-125)"));
+        break;
+    case 5:
+        DDR4_LANG();
+        TABLE_512BYTE();
+        memoryTypeCode_ = 5;
+        if (QLabel* l = L(QStringLiteral("Label115")))
+            l->setText(QStringLiteral("CRC (0-125)/(128-253)"));
+        break;
+    default: break;
+    }
+    if (optcrc_[1]->isChecked()) {
+        storeCrcBytes(false);
+        redrawAllCells();
+    }
+    label1_->setText(QStringLiteral("Byte0"));
+    label2_->setText(names_[0]);
+    label4_->setText(hex2(image_[0]));
+}
+
+void frmDocument::storeCrcBytes(bool colour)
+{
+    const std::uint16_t c = spd::cal_crc126(image_, spd::crcLastIndex(image_));
+    image_[126] = static_cast<std::uint8_t>(c & 0xFF);
+    image_[127] = static_cast<std::uint8_t>(c >> 8);
+    if (colour) {
+        grid_->setCellBack(126, look::kYellow);
+        grid_->setCellBack(127, look::kYellow);
+    }
+    if (image_[2] == 12) {
+        const std::uint16_t d = spd::cal_crc254(image_);
+        image_[254] = static_cast<std::uint8_t>(d & 0xFF);
+        image_[255] = static_cast<std::uint8_t>(d >> 8);
+        if (colour) {
+            grid_->setCellBack(254, look::kYellow);
+            grid_->setCellBack(255, look::kYellow);
+        }
+    }
+}
+
+void frmDocument::redrawAllCells()
+{
+    for (int i = 0; i < 512; ++i)
+        grid_->setCaption(i, hex2(image_[static_cast<std::size_t>(i)]));
+}
+
+void frmDocument::decodeAll()
+{
+    for (int i = 0; i < 512; ++i)
+        table_chang(i);
+}
+
+void frmDocument::applyPinTable(int family, bool soDimm)
+{
+    const pins::PinTable t = pinTableOf(family, soDimm);
+    // The tool tips change only when the table does.
+    if (pinTableShown_ != static_cast<int>(t)) {
+        for (int c = 0; c < pins::kChannels; ++c)
+            pinMap_->setToolTipOf(c, pins::pinName(t, c));
+        pinTableShown_ = static_cast<int>(t);
+    }
+    pinFrame_->setTitle(pins::frameCaption(t));
+}
+
+void frmDocument::table_chang(int A)
+{
+    if (A < 0 || A > 511)
+        return;
+    const int b2 = image_[2];
+    const int b3 = image_[3];
+    auto& g = gs();
+    switch (b2) {
+    case 4:
+        label153_->setText(QStringLiteral("SDRAM"));
+        g.currentMemoryType = 4;
+        break;
+    case 7:
+    case 8:
+    case 11:
+        label153_->setText(b2 == 7 ? QStringLiteral("DDR-1") : b2 == 8 ? QStringLiteral("DDR-2") : QStringLiteral("DDR-3"));
+        g.currentMemoryType = b2;
+        g.deviceWidthCode = widthCodeOf(image_[7]);
+        g.soDimmFlag = (b3 & 7) == 3 ? 1 : 0;
+        break;
+    case 12:
+        label153_->setText(QStringLiteral("DDR-4"));
+        g.currentMemoryType = 12;
+        g.deviceWidthCode = widthCodeOf(image_[12]);
+        g.soDimmFlag = (b3 & 7) == 3 ? 1 : 0;
+        break;
+    default:
+        label153_->setText(QStringLiteral("    "));
+        break;
+    }
+
+    const int family = b2 <= 8 ? 0 : (b2 == 12 ? 2 : 1);
+    setFrameShown(frame2_, family == 0);
+    setFrameShown(frame10_, family != 0);
+    if (!optcrc_[2]->isChecked()) {
+        QRadioButton* want = family == 0 ? optcrc_[0] : optcrc_[1];
+        if (!want->isChecked())
+            want->setChecked(true);
+    }
+    applyPinTable(family, (b3 & 15) == 3);
+
+    switch (family) {
+    case 0: ddr2_table_chang(A); break;
+    case 1: ddr3_table_chang(A); break;
+    default: ddr4_table_chang(A); break;
+    }
+}
+
+// ---------------------------------------------------------------- checksum mode
+
+int frmDocument::checksumMode() const
+{
+    for (int i = 0; i < 3; ++i)
+        if (optcrc_[static_cast<std::size_t>(i)]->isChecked())
+            return i;
+    return 2;
+}
+
+void frmDocument::setChecksumMode(int index)
+{
+    if (index >= 0 && index < 3)
+        optcrc_[static_cast<std::size_t>(index)]->setChecked(true);
+}
+
+void frmDocument::Optcrc_Click(int index)
+{
+    // Choosing "Checksum" brings byte 63 up to date at once; the other modes
+    // take effect at the next operation that recomputes.
+    if (index == 0)
+        cal_chksum63();
+}
+
+// ---------------------------------------------------------------- byte entry
+
+void frmDocument::setByteCursor(int i)
+{
+    if (i >= 0 && i < 512)
+        byteCursor_ = i;
+}
+
+void frmDocument::showSelection(int index, bool blankAfterByte)
+{
+    label1_->setText((blankAfterByte ? QStringLiteral("Byte ") : QStringLiteral("Byte")) + QString::number(index));
+    label2_->setText(names_[static_cast<std::size_t>(index)]);
+    label4_->setText(hex2(image_[static_cast<std::size_t>(index)]));
+}
+
+void frmDocument::spd_l_value_Click(int index)
+{
+    if (index < 0 || index > 511)
+        return;
+    grid_->setCellBack(byteCursor_, savedCellColour_);
+    byteCursor_ = index;
+    savedCellColour_ = grid_->cell(index).back;
+    grid_->setCellBack(index, look::kRed);
+
+    switch (image_[2]) {
+    case 4: Type_Chang(0); break;
+    case 7: Type_Chang(1); break;
+    case 8: Type_Chang(2); break;
+    case 11: Type_Chang(4); break;
+    case 12: Type_Chang(5); break;
+    default: break;
+    }
+
+    const bool full = gs().passwordMode == -1;
+    text1_->setEnabled(full);
+    text1_->setVisible(full);
+    showSelection(index, false);
+    if (full)
+        text1_->setFocus(Qt::MouseFocusReason);
+}
+
+void frmDocument::Text1_KeyDown(int key)
+{
+    if (isEnter(key)) {
+        QString text = text1_->text();
+        if (text.isEmpty()) {
+            text = QStringLiteral("00");
+            text1_->setText(text);
+        }
+        if (text.trimmed().size() > 2) {
+            text = text.right(2);
+            text1_->setText(text);
+        }
+        grid_->setCellBack(byteCursor_, look::kYellow);
+        image_[static_cast<std::size_t>(byteCursor_)] = spd::hex_to_byte(text);
+    }
+
+    const int mode = checksumMode();
+    if (mode == 0) {
+        image_[63] = static_cast<std::uint8_t>(spd::cal_spd_sum(image_, 62));
+        grid_->setCellBack(63, look::kYellow);
+    } else if (mode == 1) {
+        storeCrcBytes(true);
+    }
+
+    table_chang(byteCursor_);
+
+    if (isEnter(key)) {
+        int next = byteCursor_ + 1;
+        const int b2 = image_[2];
+        if (b2 != 12 && b2 != 0 && next == 256)
+            next = 0;
+        if (next == 512)
+            next = 0;
+        byteCursor_ = next;
+        savedCellColour_ = grid_->cell(next).back;
+        grid_->setCellBack(next, look::kRed);
+        showSelection(next, true);
+        text1_->clear();
+    }
+
+    redrawAllCells();
+    decodeAll();
+    Set_form_chang(-1);
+}
+
+void frmDocument::value_x_Click(int index)
+{
+    // Only the row headers choose where the fill starts; the column headers
+    // have no row to start from.
+    if (index < 16 || index > 47)
+        return;
+    gs().fillStart = static_cast<std::int16_t>((index - 16) * 16);
+    for (int k = 16; k < 48; ++k)
+        grid_->setHeaderBack(k, look::kButtonFace);
+    grid_->setHeaderBack(index, look::kRed);
+    text2_->clear();
+    if (text2_->isVisible())
+        text2_->setFocus(Qt::MouseFocusReason);
+}
+
+void frmDocument::Text2_KeyDown(int key)
+{
+    const int start = std::clamp<int>(gs().fillStart, 0, 512);
+    if (isEnter(key)) {
+        QString text = text2_->text();
+        if (text.isEmpty()) {
+            text = QStringLiteral("00");
+            text2_->setText(text);
+        }
+        const std::uint8_t v = spd::hex_to_byte(text);
+        for (int i = start; i < 512; ++i)
+            image_[static_cast<std::size_t>(i)] = v;
+    }
+    for (int i = start; i < 512; ++i)
+        grid_->setCaption(i, hex2(image_[static_cast<std::size_t>(i)]));
+    decodeAll();
+    // A fill changes the image: closing must not lose it without a question.
+    if (isEnter(key))
+        Set_form_chang(-1);
+}
+
+bool frmDocument::eventFilter(QObject* watched, QEvent* e)
+{
+    if (e->type() == QEvent::KeyPress && (watched == text1_ || watched == text2_)) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (watched == text1_)
+            Text1_KeyDown(key);
+        else
+            Text2_KeyDown(key);
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+void frmDocument::key_in_data()
+{
+    const bool hexMode = gs().keyInRadix == 1;
+    const QString prompt = hexMode ? QStringLiteral("Please input value ,the rang is 0 - FF , Hex Mode")
+                                   : QStringLiteral("Please input value ,the rang is 0 - 255 , Dec Mode");
+    for (int i = 0; i <= 62; ++i) {
+        bool stop = false;
+        while (true) {
+            const QString title = QStringLiteral("Input byte") + QString::number(i) + QStringLiteral(" Value");
+            const QString answer = ui::inputBox(prompt, title, this);
+            if (answer.isEmpty()) {
+                if (ui::msgBox(QStringLiteral("Do you want to exit"), ui::Buttons::YesNo, ui::Icon::None,
+                               QStringLiteral("Stop"), this) == ui::Answer::Yes) {
+                    stop = true;
+                    break;
+                }
+            }
+            int value = 0;
+            bool valid = false;
+            if (hexMode) {
+                bool allHex = !answer.trimmed().isEmpty();
+                for (QChar c : answer.trimmed())
+                    allHex = allHex && spd::hexDigit(c) >= 0;
+                value = allHex ? spd::hex_to_byte(answer.trimmed()) : 0;
+                valid = allHex;
+            } else {
+                value = answer.trimmed().toInt(&valid);
+            }
+            const bool zeroOk = value != 0 || answer.trimmed() == QStringLiteral("0");
+            if (valid && zeroOk && value >= 0 && value <= 255) {
+                Value_Chang(i, value);
+                break;
+            }
+            ui::msgBox(QStringLiteral("Input Error"), ui::Buttons::Ok, ui::Icon::None, QStringLiteral("Error"), this);
+        }
+        if (stop)
+            break;
+    }
+    cal_chksum63();
+    modified_ = -1;
+}
+
+// ---------------------------------------------------------------- date code
+
+void frmDocument::get_date_code()
+{
+    const QDate today = vclock::clock().today();
+    label97_->setText(QLocale().toString(today, QLocale::ShortFormat));
+    label97_->adjustSize();
+    const spd::DateCode code = spd::dateCodeOf(today);
+    label98_->setText(QString::number(code.week));
+    label98_->adjustSize();
+    dateYear_ = code.year;
+    dateWeek_ = code.week;
+}
+
+void frmDocument::Check2_Click()
+{
+    get_date_code();
+    if (!check2_->isChecked()) {
+        // Put back the bytes the stamp replaced, where it replaced them.
+        for (int k = 0; k < 2; ++k) {
+            const int at = stampedAt_[static_cast<std::size_t>(k)];
+            image_[static_cast<std::size_t>(at)] = static_cast<std::uint8_t>(savedDate_[static_cast<std::size_t>(k)]);
+            grid_->setCellFore(at, look::kButtonText);
+        }
+    } else {
+        const spd::DatePositions pos = spd::datePositions(image_[2]);
+        stampedAt_ = {pos.year, pos.week};
+        grid_->setCellFore(pos.year, look::kRed);
+        grid_->setCellFore(pos.week, look::kRed);
+        savedDate_ = {image_[static_cast<std::size_t>(pos.year)], image_[static_cast<std::size_t>(pos.week)]};
+        image_[static_cast<std::size_t>(pos.year)] = spd::yearByte({dateYear_, dateWeek_});
+        table_chang(pos.year);
+        image_[static_cast<std::size_t>(pos.week)] = spd::bcd(dateWeek_);
+        table_chang(pos.week);
+    }
+    redrawAllCells();
+    decodeAll();
+    Set_form_chang(-1);
+}
+
+// ---------------------------------------------------------------- print listing
+
+QString frmDocument::byteListing() const
+{
+    static const QString crlf = QStringLiteral("\r\n");
+    QString out = crlf + QStringLiteral("  Count   Value Byte list") + crlf + crlf;
+    auto pad = [](int n) { return QString(4 - static_cast<int>(QString::number(n).size()), QLatin1Char(' ')); };
+    auto single = [&](int i) {
+        out += QStringLiteral("  Byte ") + QString::number(i) + pad(i) + hex2(image_[static_cast<std::size_t>(i)]) +
+               QStringLiteral("   ") + names_[static_cast<std::size_t>(i)] + crlf;
+    };
+    auto range = [&](int a, int b, int indent, const QString& name) {
+        out += QStringLiteral("  Byte ") + QString::number(a) + QStringLiteral(" - ") + QString::number(b) + pad(a) +
+               name + crlf;
+        out += QString(indent, QLatin1Char(' '));
+        for (int i = a; i <= b; ++i)
+            out += hex2(image_[static_cast<std::size_t>(i)]) + QLatin1Char(' ');
+        out += crlf;
+    };
+    struct R {
+        int a, b, indent;
+    };
+    std::vector<R> ranges;
+    switch (memoryTypeCode_) {
+    case 0: ranges = {{36, 61, 16}, {64, 71, 16}, {73, 90, 16}, {99, 114, 17}, {115, 125, 17}}; break;
+    case 1: ranges = {{36, 40, 16}, {46, 61, 16}, {64, 71, 16}, {73, 90, 16}, {99, 114, 17}, {115, 127, 17}}; break;
+    case 2: ranges = {{64, 71, 16}, {73, 90, 16}, {95, 98, 16}, {107, 113, 16}}; break;
+    default: break;
+    }
+    if (memoryTypeCode_ >= 0 && memoryTypeCode_ <= 2) {
+        int i = 0;
+        std::size_t r = 0;
+        while (i <= 127) {
+            if (r < ranges.size() && ranges[r].a == i) {
+                range(ranges[r].a, ranges[r].b, ranges[r].indent, names_[static_cast<std::size_t>(i)]);
+                i = ranges[r].b + 1;
+                ++r;
+            } else {
+                single(i);
+                ++i;
+            }
+        }
+    }
+    for (int a = 128; a < 256; a += 16)
+        range(a, a + 15, 17, names_[128]);
+    return out;
+}
+
+void frmDocument::set_print_value() { (void)byteListing(); }

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Velmora on a Debian 12 machine: installs what is missing, builds, and then
+#   ./setup.sh start [--simulator]   starts the program
+#   ./setup.sh test                  runs every test (sanitizer build)
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(build-essential cmake ninja-build pkg-config
+          qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev libgl1-mesa-dev
+          libgtest-dev libgmock-dev libbenchmark-dev
+          fonts-wqy-microhei xvfb xauth)
+
+install_missing() {
+    local missing=()
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        local sudo=""
+        [ "$(id -u)" -ne 0 ] && sudo="sudo"
+        echo "Installing: ${missing[*]}"
+        $sudo apt-get update -qq
+        $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+    fi
+}
+
+jobs=$(nproc 2>/dev/null || echo 4)
+
+case "${1:-}" in
+start)
+    shift
+    install_missing
+    cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF -DVELMORA_BENCH=OFF
+    cmake --build build/release -j "$jobs"
+    args=()
+    if [ "${1:-}" = "--simulator" ]; then
+        # A simulated programmer on a pseudo-terminal, with port 1 pointed at it.
+        args+=(--simulator)
+    fi
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+        echo "No display found: starting under a virtual X server (xvfb-run)."
+        exec xvfb-run -a build/release/velmora "${args[@]}"
+    fi
+    exec build/release/velmora "${args[@]}"
+    ;;
+test)
+    install_missing
+    cmake -S . -B build/ci -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON
+    cmake --build build/ci -j "$jobs"
+    export QT_QPA_PLATFORM=offscreen
+    export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1"
+    export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+    export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+    ctest --test-dir build/ci --output-on-failure -j "$jobs" --timeout 300
+    ;;
+*)
+    echo "usage: $0 start [--simulator] | test" >&2
+    exit 2
+    ;;
+esac
