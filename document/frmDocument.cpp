@@ -340,7 +340,7 @@ void frmDocument::closeEvent(QCloseEvent* e)
                                         ui::Buttons::YesNoCancel, ui::Icon::None, windowTitle(), this);
         if (a == ui::Answer::Yes) {
             if (frmMain* m = gs().mainWindow)
-                m->saveDocument(this);
+                (void)m->saveDocument(this);
             // A save that failed or was cancelled keeps the window and its
             // changes.
             if (Chk_Form_Chang() == -1) {

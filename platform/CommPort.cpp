@@ -1,0 +1,78 @@
+#include "platform/CommPort.h"
+
+#include "platform/PortMap.h"
+
+#include <QSerialPort>
+
+namespace platform {
+
+CommPort::CommPort(QObject* parent)
+    : QObject(parent)
+{
+}
+
+CommPort::~CommPort()
+{
+    if (portOpen())
+        setPortOpen(false);
+}
+
+void CommPort::setCommPort(int n) { port_ = n; }
+
+QString CommPort::devicePath() const { return devicePathFor(port_); }
+
+bool CommPort::portOpen() const { return serial_ && serial_->isOpen(); }
+
+void CommPort::setPortOpen(bool open)
+{
+    if (!open) {
+        if (serial_ && serial_->isOpen()) {
+            // Whatever was handed over goes out before the port closes.
+            while (serial_->bytesToWrite() > 0 && serial_->waitForBytesWritten(2000)) {
+            }
+            serial_->flush();
+            serial_->close();
+        }
+        return;
+    }
+    if (portOpen())
+        return;
+    serial_ = std::make_unique<QSerialPort>();
+    serial_->setPortName(devicePath());
+    serial_->setBaudRate(QSerialPort::Baud9600);
+    serial_->setDataBits(QSerialPort::Data8);
+    serial_->setParity(QSerialPort::NoParity);
+    serial_->setStopBits(QSerialPort::OneStop);
+    serial_->setFlowControl(QSerialPort::NoFlowControl);
+    serial_->setReadBufferSize(0);
+    if (!serial_->open(QIODevice::ReadWrite)) {
+        const QString why = serial_->errorString();
+        serial_.reset();
+        throw CommError(QStringLiteral("Port %1 (%2) cannot be opened: %3").arg(port_).arg(devicePath(), why).toStdString());
+    }
+    serial_->clear(QSerialPort::AllDirections);
+}
+
+void CommPort::output(const QByteArray& message)
+{
+    if (!portOpen())
+        throw CommError("The port is closed");
+    qint64 done = 0;
+    while (done < message.size()) {
+        const qint64 n = serial_->write(message.constData() + done, message.size() - done);
+        if (n < 0)
+            throw CommError(serial_->errorString().toStdString());
+        done += n;
+    }
+    serial_->flush();
+}
+
+QByteArray CommPort::input()
+{
+    if (!portOpen())
+        return QByteArray();
+    serial_->waitForReadyRead(0);
+    return serial_->readAll();
+}
+
+} // namespace platform

@@ -1,0 +1,51 @@
+#pragma once
+// The serial control of the main window: a port number 1..4, PortOpen,
+// Output (one whole message per call) and Input (everything received since
+// the last read). 9600 baud, no parity, 8 data bits, 1 stop bit, no
+// handshaking. Opening clears what was waiting; closing first lets every
+// byte handed to Output go out.
+
+#include <QByteArray>
+#include <QObject>
+#include <memory>
+#include <stdexcept>
+
+class QSerialPort;
+
+namespace platform {
+
+// A failure of the port: it cannot be opened, or a message was handed to a
+// closed port.
+class CommError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class CommPort : public QObject {
+    Q_OBJECT
+public:
+    explicit CommPort(QObject* parent = nullptr);
+    ~CommPort() override;
+
+    int commPort() const { return port_; }
+    // Takes effect at the next opening.
+    void setCommPort(int n);
+
+    bool portOpen() const;
+    // Opens (throws CommError when the port cannot be opened) or closes.
+    void setPortOpen(bool open);
+
+    // Hands one message to the line; throws CommError when the port is closed.
+    void output(const QByteArray& message);
+    // Everything received since the last read; empties the receive queue.
+    QByteArray input();
+
+    // The device path the port number stands for now.
+    QString devicePath() const;
+
+private:
+    int port_ = 1;
+    std::unique_ptr<QSerialPort> serial_;
+};
+
+} // namespace platform
