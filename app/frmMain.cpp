@@ -92,13 +92,7 @@ bool frmMain::saveDocument(frmDocument*) { return false; }
 frmDocument* frmMain::openImage(const QString&, QString*) { return nullptr; }
 void frmMain::File_List_Ctl(const QString&) {}
 void frmMain::File_List_Save() {}
-void frmMain::mnuConnection_Click() { STATUSIC(); }
 void frmMain::mnuViewpassword_Click() {}
-void frmMain::mnuViewOptions_Click() {}
-void frmMain::mnu_io_setup_Click() {}
-void frmMain::mnu_spd_setup_Click() {}
-void frmMain::MNU_ICMAP_Click() {}
-void frmMain::MNU_MDMAP_Click() {}
 void frmMain::mnuViewToolbar_Click() {}
 void frmMain::mnuViewStatusBar_Click() {}
 void frmMain::mnuKeyin_Click() {}
@@ -107,29 +101,6 @@ void frmMain::mnuWindowTileHorizontal_Click() {}
 void frmMain::mnuWindowTileVertical_Click() {}
 void frmMain::mnuWindowIconAll_Click() {}
 void frmMain::mnuWindowArrangeIcons_Click() {}
-void frmMain::mnuHelpAbout_Click() {}
-void frmMain::mnuHelpContents_Click() {}
-void frmMain::mnuHelpSearchForHelpOn_Click() {}
-void frmMain::mnuViewWebBrowser_Click() {}
-
-// ---- Device procedures ----
-void frmMain::STATUSIC() { ops_->STATUSIC(); }
-void frmMain::TEST_STATUS() { ops_->TEST_STATUS(); }
-void frmMain::Snumsetup() { ops_->Snumsetup(); }
-void frmMain::SETUPIC() { ops_->SETUPIC(); }
-void frmMain::ProgramIC() { ops_->ProgramIC(); }
-void frmMain::ReadModule() { ops_->ReadModule(); }
-void frmMain::ReadIC() { ops_->ReadIC(); }
-void frmMain::EraseIC() { ops_->EraseIC(); }
-void frmMain::BlankIC() { ops_->BlankIC(); }
-void frmMain::dis_prog() { ops_->dis_prog(); }
-void frmMain::Read_Command() { ops_->Read_Command(); }
-void frmMain::VERSION_Command() { ops_->VERSION_Command(); }
-void frmMain::auto_test() { ops_->auto_test(); }
-void frmMain::LEARN_Command() { ops_->LEARN_Command(); }
-void frmMain::Copy_Command() { ops_->Copy_Command(); }
-void frmMain::Verify_Command() { ops_->Verify_Command(); }
-void frmMain::VerifyIc() { ops_->VerifyIc(); }
 
 QAction* frmMain::action(const QString& name) const { return findChild<QAction*>(name); }
 QMenu* frmMain::menu(const QString& name) const { return findChild<QMenu*>(name); }

@@ -10,6 +10,11 @@ QString devicePathFor(int port)
 {
     if (port < 1 || port > 4)
         port = 1;
+    // An environment value VELMORA_COM1..4 wins for this run (the simulator
+    // start uses it).
+    const QString env = qEnvironmentVariable(qPrintable(QStringLiteral("VELMORA_COM%1").arg(port)));
+    if (!env.trimmed().isEmpty())
+        return env.trimmed();
     if (const auto configured = settings::read(QString::fromLatin1(settings::kSettingsKey),
                                                QStringLiteral("Com%1").arg(port));
         configured && !configured->trimmed().isEmpty())

@@ -1,5 +1,6 @@
 #pragma once
-// Port numbers 1..4 to serial devices. A path stored under "Settings" as
+// Port numbers 1..4 to serial devices. The environment value VELMORA_COM1..4
+// wins for one run; then a path stored under "Settings" as
 // "Com1".."Com4" wins; otherwise the first of /dev/ttyUSB(n-1),
 // /dev/ttyACM(n-1) and /dev/ttyS(n-1) that exists; otherwise
 // /dev/ttyS(n-1).
