@@ -42,6 +42,10 @@ struct ProgramState {
     std::array<std::int16_t, 16> settingsBlock{};
     // Serial input collected between timer ticks.
     QString receiveBuffer;
+    // Module test reports that passed and failed (stop at 32767; "Reset"
+    // clears them).
+    std::int16_t testPassCount = 0;
+    std::int16_t testFailCount = 0;
 
     // First byte written by the row fill; shared by all documents.
     std::int16_t fillStart = 255;

@@ -111,6 +111,22 @@ public:
     void Copy_Command();
     void Verify_Command();
     void VerifyIc();
+    // The option commands: one letter each to the programmer.
+    void Auto_Command();
+    void DISAuto_Command();
+    void en_averify_Command();
+    void dis_averify_Command();
+    void auto_hex_Command();
+    void auto_dec_Command();
+    void EN_KEY_Command();
+    void EN_KEY1_Command();
+    void DIS_KEY_Command();
+    void EEPROM_256_Command();
+    void EEPROM_512_Command();
+    void EEPROM_DEFAULT_Command();
+    void SNUM_P_Command();
+    void SNUM_N_Command();
+    void program_Command();
     device::DeviceOps& deviceOps() const { return *ops_; }
 
     // ---- Controls ----

@@ -3,10 +3,29 @@
 
 #include "app/frmMain.h"
 #include "device/DeviceOps.h"
+#include "device/DocumentPanels.h"
+
+#include <QGroupBox>
 
 void frmMain::mnuConnection_Click() { STATUSIC(); }
-void frmMain::mnu_io_setup_Click() {}
-void frmMain::mnu_spd_setup_Click() {}
+
+void frmMain::mnu_io_setup_Click()
+{
+    if (device::DevicePanels* p = device::devicePanels(ActiveForm())) {
+        p->Frame5->show();
+        p->Frame4->hide();
+        p->TEST_FRAME->hide();
+    }
+}
+
+void frmMain::mnu_spd_setup_Click()
+{
+    if (device::DevicePanels* p = device::devicePanels(ActiveForm())) {
+        p->Frame5->hide();
+        p->Frame4->show();
+        p->TEST_FRAME->hide();
+    }
+}
 
 // ---- Device procedures ----
 void frmMain::STATUSIC() { ops_->STATUSIC(); }
@@ -27,3 +46,19 @@ void frmMain::Copy_Command() { ops_->Copy_Command(); }
 void frmMain::Verify_Command() { ops_->Verify_Command(); }
 void frmMain::VerifyIc() { ops_->VerifyIc(); }
 
+// ---- Option commands ----
+void frmMain::Auto_Command() { ops_->Auto_Command(); }
+void frmMain::DISAuto_Command() { ops_->DISAuto_Command(); }
+void frmMain::en_averify_Command() { ops_->en_averify_Command(); }
+void frmMain::dis_averify_Command() { ops_->dis_averify_Command(); }
+void frmMain::auto_hex_Command() { ops_->auto_hex_Command(); }
+void frmMain::auto_dec_Command() { ops_->auto_dec_Command(); }
+void frmMain::EN_KEY_Command() { ops_->EN_KEY_Command(); }
+void frmMain::EN_KEY1_Command() { ops_->EN_KEY1_Command(); }
+void frmMain::DIS_KEY_Command() { ops_->DIS_KEY_Command(); }
+void frmMain::EEPROM_256_Command() { ops_->EEPROM_256_Command(); }
+void frmMain::EEPROM_512_Command() { ops_->EEPROM_512_Command(); }
+void frmMain::EEPROM_DEFAULT_Command() { ops_->EEPROM_DEFAULT_Command(); }
+void frmMain::SNUM_P_Command() { ops_->SNUM_P_Command(); }
+void frmMain::SNUM_N_Command() { ops_->SNUM_N_Command(); }
+void frmMain::program_Command() { ops_->program_Command(); }

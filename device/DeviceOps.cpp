@@ -1,8 +1,109 @@
 #include "device/DeviceOps.h"
 
+#include "app/Globals.h"
 #include "app/frmMain.h"
+#include "device/DocumentPanels.h"
+#include "device/Protocol.h"
+#include "document/HexGrid.h"
+#include "document/PinMap.h"
+#include "document/frmDocument.h"
+#include "platform/Clock.h"
+#include "platform/CommPort.h"
+#include "platform/Ui.h"
+
+#include <QCheckBox>
+#include <QEventLoop>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <stdexcept>
+
+using velmora::gs;
 
 namespace device {
+
+namespace {
+
+// A step that cannot go on: no document, or a reply that cannot be used.
+class DeviceFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+const QString kError = QStringLiteral("Error");
+const QString kErrorZh = QStringLiteral("錯誤訊息");
+const QString kSettingTitle = QStringLiteral("SPD設定");
+
+void plainBox(const QString& text) { ui::msgBox(text); }
+
+void setTimerOn(QTimer* t)
+{
+    if (t && !t->isActive())
+        t->start();
+}
+
+} // namespace
+
+// One conversation on the wire at a time: a command that finds another one
+// talking does not run.
+class DeviceOps::Talk {
+public:
+    explicit Talk(DeviceOps& o)
+        : o_(o)
+        , ok_(o.talking_ == 0)
+    {
+        if (ok_)
+            ++o_.talking_;
+    }
+    ~Talk()
+    {
+        if (ok_)
+            --o_.talking_;
+    }
+    Talk(const Talk&) = delete;
+    Talk& operator=(const Talk&) = delete;
+    explicit operator bool() const { return ok_; }
+
+private:
+    DeviceOps& o_;
+    bool ok_;
+};
+
+// Binds every step of an operation to one document: the one a button bound,
+// or else the one active when the operation started.
+class DeviceOps::Bind {
+public:
+    Bind(DeviceOps& o, frmDocument* doc = nullptr, bool force = false)
+        : o_(o)
+        , outer_(o.bindingActive_)
+        , previous_(o.bound_)
+    {
+        if (!outer_ || force) {
+            o_.bound_ = doc ? doc : o_.main_.ActiveForm();
+            o_.bindingActive_ = true;
+            restore_ = true;
+        }
+    }
+    ~Bind()
+    {
+        if (restore_) {
+            o_.bound_ = previous_;
+            o_.bindingActive_ = outer_;
+        }
+    }
+    Bind(const Bind&) = delete;
+    Bind& operator=(const Bind&) = delete;
+
+private:
+    DeviceOps& o_;
+    bool outer_;
+    QPointer<frmDocument> previous_;
+    bool restore_ = false;
+};
 
 DeviceOps::DeviceOps(frmMain& main)
     : QObject(&main)
@@ -12,25 +113,938 @@ DeviceOps::DeviceOps(frmMain& main)
 
 DeviceOps::~DeviceOps() = default;
 
-void DeviceOps::Timer1_Timer() {}
-void DeviceOps::Timer2_Timer() {}
-void DeviceOps::Timer3_Timer() {}
-void DeviceOps::STATUSIC() {}
-void DeviceOps::TEST_STATUS() {}
-void DeviceOps::Snumsetup() {}
-void DeviceOps::SETUPIC() {}
-void DeviceOps::ProgramIC() {}
-void DeviceOps::ReadModule() {}
-void DeviceOps::ReadIC() {}
-void DeviceOps::EraseIC() {}
-void DeviceOps::BlankIC() {}
+// ---------------------------------------------------------------- building steps
+
+frmDocument* DeviceOps::target() const { return bindingActive_ ? bound_.data() : main_.ActiveForm(); }
+
+frmDocument& DeviceOps::needDocument() const
+{
+    frmDocument* d = target();
+    if (!d)
+        throw DeviceFailure("no document window");
+    return *d;
+}
+
+DevicePanels* DeviceOps::panels() const { return devicePanels(target()); }
+
+void DeviceOps::pollerOn() { setTimerOn(main_.Timer1()); }
+void DeviceOps::pollerOff() { main_.Timer1()->stop(); }
+void DeviceOps::statusTimerOn() { setTimerOn(main_.Timer2()); }
+void DeviceOps::statusTimerOff() { main_.Timer2()->stop(); }
+void DeviceOps::pacingOff() { main_.Timer3()->stop(); }
+
+void DeviceOps::openPort()
+{
+    platform::CommPort* port = main_.MSComm1();
+    if (!port->portOpen())
+        port->setPortOpen(true);
+}
+
+void DeviceOps::closePort() { main_.MSComm1()->setPortOpen(false); }
+void DeviceOps::send(const QByteArray& message) { main_.MSComm1()->output(message); }
+QString DeviceOps::takeInput() { return QString::fromLatin1(main_.MSComm1()->input()); }
+void DeviceOps::discardInput() { (void)main_.MSComm1()->input(); }
+
+void DeviceOps::wholeSecondWait(int n)
+{
+    // The target second is start second + n; it comes when the current
+    // second has run out and n - 1 more have passed.
+    const int msec = vclock::clock().now().time().msec();
+    vclock::waitMs((n - 1) * 1000 + (1000 - msec));
+}
+
+void DeviceOps::pacingWait()
+{
+    auto& g = gs();
+    g.packetPacing = 0;
+    QTimer* pacing = main_.Timer3();
+    pacing->setTimerType(Qt::PreciseTimer);
+    pacing->start();
+    QEventLoop loop;
+    const auto tick = connect(pacing, &QTimer::timeout, &loop, &QEventLoop::quit);
+    // A tick that never comes (the pacing timer stopped by someone else)
+    // ends the wait after two intervals.
+    QTimer lost;
+    lost.setSingleShot(true);
+    connect(&lost, &QTimer::timeout, &loop, &QEventLoop::quit);
+    lost.start(2 * pacing->interval());
+    while (g.packetPacing != -1 && lost.isActive())
+        loop.exec();
+    disconnect(tick);
+    g.packetPacing = -1;
+}
+
+void DeviceOps::hideBusy()
+{
+    if (DevicePanels* p = panels())
+        p->hideBusy();
+}
+
+void DeviceOps::failBox(const QString& text, const QString& title)
+{
+    ui::msgBox(text, ui::Buttons::Ok, ui::Icon::Critical, title);
+}
+
+// ---------------------------------------------------------------- timers
+
+void DeviceOps::Timer3_Timer()
+{
+    gs().packetPacing = -1;
+    main_.Timer3()->stop();
+}
+
+void DeviceOps::Timer2_Timer()
+{
+    auto& g = gs();
+    statusTimerOff();
+    g.deviceLink = 0;
+    try {
+        openPort();
+    } catch (const std::exception&) {
+    }
+    QString read;
+    try {
+        read = takeInput();
+    } catch (const std::exception&) {
+    }
+    const Candidate c = takeCandidate(read, g.receiveBuffer, kStatusThreshold);
+    const std::optional<StatusFrame> frame = parseStatusFrame(c);
+    if (frame) {
+        applyStatusFrame(main_.ActiveForm(), *frame);
+        g.deviceLink = -1;
+    }
+    const bool complete = frame.has_value();
+    const bool idOk = deviceIdOf(c.text) == QLatin1String(kDeviceId);
+
+    frmDocument* doc = main_.ActiveForm();
+    DevicePanels* p = devicePanels(doc);
+    if (complete && idOk) {
+        if (doc) {
+            const bool full = g.passwordMode == -1;
+            doc->Text1()->setVisible(full);
+            doc->Text2()->setVisible(full);
+        }
+        if (p) {
+            p->TEST_FRAME->hide();
+            p->Frame4->hide();
+            p->Frame5->hide();
+            (g.panelSelect == 1 ? p->Frame4 : p->TEST_FRAME)->show();
+        }
+    } else {
+        if (doc) {
+            doc->Text1()->hide();
+            doc->Text2()->hide();
+        }
+        if (p) {
+            p->TEST_FRAME->hide();
+            p->Frame4->hide();
+            p->Frame5->hide();
+        }
+        if (complete && g.passwordMode == -1)
+            failBox(QStringLiteral("** Hardware and software versions error ,Please contact Corvane  **"), kError);
+        else
+            failBox(QStringLiteral("*****    RS-232 Link Failure    *****"), kError);
+    }
+    g.panelSelect = 0;
+    if (DevicePanels* now = devicePanels(main_.ActiveForm()))
+        now->hideBusy();
+    pollerOn();
+}
+
+void DeviceOps::applyStatusFrame(frmDocument* doc, const StatusFrame& f)
+{
+    if (DevicePanels* p = devicePanels(doc)) {
+        const int sn = f.block[9];
+        const int eep = f.block[10];
+        const int tests = f.block[8];
+        auto lamp = [p](int n, bool lit) { p->F_LED[static_cast<std::size_t>(n)]->setFillColor(lit ? kLampLit : kLampDark); };
+
+        lamp(12, sn & 0x01);
+        p->ASNUM_CHK->setChecked(sn & 0x01);
+        lamp(15, true);
+        p->DIR_OPT[(sn & 0x02) ? 1 : 0]->setChecked(true);
+        p->F_LAB15->setText((sn & 0x02) ? QStringLiteral("S/N Directions(High to Low)")
+                                        : QStringLiteral("S/N Directions(Low to High)"));
+        lamp(13, sn & 0x04);
+        p->AVR_CHK->setChecked(sn & 0x04);
+        lamp(14, true);
+        p->HEX_OPT[(sn & 0x08) ? 1 : 0]->setChecked(true);
+        p->F_LAB14->setText((sn & 0x08) ? QStringLiteral("S/N Encode(HEX)") : QStringLiteral("S/N Encode(DEC)"));
+        lamp(11, sn & 0x40);
+        p->KEY_CHK->setChecked(sn & 0x40);
+
+        const int size = eep & 3;
+        lamp(16, true);
+        p->EEP_OPT[static_cast<std::size_t>(size == 3 ? 2 : size)]->setChecked(true);
+        p->F_LAB16->setText(size == 0   ? QStringLiteral("EEPROM (BY SPD)")
+                            : size == 1 ? QStringLiteral("EEPROM (256 Byte)")
+                                        : QStringLiteral("EEPROM (512 Byte)"));
+
+        static const int masks[7] = {0, 0x01, 0x02, 0x04, 0x08, 0x20, 0x80};
+        for (int n = 1; n <= 6; ++n) {
+            const bool on = tests & masks[n];
+            lamp(n, on);
+            p->F_CHK[static_cast<std::size_t>(n)]->setChecked(on);
+        }
+        for (int i = 0; i < 4; ++i)
+            p->STEXT[static_cast<std::size_t>(i + 1)]->setText(f.serialTexts[static_cast<std::size_t>(i)]);
+        if (!p->ASNUM_CHK->isChecked()) {
+            p->F_LAB20->hide();
+        } else {
+            p->F_LAB20->setText(QStringLiteral("S/N:") + f.serialTexts[0] + f.serialTexts[1] + f.serialTexts[2] +
+                                f.serialTexts[3]);
+            p->F_LAB20->show();
+        }
+    }
+    gs().settingsBlock = f.block;
+}
+
+void DeviceOps::Timer1_Timer()
+{
+    // A tick that falls due while a report shows is held back.
+    if (inReport_)
+        return;
+    try {
+        openPort();
+    } catch (const std::exception&) {
+    }
+    QString read;
+    try {
+        read = takeInput();
+    } catch (const std::exception&) {
+    }
+    const Candidate c = takeCandidate(read, gs().receiveBuffer, kResultThreshold);
+    if (c.complete) {
+        if (const std::optional<TestResult> r = decodeTestResult(c.text))
+            showReport(*r);
+    }
+    if (DevicePanels* p = devicePanels(main_.ActiveForm()))
+        p->S_FRAME->hide();
+}
+
+void DeviceOps::showReport(const TestResult& r)
+{
+    auto& g = gs();
+    inReport_ = true;
+    // The report belongs to the window whose test is running; otherwise to
+    // the active one.
+    QPointer<frmDocument> doc = (holder_ == Holder::Test && testOwner_) ? testOwner_.data() : main_.ActiveForm();
+    auto p = [&doc]() { return devicePanels(doc.data()); };
+
+    if (doc)
+        doc->Timer2()->stop();
+    bool withSerial = false;
+    if (DevicePanels* q = p()) {
+        for (int i = 0; i < 4; ++i)
+            q->STEXT[static_cast<std::size_t>(i + 1)]->setText(r.serialTexts[static_cast<std::size_t>(i)]);
+        if (!q->ASNUM_CHK->isChecked()) {
+            q->F_LAB20->hide();
+        } else {
+            q->F_LAB20->setText(QStringLiteral("S/N:") + q->STEXT[1]->text() + q->STEXT[2]->text() +
+                                q->STEXT[3]->text() + q->STEXT[4]->text());
+            q->F_LAB20->show();
+        }
+        q->S_FRAME->show();
+        q->S_FRAME->raise();
+        q->Label56->setText(QString::number(r.currentMa) + QStringLiteral(" mA"));
+        q->AMP_LAB->setText(QString::number(r.currentMa));
+        q->STS_LAB1->setText(r.banner());
+        withSerial = q->ASNUM_CHK->isChecked() && q->F_CHK[4]->isChecked();
+    }
+    if (r.failed()) {
+        if (g.testFailCount < 32767)
+            ++g.testFailCount;
+    } else if (g.testPassCount < 32767) {
+        ++g.testPassCount;
+    }
+    const QString log = r.logText(withSerial);
+    if (DevicePanels* q = p()) {
+        if (r.failed()) {
+            q->FAIL_LABEL->setText(QString::number(g.testFailCount));
+            DevicePanels::setBackColor(q->S_FRAME, look::kRed);
+            DevicePanels::setBackColor(q->TEST_COMMAND, kTestFailBack);
+        } else {
+            q->PASS_LABEL->setText(QString::number(g.testPassCount));
+            DevicePanels::setBackColor(q->S_FRAME, kBannerGreen);
+            DevicePanels::setBackColor(q->TEST_COMMAND, look::kGreen);
+        }
+        const struct {
+            int bit;
+            int lamp;
+        } lamps[4] = {{PowerFail, 0}, {SpdFail, 3}, {OpenFail, 1}, {ShortFail, 2}};
+        for (const auto& l : lamps)
+            q->FAIL_LED[static_cast<std::size_t>(l.lamp)]->setFillColor((r.flags & l.bit) ? look::kRed : look::kGreen);
+    }
+
+    wholeSecondWait(2);
+
+    if (DevicePanels* q = p())
+        q->TEST_COMMAND->setText(QStringLiteral("TEST"));
+    if (doc) {
+        PinMap* map = doc->pinMap();
+        for (int c = 0; c < kChannels; ++c)
+            map->setFillColor(c, r.open[static_cast<std::size_t>(c)] ? 0x000000 : kBannerGreen);
+        for (int c = 0; c < kChannels; ++c)
+            if (r.shorted[static_cast<std::size_t>(c)])
+                map->setFillColor(c, look::kRed);
+    }
+    // The report ends the module test; it never frees the guard that
+    // another button's operation holds.
+    if (holder_ == Holder::Test)
+        releaseTest();
+    else if (holder_ == Holder::None)
+        g.deviceIdle = -1;
+    if (DevicePanels* q = p()) {
+        if (g.passwordMode == -1)
+            q->TEST_COMMAND->setEnabled(true);
+        q->List1->addItem(vclock::clock().now().time().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("  ") +
+                          log);
+        q->List1->setCurrentRow(q->List1->count() - 1);
+    }
+    inReport_ = false;
+}
+
+// ---------------------------------------------------------------- guard
+
+bool DeviceOps::canStartButton() const
+{
+    return gs().deviceIdle == -1 && talking_ == 0 && holder_ != Holder::Button;
+}
+
+void DeviceOps::runBound(frmDocument& doc, const std::function<void()>& calls)
+{
+    Bind bind(*this, &doc, true);
+    try {
+        calls();
+    } catch (const std::exception&) {
+        // Every operation reports its own failures; nothing more to say.
+    }
+}
+
+void DeviceOps::runButton(frmDocument& doc, const std::function<void()>& calls)
+{
+    if (!canStartButton())
+        return;
+    gs().deviceIdle = 0;
+    holder_ = Holder::Button;
+    runBound(doc, calls);
+    holder_ = Holder::None;
+    gs().deviceIdle = -1;
+}
+
+void DeviceOps::testStarted(frmDocument& doc)
+{
+    holder_ = Holder::Test;
+    testOwner_ = &doc;
+    frmDocument* raw = &doc;
+    auto gone = [this, raw](QObject*) {
+        if (holder_ == Holder::Test && (testOwner_.isNull() || testOwner_.data() == raw))
+            releaseTest();
+    };
+    connect(&doc, &frmDocument::documentClosed, this, [gone, raw] { gone(raw); }, Qt::UniqueConnection);
+    connect(&doc, &QObject::destroyed, this, gone, Qt::UniqueConnection);
+}
+
+void DeviceOps::testTimedOut(frmDocument& doc)
+{
+    if (holder_ == Holder::Test && testOwner_.data() == &doc)
+        releaseTest();
+}
+
+void DeviceOps::releaseTest()
+{
+    holder_ = Holder::None;
+    testOwner_ = nullptr;
+    gs().deviceIdle = -1;
+}
+
+// ---------------------------------------------------------------- settings and status
+
+void DeviceOps::statusRequest(bool armParse)
+{
+    try {
+        pollerOff();
+        openPort();
+        send(frameMessage('q'));
+        wholeSecondWait(1);
+        openPort();
+        wholeSecondWait(1);
+        if (armParse)
+            statusTimerOn();
+        else
+            pollerOn();
+    } catch (const std::exception&) {
+        failBox(QStringLiteral("      *****   The state can not read !   *****      "), kError);
+        pollerOn();
+    }
+}
+
+void DeviceOps::STATUSIC()
+{
+    Talk talk(*this);
+    if (!talk)
+        return;
+    Bind bind(*this);
+    statusRequest(true);
+}
+
+void DeviceOps::TEST_STATUS()
+{
+    Talk talk(*this);
+    if (!talk)
+        return;
+    Bind bind(*this);
+    statusRequest(false);
+}
+
+void DeviceOps::Snumsetup()
+{
+    Talk talk(*this);
+    if (!talk)
+        return;
+    Bind bind(*this);
+    try {
+        // The image being written decides where its serial number lies.
+        frmDocument& doc = needDocument();
+        const int type = doc.Get_Value(2);
+        const int first = type == 11 ? 122 : type == 12 ? 325 : 95;
+        for (int i = 0; i < 4; ++i)
+            gs().settingsBlock[static_cast<std::size_t>(12 + i)] = static_cast<std::int16_t>(doc.Get_Value(first + i));
+        pollerOff();
+        openPort();
+        send(settingsMessage(gs().settingsBlock));
+        wholeSecondWait(1);
+        closePort();
+        pollerOn();
+        pacingOff();
+    } catch (const std::exception&) {
+        failBox(QStringLiteral("      *****  設定失敗 !   *****      "), kErrorZh);
+        pollerOn();
+    }
+}
+
+void DeviceOps::SETUPIC()
+{
+    Talk talk(*this);
+    if (!talk)
+        return;
+    Bind bind(*this);
+    try {
+        pollerOff();
+        openPort();
+        send(settingsMessage(gs().settingsBlock));
+        pacingWait();
+        closePort();
+        pollerOn();
+        pacingOff();
+    } catch (const std::exception&) {
+        failBox(QStringLiteral("      *****  設定失敗 !   *****      "), kErrorZh);
+        pollerOn();
+    }
+}
+
+// ---------------------------------------------------------------- image write and read-back
+
+void DeviceOps::ProgramIC()
+{
+    Talk talk(*this);
+    if (!talk)
+        return;
+    Bind bind(*this);
+    try {
+        if (DevicePanels* p = devicePanels(&needDocument()))
+            p->showBusy(Scene::ComputerToProgrammer);
+        for (int half = 0; half < 2; ++half) {
+            openPort();
+            for (int k = 0; k < 16; ++k) {
+                std::uint8_t bytes[16];
+                frmDocument& doc = needDocument();
+                for (int i = 0; i < 16; ++i)
+                    bytes[i] = static_cast<std::uint8_t>(doc.Get_Value(256 * half + 16 * k + i));
+                send(dataPacket(half == 1, k, bytes));
+                pacingWait();
+            }
+        }
+        closePort();
+        hideBusy();
+        pacingOff();
+    } catch (const std::exception&) {
+        hideBusy();
+        failBox(QStringLiteral("      *****   SPD file transfer fails !   *****      "), kError);
+    }
+}
+
+void DeviceOps::VerifyIc()
+{
+    Talk talk(*this);
+    if (!talk)
+        return;
+    Bind bind(*this);
+    try {
+        pollerOff();
+        if (DevicePanels* p = devicePanels(&needDocument()))
+            p->showBusy(Scene::ComputerProgrammerBoth);
+        // The image being verified decides whether its upper half is read.
+        const bool upper = needDocument().Get_Value(2) == 12;
+        openPort();
+        discardInput();
+        send(frameMessage('l'));
+        wholeSecondWait(3);
+        const QString lowReply = takeInput();
+        QString highReply;
+        if (upper) {
+            openPort();
+            discardInput();
+            send(frameMessage('L'));
+            wholeSecondWait(3);
+            highReply = takeInput();
+        }
+        // Nothing is marked unless every reply holds its 512 digits.
+        const auto low = parseDataReply(lowReply);
+        if (!low)
+            throw DeviceFailure("short reply");
+        std::optional<std::array<std::uint8_t, 256>> high;
+        if (upper && !(high = parseDataReply(highReply)))
+            throw DeviceFailure("short reply");
+
+        frmDocument& doc = needDocument();
+        int mismatches = 0;
+        auto compare = [&](int base, const std::array<std::uint8_t, 256>& got) {
+            for (int k = 0; k < 256; ++k) {
+                const bool differs = got[static_cast<std::size_t>(k)] != doc.Get_Value(base + k);
+                mismatches += differs ? 1 : 0;
+                doc.grid()->setCellBack(base + k, differs ? look::kLightBlue : look::kButtonFace);
+            }
+        };
+        compare(0, *low);
+        if (high)
+            compare(256, *high);
+        hideBusy();
+        const int mode = gs().transferMode;
+        if (mismatches == 0 && mode == 0)
+            plainBox(QStringLiteral("      *****   PC and Tester's SPD verify success !    *****    "));
+        else if (mismatches == 0)
+            plainBox(QStringLiteral("      *****   SPD file transfer success !   *****      "));
+        else if (mode == 4)
+            plainBox(QStringLiteral("      *****   SPD file transfer fails !   *****      "));
+        else
+            failBox(QStringLiteral("      *****   PC and Tester's SPD verify fail !    *****      "), kError);
+        hideBusy();
+        pollerOn();
+    } catch (const std::exception&) {
+        hideBusy();
+        failBox(QStringLiteral("      *****   PC and Tester's SPD verify fail !    *****      "), kError);
+        pollerOn();
+    }
+}
+
+// ---------------------------------------------------------------- reads
+
+void DeviceOps::ReadModule()
+{
+    Talk talk(*this);
+    if (!talk)
+        return;
+    Bind bind(*this);
+    readInto(true);
+}
+
+void DeviceOps::ReadIC()
+{
+    Talk talk(*this);
+    if (!talk)
+        return;
+    Bind bind(*this);
+    readInto(false);
+}
+
+void DeviceOps::readInto(bool module)
+{
+    try {
+        pollerOff();
+        // A status parse still pending would take the reply away.
+        statusTimerOff();
+        if (DevicePanels* p = devicePanels(&needDocument()))
+            p->showBusy(module ? Scene::ModuleToComputer : Scene::ProgrammerToComputer);
+        openPort();
+        discardInput();
+        send(frameMessage(module ? 'k' : 'l'));
+        wholeSecondWait(3);
+        const auto low = parseDataReply(takeInput());
+        if (!low)
+            throw DeviceFailure("short reply");
+        const int type = (*low)[2];
+        openPort();
+        discardInput();
+        send(frameMessage(module ? 'K' : 'L'));
+        wholeSecondWait(3);
+        const QString highReply = takeInput();
+
+        frmDocument& doc = needDocument();
+        DevicePanels* p = devicePanels(&doc);
+        const int choice = p ? p->eepromChoice() : 0;
+        const bool useUpper = choice == 2 || (choice == 0 && type == 12);
+        std::optional<std::array<std::uint8_t, 256>> high;
+        if (useUpper && !(high = parseDataReply(highReply)))
+            throw DeviceFailure("short reply");
+
+        // Both replies are good: now the document takes them.
+        for (int j = 0; j < 256; ++j) {
+            doc.Value_Chang(j, (*low)[static_cast<std::size_t>(j)]);
+            doc.table_chang(j);
+        }
+        HexGrid* grid = doc.grid();
+        for (int i = 0; i < 512; ++i) {
+            grid->setCellEnabled(i, true);
+            grid->setCellFore(i, look::kButtonText);
+            grid->setCellBack(i, look::kButtonFace);
+        }
+        grid->setLine4Bottom(8280);
+        for (int k = 32; k < 48; ++k) {
+            grid->setHeaderEnabled(k, true);
+            grid->setHeaderFore(k, look::kButtonText);
+        }
+        if (high) {
+            for (int j = 0; j < 256; ++j) {
+                doc.Value_Chang(256 + j, (*high)[static_cast<std::size_t>(j)]);
+                doc.table_chang(256 + j);
+            }
+        } else {
+            for (int i = 256; i < 512; ++i) {
+                doc.Value_Chang(i, 0);
+                doc.table_chang(i);
+            }
+            for (int i = 256; i < 512; ++i) {
+                grid->setCellEnabled(i, false);
+                grid->setCellFore(i, look::kLightGrey);
+            }
+            grid->setLine4Bottom(4500);
+            for (int k = 32; k < 48; ++k) {
+                grid->setHeaderEnabled(k, false);
+                grid->setHeaderFore(k, look::kLightGrey);
+            }
+        }
+        doc.setChecksumMode(2);
+        switch (type) {
+        case 4:
+        case 7:
+        case 8:
+        case 9:
+        case 11:
+            doc.setChecksumMode(type == 4 || type == 7 || type == 8 ? 0 : 1);
+            grid->setHeaderBack(31, look::kRed);
+            grid->setHeaderBack(47, look::kButtonFace);
+            break;
+        case 12:
+            doc.setChecksumMode(1);
+            doc.Optcrc(1)->setText(QStringLiteral("CRC"));
+            grid->setHeaderBack(31, look::kButtonFace);
+            grid->setHeaderBack(47, look::kRed);
+            break;
+        default:
+            break;
+        }
+        plainBox(module ? QStringLiteral("*****   Computer reads the DRAM-Module successfully !   ***** ")
+                        : QStringLiteral("*****   Computer reads the Tester's SPD successfully !   ***** "));
+        hideBusy();
+        pollerOn();
+    } catch (const std::exception&) {
+        hideBusy();
+        failBox(module ? QStringLiteral("*****   Computer reads the DRAM-Module failure !   ***** ")
+                       : QStringLiteral("*****   Computer reads the Tester's SPD failure !   ***** "),
+                kError);
+        pollerOn();
+    }
+}
+
+// ---------------------------------------------------------------- clear and blank check
+
+void DeviceOps::EraseIC()
+{
+    Talk talk(*this);
+    if (!talk)
+        return;
+    Bind bind(*this);
+    auto hideAll = [this] {
+        if (DevicePanels* p = panels()) {
+            p->hideBusy();
+            p->Label134->hide();
+        }
+    };
+    try {
+        pollerOff();
+        if (DevicePanels* p = panels()) {
+            p->showBusy(Scene::ComputerToProgrammer);
+            p->Label134->show();
+        }
+        openPort();
+        send(frameMessage('e'));
+        closePort();
+        wholeSecondWait(2);
+        openPort();
+        plainBox(QStringLiteral("*****   Tester's SPD clear success !   *****      "));
+        hideAll();
+        pollerOn();
+    } catch (const std::exception&) {
+        hideAll();
+        failBox(QStringLiteral("*****  Tester's SPD clear failure !   *****      "), kError);
+        pollerOn();
+    }
+}
+
+void DeviceOps::BlankIC()
+{
+    Talk talk(*this);
+    if (!talk)
+        return;
+    Bind bind(*this);
+    try {
+        pollerOff();
+        if (DevicePanels* p = panels()) {
+            p->Frame15->show();
+            p->Frame15->raise();
+        }
+        openPort();
+        discardInput();
+        send(shortMessage('L'));
+        wholeSecondWait(1);
+        const QString reply = takeInput();
+        for (int i = 0; i < 256; ++i) {
+            if (2 * i + 1 >= reply.size())
+                throw DeviceFailure("short reply");
+            const int byte = digitOrZero(reply[2 * i]) * 16 + digitOrZero(reply[2 * i + 1]);
+            if (byte != 255) {
+                plainBox(QStringLiteral("The IC is not Blank"));
+                break;
+            }
+        }
+        pollerOn();
+        plainBox(QStringLiteral("      *****   PC Load Data is OK !   *****      "));
+        hideBusy();
+    } catch (const std::exception&) {
+        hideBusy();
+        plainBox(QStringLiteral("Load Data Fail"));
+        pollerOn();
+    }
+}
+
 void DeviceOps::dis_prog() {}
-void DeviceOps::Read_Command() {}
-void DeviceOps::VERSION_Command() {}
-void DeviceOps::auto_test() {}
-void DeviceOps::LEARN_Command() {}
-void DeviceOps::Copy_Command() {}
-void DeviceOps::Verify_Command() {}
-void DeviceOps::VerifyIc() {}
+
+// ---------------------------------------------------------------- stand-alone commands
+
+void DeviceOps::standalone(char letter, int scene, int seconds, const QString& failText, const QString& failTitle)
+{
+    Talk talk(*this);
+    if (!talk)
+        return;
+    Bind bind(*this);
+    const bool test = letter == 'p';
+    const bool version = letter == 'T';
+    try {
+        pollerOff();
+        if (test)
+            statusTimerOff();
+        if (scene >= 0)
+            if (DevicePanels* p = panels())
+                p->showBusy(static_cast<Scene>(scene));
+        openPort();
+        if (test)
+            discardInput();
+        send(version ? shortMessage('T') : frameMessage(letter));
+        closePort();
+        wholeSecondWait(seconds);
+        hideBusy();
+        openPort();
+        pollerOn();
+    } catch (const std::exception&) {
+        hideBusy();
+        failBox(failText, failTitle);
+        pollerOn();
+    }
+}
+
+void DeviceOps::Read_Command()
+{
+    standalone('r', static_cast<int>(Scene::ModuleToProgrammer), 5, QStringLiteral("*****   SPD 讀取失敗 !   *****"), kErrorZh);
+}
+
+void DeviceOps::Copy_Command()
+{
+    standalone('c', static_cast<int>(Scene::ProgrammerToModule), 5, QStringLiteral("*****   SPD 拷貝失敗 !   *****"), kErrorZh);
+}
+
+void DeviceOps::Verify_Command()
+{
+    standalone('v', static_cast<int>(Scene::ProgrammerModuleBoth), 2, QStringLiteral("*****   SPD 比對失敗 !   *****"),
+               QStringLiteral("ERROR"));
+}
+
+void DeviceOps::LEARN_Command()
+{
+    standalone('n', static_cast<int>(Scene::ComputerToProgrammer), 5,
+               QStringLiteral("*****   測試機開路學習失敗 !   *****"), kErrorZh);
+}
+
+void DeviceOps::auto_test()
+{
+    standalone('p', static_cast<int>(Scene::ProgrammerToModule), 1, QStringLiteral("*****   SPD 拷貝失敗 !   *****"), kErrorZh);
+}
+
+void DeviceOps::VERSION_Command()
+{
+    standalone('T', -1, 5, QStringLiteral("*****   SPD 讀取失敗 !   *****"), kErrorZh);
+}
+
+// ---------------------------------------------------------------- option commands
+
+void DeviceOps::setting(char letter, const QString& success, const QString& failure, bool withStatus)
+{
+    Talk talk(*this);
+    if (!talk)
+        return;
+    Bind bind(*this);
+    auto hideAll = [this] {
+        if (DevicePanels* p = panels()) {
+            p->hideBusy();
+            p->Image[17]->hide();
+        }
+    };
+    try {
+        pollerOff();
+        if (withStatus)
+            statusTimerOff();
+        if (DevicePanels* p = panels())
+            p->showBusy(Scene::ProgrammerAndHand);
+        openPort();
+        send(shortMessage(letter));
+        closePort();
+        wholeSecondWait(1);
+        openPort();
+        wholeSecondWait(1);
+        if (withStatus)
+            statusRequest(true);
+        ui::msgBox(success, ui::Buttons::Ok, ui::Icon::None, kSettingTitle);
+        hideAll();
+        if (!withStatus)
+            pollerOn();
+    } catch (const std::exception&) {
+        hideAll();
+        failBox(failure, kErrorZh);
+        pollerOn();
+    }
+}
+
+void DeviceOps::Auto_Command()
+{
+    setting('a', QStringLiteral("*****   SPD 自動序號功能已關閉  !   *****      "),
+            QStringLiteral("      *****   SPD燒錄機,自動燒錄功能失敗 !   *****      "), true);
+}
+
+void DeviceOps::DISAuto_Command()
+{
+    setting('A', QStringLiteral("*****   SPD 自動序號功能已啟動 !   *****      "),
+            QStringLiteral("      *****   SPD燒錄機,自動燒錄功能失敗 !   *****      "), true);
+}
+
+void DeviceOps::en_averify_Command()
+{
+    setting('f', QStringLiteral("*****   自動序號比對關閉 !   *****      "), QStringLiteral("*****   設定失敗 !   *****"), false);
+}
+
+void DeviceOps::dis_averify_Command()
+{
+    setting('F', QStringLiteral("*****   自動序號比對啟動 !   *****      "), QStringLiteral("*****   設定失敗 !   *****"), false);
+}
+
+void DeviceOps::auto_hex_Command()
+{
+    setting('h', QStringLiteral("*****   自動序號編碼方式在十進制 !   *****      "), QStringLiteral("*****   設定失敗 !   *****"),
+            false);
+}
+
+void DeviceOps::auto_dec_Command()
+{
+    setting('H', QStringLiteral("*****   自動序號編碼方式在十六進制 !   *****      "), QStringLiteral("*****   設定失敗 !   *****"),
+            false);
+}
+
+void DeviceOps::EN_KEY_Command()
+{
+    setting('y', QStringLiteral("*****   SPD主機按鍵上鎖在品管模式 (COPY,SETUP 鍵上鎖) !   *****      "),
+            QStringLiteral("*****   按鍵上鎖失敗 !   *****"), false);
+}
+
+void DeviceOps::EN_KEY1_Command()
+{
+    setting('z', QStringLiteral("*****   SPD主機按鍵上鎖在生產線模式 (SETUP 鍵上鎖)!   *****      "),
+            QStringLiteral("*****   按鍵解鎖失敗 !   *****"), false);
+}
+
+void DeviceOps::DIS_KEY_Command()
+{
+    setting('Y', QStringLiteral("*****   SPD主機按鍵上鎖在工程模式(全部按鍵解鎖) !   *****      "),
+            QStringLiteral("*****   按鍵解鎖失敗 !   *****"), false);
+}
+
+void DeviceOps::EEPROM_256_Command()
+{
+    setting('b', QStringLiteral("*****   EEPROM容量設定為256 BYTE !   *****      "), QStringLiteral("*****  EEPROM容量選擇失敗 !   *****"),
+            false);
+}
+
+void DeviceOps::EEPROM_512_Command()
+{
+    setting('B', QStringLiteral("*****   EEPROM容量設定為512 BYTE !   *****      "), QStringLiteral("*****  EEPROM容量選擇失敗 !   *****"),
+            false);
+}
+
+void DeviceOps::EEPROM_DEFAULT_Command()
+{
+    setting('D', QStringLiteral("*****   EEPROM容量由SPD內容決定 !   *****      "), QStringLiteral("***** EEPROM容量選擇失敗 !   *****"),
+            false);
+}
+
+void DeviceOps::SNUM_P_Command()
+{
+    setting('n', QStringLiteral("*****   自動序號由低至右高 !   *****      "), QStringLiteral("*****  自動序號選擇失敗 !   *****"), false);
+}
+
+void DeviceOps::SNUM_N_Command()
+{
+    setting('N', QStringLiteral("*****   自動序號由高至左低 !   *****      "), QStringLiteral("*****   自動序號選擇失敗 !   *****"),
+            false);
+}
+
+void DeviceOps::program_Command()
+{
+    Talk talk(*this);
+    if (!talk)
+        return;
+    Bind bind(*this);
+    auto hideAll = [this] {
+        if (DevicePanels* p = panels()) {
+            p->hideBusy();
+            p->Label99->hide();
+        }
+    };
+    try {
+        pollerOff();
+        if (DevicePanels* p = panels()) {
+            p->showBusy(Scene::ProgrammerToModule);
+            p->Label99->show();
+        }
+        openPort();
+        send(frameMessage('p'));
+        closePort();
+        wholeSecondWait(1);
+        pollerOn();
+        wholeSecondWait(5);
+        hideAll();
+    } catch (const std::exception&) {
+        hideAll();
+        failBox(QStringLiteral("*****   SPD 多重拷貝失敗 !   *****"), kErrorZh);
+        pollerOn();
+    }
+}
 
 } // namespace device

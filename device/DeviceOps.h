@@ -3,12 +3,29 @@
 // programmer / module tester, and the handlers of the main window's three
 // device timers (test-result poller, status parse, packet pacing). frmMain
 // owns one instance and forwards its public device procedures to it.
+//
+// One conversation at a time: while an operation talks to the programmer,
+// a device command started from a menu, a toolbar, a button, a label or a
+// new window's load is not run. The timers' steps run as they fall due.
+//
+// Each operation works on the document that was active when it started (or
+// that the calling button bound for its whole road), also when the user
+// activates another window during its waits.
 
+#include "device/Frames.h"
+
+#include <QByteArray>
 #include <QObject>
+#include <QPointer>
+#include <QString>
+#include <functional>
 
 class frmMain;
+class frmDocument;
 
 namespace device {
+
+class DevicePanels;
 
 class DeviceOps : public QObject {
     Q_OBJECT
@@ -40,8 +57,85 @@ public:
     void Verify_Command();
     void VerifyIc();
 
+    // The option commands: one letter each.
+    void Auto_Command();
+    void DISAuto_Command();
+    void en_averify_Command();
+    void dis_averify_Command();
+    void auto_hex_Command();
+    void auto_dec_Command();
+    void EN_KEY_Command();
+    void EN_KEY1_Command();
+    void DIS_KEY_Command();
+    void EEPROM_256_Command();
+    void EEPROM_512_Command();
+    void EEPROM_DEFAULT_Command();
+    void SNUM_P_Command();
+    void SNUM_N_Command();
+    void program_Command();
+
+    // ---- For the document's buttons ----
+    // True while an operation talks to the programmer.
+    bool talking() const { return talking_ > 0; }
+    // A guarded button may start: the device idle flag says idle, nothing
+    // talks, and no other button's road is running.
+    bool canStartButton() const;
+    // A guarded button: takes the device idle flag, runs its calls bound to
+    // its document, gives the flag back. Nothing when it may not start.
+    void runButton(frmDocument& doc, const std::function<void()>& calls);
+    // Runs calls with every operation bound to doc (no guard taken).
+    void runBound(frmDocument& doc, const std::function<void()>& calls);
+    // "TEST" took the guard for a module test started from doc.
+    void testStarted(frmDocument& doc);
+    // doc's test time-out fell due: ends the module test only when that
+    // window's test holds the guard.
+    void testTimedOut(frmDocument& doc);
+    bool testRunning() const { return holder_ == Holder::Test; }
+
+    // The whole-second wait: ends once the clock has reached the target
+    // second (start second + n), between n - 1 and n seconds after it began,
+    // measured on the monotonic clock, so it can neither hang nor overrun.
+    static void wholeSecondWait(int n);
+
 private:
+    enum class Holder { None, Button, Test };
+    class Talk;
+    class Bind;
+
+    frmDocument* target() const;
+    frmDocument& needDocument() const;
+    DevicePanels* panels() const;
+
+    void pollerOn();
+    void pollerOff();
+    void statusTimerOn();
+    void statusTimerOff();
+    void pacingOff();
+    void openPort();
+    void closePort();
+    void send(const QByteArray& message);
+    QString takeInput();
+    void discardInput();
+    void pacingWait();
+
+    void hideBusy();
+    void statusRequest(bool armParse);
+    void readInto(bool module);
+    void standalone(char letter, int scene, int seconds, const QString& failText, const QString& failTitle);
+    void setting(char letter, const QString& success, const QString& failure, bool withStatus);
+    void failBox(const QString& text, const QString& title);
+
+    void showReport(const TestResult& r);
+    void applyStatusFrame(frmDocument* doc, const StatusFrame& f);
+    void releaseTest();
+
     frmMain& main_;
+    int talking_ = 0;
+    QPointer<frmDocument> bound_;
+    bool bindingActive_ = false;
+    Holder holder_ = Holder::None;
+    QPointer<frmDocument> testOwner_;
+    bool inReport_ = false;
 };
 
 } // namespace device

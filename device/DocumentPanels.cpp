@@ -1,13 +1,52 @@
 #include "device/DocumentPanels.h"
 
+#include "app/Globals.h"
+#include "app/frmMain.h"
+#include "device/DeviceOps.h"
+#include "device/Frames.h"
 #include "document/frmDocument.h"
+#include "platform/Clock.h"
 #include "platform/Look.h"
+#include "platform/Ui.h"
+#include "resources/Pictures.h"
 
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+using look::twRect;
+using velmora::gs;
 
 namespace device {
 
 namespace {
+
+constexpr int kPanelLeft = 6600;
+constexpr int kPanelTop = 6780;
+constexpr int kPanelWidth = 8700;
+constexpr int kPanelHeight = 3180;
+
+QString colourName(look::VbColor c) { return look::toQColor(c).name(); }
+
+void setForeColour(QWidget* w, look::VbColor c)
+{
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::WindowText, look::toQColor(c));
+    pal.setColor(QPalette::ButtonText, look::toQColor(c));
+    pal.setColor(QPalette::Text, look::toQColor(c));
+    w->setPalette(pal);
+}
+
 QGroupBox* frame(QWidget* parent, const char* name, const QString& title, const QRect& r, bool shown)
 {
     auto* f = new QGroupBox(title, parent);
@@ -16,16 +55,736 @@ QGroupBox* frame(QWidget* parent, const char* name, const QString& title, const 
     f->setVisible(shown);
     return f;
 }
+
+QLabel* label(QWidget* parent, const char* name, const QString& caption, int left, int top)
+{
+    auto* l = new QLabel(caption, parent);
+    if (name)
+        l->setObjectName(QString::fromLatin1(name));
+    l->move(look::tw(left), look::tw(top));
+    l->adjustSize();
+    return l;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QRect& r)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setGeometry(r);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QCheckBox* checkBox(QWidget* parent, const char* name, const QString& caption, int left, int top)
+{
+    auto* c = new QCheckBox(caption, parent);
+    c->setObjectName(QString::fromLatin1(name));
+    c->move(look::tw(left), look::tw(top));
+    c->adjustSize();
+    return c;
+}
+
+QRadioButton* option(QWidget* parent, const QString& name, const QString& caption, int left, int top)
+{
+    auto* o = new QRadioButton(caption, parent);
+    o->setObjectName(name);
+    o->move(look::tw(left), look::tw(top));
+    o->adjustSize();
+    return o;
+}
+
+QLabel* picture(QWidget* parent, const QString& name, const QString& key, const QRect& r, bool shown)
+{
+    auto* l = new QLabel(parent);
+    l->setObjectName(name);
+    l->setGeometry(r);
+    l->setScaledContents(true);
+    l->setPixmap(pictures::busy(key, r.size()));
+    l->setVisible(shown);
+    return l;
+}
+
+void bold(QWidget* w, double points = 0)
+{
+    QFont f = w->font();
+    f.setBold(true);
+    if (points > 0)
+        f.setPointSizeF(points);
+    w->setFont(f);
+}
+
 } // namespace
 
-void buildDevicePanels(frmDocument& doc)
+// ---------------------------------------------------------------- Lamp
+
+Lamp::Lamp(QWidget* parent, const QString& name, look::VbColor fill, int diameterTwips)
+    : QWidget(parent)
+    , fill_(fill)
 {
+    setObjectName(name);
+    const int d = look::tw(diameterTwips);
+    setFixedSize(d + 2, d + 2);
+}
+
+void Lamp::setFillColor(look::VbColor c)
+{
+    if (fill_ == c)
+        return;
+    fill_ = c;
+    update();
+}
+
+void Lamp::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(look::toQColor(fill_));
+    p.drawEllipse(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+}
+
+// ---------------------------------------------------------------- building
+
+DevicePanels* devicePanels(const frmDocument* doc)
+{
+    if (!doc)
+        return nullptr;
+    return doc->findChild<DevicePanels*>(QStringLiteral("DevicePanels"), Qt::FindDirectChildrenOnly);
+}
+
+void buildDevicePanels(frmDocument& doc) { (void)new DevicePanels(doc); }
+
+DevicePanels::DevicePanels(frmDocument& doc)
+    : QObject(&doc)
+    , doc_(doc)
+{
+    setObjectName(QStringLiteral("DevicePanels"));
     QWidget* canvas = doc.canvas();
-    frame(canvas, "Frame4", QStringLiteral("SPD "), look::twRect(6600, 6480, 3615, 2535), true);
-    frame(canvas, "Frame5", QStringLiteral("Test Setup"), look::twRect(6600, 6480, 3615, 2535), false);
-    frame(canvas, "TEST_FRAME", QString(), look::twRect(6600, 6480, 3615, 2535), true);
-    frame(canvas, "S_FRAME", QString(), look::twRect(6360, 4320, 3855, 2055), false);
-    frame(canvas, "Frame15", QString(), look::twRect(6360, 4320, 3855, 2055), false);
+    buildTransferPanel(canvas);
+    buildSetupPanel(canvas);
+    buildTestPanel(canvas);
+    buildBanner(canvas);
+    buildBusyPanel(canvas);
+
+    if (QTimer* t = doc.Timer2())
+        connect(t, &QTimer::timeout, this, &DevicePanels::Timer2_Timer);
+    if (auto* l60 = doc.findChild<QLabel*>(QStringLiteral("Label60"))) {
+        l60->setCursor(Qt::PointingHandCursor);
+        l60->installEventFilter(this);
+    }
+}
+
+void DevicePanels::buildBusyPanel(QWidget* canvas)
+{
+    Frame15 = frame(canvas, "Frame15", QString(), twRect(6360, 4320, 3855, 2055), false);
+    Frame15->setFlat(true);
+    Shape2 = new QWidget(Frame15);
+    Shape2->setObjectName(QStringLiteral("Shape2"));
+    Shape2->setGeometry(twRect(70, 80, 3780, 1935));
+    Shape2->setAttribute(Qt::WA_StyledBackground, true);
+    Shape2->setStyleSheet(QStringLiteral("#Shape2 { background-color: %1; border: 2px solid %2; }")
+                              .arg(colourName(look::kLightGrey), colourName(0xFF0000)));
+    Image[11] = picture(Frame15, QStringLiteral("Image11"), QStringLiteral("computer"), twRect(240, 480, 1215, 1155), true);
+    Image[16] = picture(Frame15, QStringLiteral("Image16"), QStringLiteral("programmer"), twRect(240, 480, 1215, 1125), true);
+    Image[12] = picture(Frame15, QStringLiteral("Image12"), QStringLiteral("programmer"), twRect(2400, 480, 1215, 1125), true);
+    Image[13] = picture(Frame15, QStringLiteral("Image13"), QStringLiteral("module"), twRect(2400, 480, 1320, 1005), false);
+    Image[17] = picture(Frame15, QStringLiteral("Image17"), QStringLiteral("hand"), twRect(2400, 480, 1305, 975), false);
+    Image[14] = picture(Frame15, QStringLiteral("Image14"), QStringLiteral("arrowRight"), twRect(1560, 720, 705, 360), true);
+    Image[15] = picture(Frame15, QStringLiteral("Image15"), QStringLiteral("arrowLeft"), twRect(1560, 1080, 720, 345), true);
+    Label134 = label(Frame15, "Label134", QStringLiteral("00"), 1800, 360);
+    bold(Label134, 15.75);
+    setForeColour(Label134, look::kRed);
+    Label134->adjustSize();
+    Label134->hide();
+    Label99 = label(Frame15, "Label99", QStringLiteral("X8"), 3120, 1080);
+    bold(Label99, 20.25);
+    setForeColour(Label99, look::kRed);
+    Label99->adjustSize();
+    Label99->hide();
+}
+
+void DevicePanels::buildTransferPanel(QWidget* canvas)
+{
+    Frame4 = frame(canvas, "Frame4", QStringLiteral("SPD "), twRect(kPanelLeft, kPanelTop, kPanelWidth, kPanelHeight), true);
+    picture(Frame4, QStringLiteral("Image1"), QStringLiteral("computer"), twRect(180, 480, 1440, 1440), true);
+    auto* pc = label(Frame4, nullptr, QStringLiteral("PC"), 720, 2040);
+    bold(pc);
+    const struct {
+        const char* name;
+        const char* caption;
+        QPushButton** slot;
+    } column[] = {
+        {"Command1", "Write =>", &Command1},
+        {"Command2", "<= Load Tester", &Command2},
+        {"Command9", "<= Load Module", &Command9},
+        {"Command3", "<=  Verify  =>", &Command3},
+        {"Command4", "Clear (00)", &Command4},
+    };
+    int top = 300;
+    for (const auto& c : column) {
+        *c.slot = button(Frame4, c.name, QString::fromLatin1(c.caption), twRect(1800, top, 2400, 450));
+        top += 540;
+    }
+    picture(Frame4, QStringLiteral("Image2"), QStringLiteral("programmer"), twRect(4380, 480, 1440, 1440), true);
+    auto* tester = label(Frame4, nullptr, QStringLiteral("I/O Tester"), 4560, 2040);
+    bold(tester);
+    const struct {
+        const char* name;
+        const char* caption;
+        QPushButton** slot;
+    } right[] = {
+        {"Command5", "Read", &Command5},
+        {"Command6", "Copy", &Command6},
+        {"Command7", "Verify", &Command7},
+        {"Command17", "Learn", &Command17},
+    };
+    top = 420;
+    for (const auto& c : right) {
+        *c.slot = button(Frame4, c.name, QString::fromLatin1(c.caption), twRect(6180, top, 1800, 450));
+        top += 600;
+    }
+    Command16 = button(Frame4, "Command16", QStringLiteral("X"), twRect(8220, 180, 360, 330));
+    bold(Command16);
+
+    connect(Command1, &QPushButton::clicked, this, &DevicePanels::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &DevicePanels::Command2_Click);
+    connect(Command9, &QPushButton::clicked, this, &DevicePanels::Command9_Click);
+    connect(Command3, &QPushButton::clicked, this, &DevicePanels::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &DevicePanels::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &DevicePanels::Command5_Click);
+    connect(Command6, &QPushButton::clicked, this, &DevicePanels::Command6_Click);
+    connect(Command7, &QPushButton::clicked, this, &DevicePanels::Command7_Click);
+    connect(Command17, &QPushButton::clicked, this, &DevicePanels::Command17_Click);
+    connect(Command16, &QPushButton::clicked, this, &DevicePanels::Command16_Click);
+}
+
+void DevicePanels::buildSetupPanel(QWidget* canvas)
+{
+    Frame5 = frame(canvas, "Frame5", QStringLiteral("Test Setup"), twRect(kPanelLeft, kPanelTop, kPanelWidth, kPanelHeight), false);
+    Frame5->setStyleSheet(QStringLiteral("#Frame5::title { color: %1; }").arg(colourName(0xC00000)));
+
+    ASNUM_CHK = checkBox(Frame5, "ASNUM_CHK", QStringLiteral("Auto S/N"), 180, 300);
+    KEY_CHK = checkBox(Frame5, "KEY_CHK", QStringLiteral("SPD Key-Lock"), 1860, 300);
+    AVR_CHK = checkBox(Frame5, "AVR_CHK", QStringLiteral("S/N no Verify"), 180, 720);
+    label(Frame5, nullptr, QStringLiteral("S/N : L"), 1740, 760);
+    for (int n = 1; n <= 4; ++n) {
+        auto* t = new QLineEdit(QStringLiteral("00"), Frame5);
+        t->setObjectName(QStringLiteral("STEXT%1").arg(n));
+        t->setGeometry(twRect(2340 + (n - 1) * 570, 660, 510, 360));
+        t->setMaxLength(2);
+        t->setAlignment(Qt::AlignCenter);
+        QFont f = t->font();
+        f.setPointSizeF(12);
+        t->setFont(f);
+        STEXT[static_cast<std::size_t>(n)] = t;
+        connect(t, &QLineEdit::returnPressed, this, [this, n] { STEXT_KeyDown(n, 13); });
+    }
+    label(Frame5, nullptr, QStringLiteral("H"), 4640, 760);
+
+    Frame12 = frame(Frame5, "Frame12", QString(), twRect(120, 1140, 4740, 540), true);
+    label(Frame12, nullptr, QStringLiteral("S/N Encode"), 120, 170);
+    HEX_OPT[0] = option(Frame12, QStringLiteral("HEX_OPT(0)"), QStringLiteral("Decimal"), 1680, 150);
+    HEX_OPT[1] = option(Frame12, QStringLiteral("HEX_OPT(1)"), QStringLiteral("Hexadecimal"), 3000, 150);
+    Frame14 = frame(Frame5, "Frame14", QString(), twRect(120, 1740, 4740, 540), true);
+    label(Frame14, nullptr, QStringLiteral("S/N Directions"), 120, 170);
+    DIR_OPT[0] = option(Frame14, QStringLiteral("DIR_OPT(0)"), QStringLiteral("Low to High"), 1680, 150);
+    DIR_OPT[1] = option(Frame14, QStringLiteral("DIR_OPT(1)"), QStringLiteral("High to Low"), 3000, 150);
+    label(Frame5, nullptr, QStringLiteral("EEPROM SIZE"), 240, 2500);
+    EEP_OPT[0] = option(Frame5, QStringLiteral("EEP_OPT(0)"), QStringLiteral("By SPD"), 1800, 2480);
+    EEP_OPT[1] = option(Frame5, QStringLiteral("EEP_OPT(1)"), QStringLiteral("256 Byte"), 2820, 2480);
+    EEP_OPT[2] = option(Frame5, QStringLiteral("EEP_OPT(2)"), QStringLiteral("512 Byte"), 3900, 2480);
+
+    // Each array is one group of its own.
+    auto group = [this](auto& arr, void (DevicePanels::*handler)(int)) {
+        auto* g = new QButtonGroup(this);
+        g->setExclusive(true);
+        for (std::size_t i = 0; i < arr.size(); ++i) {
+            g->addButton(arr[i], static_cast<int>(i));
+            connect(arr[i], &QRadioButton::toggled, this, [this, handler, i](bool on) {
+                if (on)
+                    (this->*handler)(static_cast<int>(i));
+            });
+        }
+    };
+    DIR_OPT[0]->setChecked(true);
+    HEX_OPT[0]->setChecked(true);
+    EEP_OPT[0]->setChecked(true);
+    group(DIR_OPT, &DevicePanels::DIR_OPT_Click);
+    group(HEX_OPT, &DevicePanels::HEX_OPT_Click);
+    group(EEP_OPT, &DevicePanels::EEP_OPT_Click);
+
+    Frame23 = frame(Frame5, "Frame23", QString(), twRect(4980, 180, 3600, 2880), true);
+    F_CHK[1] = checkBox(Frame23, "F_CHK1", QStringLiteral("Power Test"), 180, 300);
+    F_CHK[2] = checkBox(Frame23, "F_CHK2", QStringLiteral("Open Test"), 180, 720);
+    F_CHK[4] = checkBox(Frame23, "F_CHK4", QStringLiteral("Copy SPD"), 180, 1140);
+    F_CHK[6] = checkBox(Frame23, "F_CHK6", QStringLiteral("Soft Protect (34c02)"), 1620, 300);
+    F_CHK[3] = checkBox(Frame23, "F_CHK3", QStringLiteral("Short Test"), 1620, 720);
+    F_CHK[5] = checkBox(Frame23, "F_CHK5", QStringLiteral("Verify SPD"), 1620, 1140);
+    Command10 = button(Frame23, "Command10", QStringLiteral("Load Default"), twRect(90, 2280, 1200, 450));
+    Command8 = button(Frame23, "Command8", QStringLiteral("Main Menu"), twRect(1350, 2280, 1080, 450));
+    Command15 = button(Frame23, "Command15", QStringLiteral("SETUP"), twRect(2490, 2280, 1020, 450));
+    bold(Command15);
+    Command14 = button(Frame23, "Command14", QStringLiteral("X"), twRect(3180, 0, 360, 330));
+    QFont xf = Command14->font();
+    xf.setBold(true);
+    xf.setPointSizeF(12);
+    Command14->setFont(xf);
+    Command14->setStyleSheet(QStringLiteral("#Command14 { background-color: %1; }").arg(colourName(0xFF80FF)));
+
+    for (int n = 1; n <= 6; ++n)
+        connect(F_CHK[static_cast<std::size_t>(n)], &QCheckBox::toggled, this, [this, n] { F_CHK_Click(n); });
+    connect(ASNUM_CHK, &QCheckBox::toggled, this, &DevicePanels::ASNUM_CHK_Click);
+    connect(AVR_CHK, &QCheckBox::toggled, this, &DevicePanels::AVR_CHK_Click);
+    connect(KEY_CHK, &QCheckBox::toggled, this, &DevicePanels::KEY_CHK_Click);
+    connect(Command10, &QPushButton::clicked, this, &DevicePanels::Command10_Click);
+    connect(Command15, &QPushButton::clicked, this, &DevicePanels::Command15_Click);
+    connect(Command8, &QPushButton::clicked, this, &DevicePanels::Command8_Click);
+    connect(Command14, &QPushButton::clicked, this, &DevicePanels::Command14_Click);
+}
+
+void DevicePanels::buildTestPanel(QWidget* canvas)
+{
+    TEST_FRAME = frame(canvas, "TEST_FRAME", QString(), twRect(kPanelLeft, kPanelTop, kPanelWidth, kPanelHeight), true);
+
+    TEST_COMMAND = button(TEST_FRAME, "TEST_COMMAND", QStringLiteral("TEST"), twRect(120, 180, 1860, 1500));
+    bold(TEST_COMMAND, 16);
+    setBackColor(TEST_COMMAND, look::kGreen);
+    connect(TEST_COMMAND, &QPushButton::clicked, this, &DevicePanels::TEST_COMMAND_Click);
+
+    Frame8 = frame(TEST_FRAME, "Frame8", QString(), twRect(120, 1740, 1860, 1320), true);
+    auto* pass = label(Frame8, nullptr, QStringLiteral("PASS"), 120, 150);
+    bold(pass);
+    setForeColour(pass, kBannerGreen);
+    PASS_LABEL = label(Frame8, "PASS_LABEL", QStringLiteral("0"), 840, 150);
+    PASS_LABEL->setMinimumWidth(look::tw(900));
+    bold(PASS_LABEL);
+    auto* fail = label(Frame8, nullptr, QStringLiteral("FAIL"), 120, 480);
+    bold(fail);
+    setForeColour(fail, look::kRed);
+    FAIL_LABEL = label(Frame8, "FAIL_LABEL", QStringLiteral("0"), 840, 480);
+    FAIL_LABEL->setMinimumWidth(look::tw(900));
+    bold(FAIL_LABEL);
+    Command11 = button(Frame8, "Command11", QStringLiteral("Status"), twRect(90, 840, 840, 390));
+    Command18 = button(Frame8, "Command18", QStringLiteral("Reset"), twRect(960, 840, 810, 390));
+    connect(Command11, &QPushButton::clicked, this, &DevicePanels::Command11_Click);
+    connect(Command18, &QPushButton::clicked, this, &DevicePanels::Command18_Click);
+
+    auto lampColumn = [this](QGroupBox* f, int first, const QStringList& captions) {
+        for (int i = 0; i < 6; ++i) {
+            const int n = first + i;
+            auto* lamp = new Lamp(f, QStringLiteral("F_LED%1").arg(n), kLampDark, 195);
+            lamp->move(look::tw(180), look::tw(480 + i * 330));
+            F_LED[static_cast<std::size_t>(n)] = lamp;
+            if (!captions[i].isEmpty()) {
+                auto* l = label(f, nullptr, captions[i], 480, 465 + i * 330);
+                setForeColour(l, 0xFF0000);
+            }
+        }
+    };
+
+    Frame21 = frame(TEST_FRAME, "Frame21", QString(), twRect(2100, 120, 3240, 2940), true);
+    auto* t21 = label(Frame21, nullptr, QStringLiteral("Tester Setup"), 180, 150);
+    bold(t21);
+    lampColumn(Frame21, 1,
+               {QStringLiteral("Power Test"), QStringLiteral("Open Test"), QStringLiteral("Short Test"),
+                QStringLiteral("Copy SPD"), QStringLiteral("Verify SPD"), QStringLiteral("Soft Protect(34C02)")});
+    Label56 = label(Frame21, "Label56", QString(), 180, 2520);
+    Label56->setMinimumWidth(look::tw(1500));
+    bold(Label56, 10);
+    setForeColour(Label56, look::kRed);
+    Command12 = button(Frame21, "Command12", QString(), twRect(2340, 2040, 780, 780));
+    Command12->setIcon(QIcon(pictures::busy(QStringLiteral("computer"), QSize(44, 44))));
+    Command12->setIconSize(QSize(40, 40));
+    Command12->setToolTip(QStringLiteral("Test Setup"));
+    connect(Command12, &QPushButton::clicked, this, &DevicePanels::Command12_Click);
+
+    Frame22 = frame(TEST_FRAME, "Frame22", QString(), twRect(5400, 120, 3180, 2940), true);
+    auto* t22 = label(Frame22, nullptr, QStringLiteral("SPD Function"), 180, 150);
+    bold(t22);
+    lampColumn(Frame22, 11,
+               {QStringLiteral("Key-Lock"), QStringLiteral("Auto S/N"), QStringLiteral("S/N NO Verify"), QString(),
+                QString(), QString()});
+    F_LAB14 = label(Frame22, "F_LAB14", QStringLiteral("S/N Encode(DEC)"), 480, 465 + 3 * 330);
+    F_LAB15 = label(Frame22, "F_LAB15", QStringLiteral("S/N Directions(Low to High)"), 480, 465 + 4 * 330);
+    F_LAB16 = label(Frame22, "F_LAB16", QStringLiteral("EEPROM (BY SPD)"), 480, 465 + 5 * 330);
+    for (QLabel* l : {F_LAB14, F_LAB15, F_LAB16}) {
+        setForeColour(l, 0xFF0000);
+        l->setMinimumWidth(look::tw(2640));
+    }
+    F_LAB20 = label(Frame22, "F_LAB20", QStringLiteral("S/N: 00000000"), 180, 2520);
+    F_LAB20->setMinimumWidth(look::tw(2100));
+    bold(F_LAB20, 10);
+    setForeColour(F_LAB20, look::kRed);
+    Command13 = button(Frame22, "Command13", QString(), twRect(2340, 2040, 780, 780));
+    Command13->setIcon(QIcon(pictures::busy(QStringLiteral("programmer"), QSize(44, 44))));
+    Command13->setIconSize(QSize(40, 40));
+    Command13->setToolTip(QStringLiteral("SPD "));
+    connect(Command13, &QPushButton::clicked, this, &DevicePanels::Command13_Click);
+
+    // The log view lies over the two lamp frames.
+    Frame7 = frame(TEST_FRAME, "Frame7", QString(), twRect(2100, 120, 6480, 2940), false);
+    List1 = new QListWidget(Frame7);
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->setGeometry(twRect(120, 180, 4260, 2640));
+    const QString reasons[4] = {QStringLiteral("Power Fail"), QStringLiteral("Open Fail"), QStringLiteral("Short Fail"),
+                                QStringLiteral("SPD Fail")};
+    for (int i = 0; i < 4; ++i) {
+        auto* lamp = new Lamp(Frame7, QStringLiteral("FAIL_LED(%1)").arg(i), kLampDark, 240);
+        lamp->move(look::tw(4560), look::tw(480 + i * 390));
+        FAIL_LED[static_cast<std::size_t>(i)] = lamp;
+        label(Frame7, nullptr, reasons[i], 4920, 480 + i * 390);
+    }
+    AMP_LAB = label(Frame7, "AMP_LAB", QStringLiteral("0"), 4560, 2160);
+    AMP_LAB->setMinimumWidth(look::tw(900));
+    AMP_LAB->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    bold(AMP_LAB, 12);
+    setForeColour(AMP_LAB, look::kRed);
+    auto* mA = label(Frame7, nullptr, QStringLiteral("mA"), 5520, 2220);
+    bold(mA);
+    Command19 = button(Frame7, "Command19", QStringLiteral("X"), twRect(6060, 150, 360, 330));
+    bold(Command19);
+    connect(Command19, &QPushButton::clicked, this, &DevicePanels::Command19_Click);
+}
+
+void DevicePanels::buildBanner(QWidget* canvas)
+{
+    S_FRAME = frame(canvas, "S_FRAME", QString(), twRect(6360, 4320, 3855, 2055), false);
+    S_FRAME->setFlat(true);
+    S_FRAME->setAttribute(Qt::WA_StyledBackground, true);
+    setBackColor(S_FRAME, kBannerGreen);
+    STS_LAB1 = new QLabel(QStringLiteral("PASS"), S_FRAME);
+    STS_LAB1->setObjectName(QStringLiteral("STS_LAB1"));
+    STS_LAB1->setGeometry(S_FRAME->rect());
+    STS_LAB1->setAlignment(Qt::AlignCenter);
+    bold(STS_LAB1, 26);
+    STS_LAB1->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+}
+
+void DevicePanels::setBackColor(QWidget* w, look::VbColor c)
+{
+    if (!w)
+        return;
+    w->setProperty("backColor", static_cast<uint>(c));
+    w->setAttribute(Qt::WA_StyledBackground, true);
+    w->setStyleSheet(QStringLiteral("#%1 { background-color: %2; }").arg(w->objectName(), colourName(c)));
+}
+
+look::VbColor DevicePanels::backColor(const QWidget* w)
+{
+    return w ? static_cast<look::VbColor>(w->property("backColor").toUInt()) : 0;
+}
+
+// ---------------------------------------------------------------- busy panel
+
+void DevicePanels::showBusy(Scene s)
+{
+    // Image11, Image16, Image12, Image13, Image14, Image15.
+    static const int order[6] = {11, 16, 12, 13, 14, 15};
+    bool shown[6] = {};
+    switch (s) {
+    case Scene::ComputerToProgrammer: shown[0] = shown[2] = shown[4] = true; break;
+    case Scene::ComputerProgrammerBoth: shown[0] = shown[2] = shown[4] = shown[5] = true; break;
+    case Scene::ProgrammerToComputer: shown[0] = shown[2] = shown[5] = true; break;
+    case Scene::ModuleToComputer: shown[0] = shown[3] = shown[5] = true; break;
+    case Scene::ModuleToProgrammer: shown[1] = shown[3] = shown[5] = true; break;
+    case Scene::ProgrammerToModule: shown[1] = shown[3] = shown[4] = true; break;
+    case Scene::ProgrammerModuleBoth: shown[1] = shown[3] = shown[4] = shown[5] = true; break;
+    case Scene::ProgrammerAndHand: shown[1] = shown[5] = true; break;
+    }
+    Frame15->show();
+    Frame15->raise();
+    for (int i = 0; i < 6; ++i)
+        Image[static_cast<std::size_t>(order[i])]->setVisible(shown[i]);
+    if (s == Scene::ProgrammerAndHand)
+        Image[17]->show();
+}
+
+void DevicePanels::hideBusy() { Frame15->hide(); }
+
+int DevicePanels::eepromChoice() const
+{
+    for (int i = 0; i < 3; ++i)
+        if (EEP_OPT[static_cast<std::size_t>(i)]->isChecked())
+            return i;
+    return 0;
+}
+
+void DevicePanels::showPanel(int which)
+{
+    Frame4->setVisible(which == 0);
+    Frame5->setVisible(which == 1);
+    TEST_FRAME->setVisible(which == 2);
+}
+
+// ---------------------------------------------------------------- device buttons
+
+void DevicePanels::guardedButton(const std::function<void()>& calls)
+{
+    frmMain* m = gs().mainWindow;
+    if (!m)
+        return;
+    m->deviceOps().runButton(doc_, calls);
+}
+
+void DevicePanels::Command1_Click()
+{
+    guardedButton([this] {
+        frmMain* m = gs().mainWindow;
+        gs().transferMode = 4;
+        gs().panelSelect = 1;
+        m->Snumsetup();
+        m->STATUSIC();
+        m->ProgramIC();
+        m->VerifyIc();
+        select_first_byte();
+        gs().transferMode = 0;
+    });
+}
+
+void DevicePanels::Command2_Click() { guardedButton([] { gs().mainWindow->ReadIC(); }); }
+
+void DevicePanels::Command3_Click()
+{
+    guardedButton([this] {
+        gs().mainWindow->VerifyIc();
+        select_first_byte();
+    });
+}
+
+void DevicePanels::Command4_Click() { guardedButton([] { gs().mainWindow->EraseIC(); }); }
+void DevicePanels::Command9_Click() { guardedButton([] { gs().mainWindow->ReadModule(); }); }
+void DevicePanels::Command5_Click() { guardedButton([] { gs().mainWindow->Read_Command(); }); }
+void DevicePanels::Command6_Click() { guardedButton([] { gs().mainWindow->Copy_Command(); }); }
+void DevicePanels::Command7_Click() { guardedButton([] { gs().mainWindow->Verify_Command(); }); }
+void DevicePanels::Command17_Click() { guardedButton([] { gs().mainWindow->LEARN_Command(); }); }
+
+void DevicePanels::TEST_COMMAND_Click()
+{
+    S_FRAME->hide();
+    frmMain* m = gs().mainWindow;
+    if (!m || !m->deviceOps().canStartButton())
+        return;
+    TEST_COMMAND->setEnabled(false);
+    gs().deviceIdle = 0;
+    m->deviceOps().testStarted(doc_);
+    TEST_COMMAND->setText(QStringLiteral("Testing..."));
+    if (QTimer* t = doc_.Timer2())
+        t->start(vclock::clock().scaled(10000));
+    m->deviceOps().runBound(doc_, [m] { m->auto_test(); });
+}
+
+void DevicePanels::Label60_Click()
+{
+    if (frmMain* m = gs().mainWindow)
+        m->VERSION_Command();
+}
+
+void DevicePanels::Timer2_Timer()
+{
+    if (QTimer* t = doc_.Timer2())
+        t->stop();
+    if (gs().passwordMode == -1) {
+        TEST_COMMAND->setEnabled(true);
+        TEST_COMMAND->setText(QStringLiteral("TEST"));
+    }
+    // Only the module test started from this window is ended here; the
+    // time-out never frees the guard that another operation holds.
+    if (frmMain* m = gs().mainWindow)
+        m->deviceOps().testTimedOut(doc_);
+}
+
+void DevicePanels::select_first_byte()
+{
+    if (QLabel* l = doc_.L(QStringLiteral("Label1")))
+        l->setText(QStringLiteral("Byte0"));
+    if (QLabel* l = doc_.L(QStringLiteral("Label2")))
+        l->setText(doc_.byteName(0));
+    if (QLabel* l = doc_.L(QStringLiteral("Label4")))
+        l->setText(look::hex2(doc_.Get_Value(0)));
+    doc_.setByteCursor(0);
+    if (QWidget* t = doc_.Text1(); t && t->isVisible() && t->isEnabled())
+        t->setFocus(Qt::OtherFocusReason);
+}
+
+// ---------------------------------------------------------------- panel switches
+
+void DevicePanels::Command16_Click()
+{
+    Frame4->hide();
+    Frame5->hide();
+    TEST_FRAME->show();
+}
+
+void DevicePanels::Command8_Click()
+{
+    Frame4->hide();
+    Frame5->hide();
+    TEST_FRAME->show();
+}
+
+void DevicePanels::Command14_Click()
+{
+    TEST_FRAME->show();
+    Frame4->hide();
+    Frame5->hide();
+}
+
+void DevicePanels::Command12_Click()
+{
+    Frame5->show();
+    Frame4->hide();
+    TEST_FRAME->hide();
+}
+
+void DevicePanels::Command13_Click()
+{
+    TEST_FRAME->hide();
+    Frame4->show();
+}
+
+void DevicePanels::Command11_Click()
+{
+    Frame7->show();
+    Frame21->hide();
+    Frame22->hide();
+}
+
+void DevicePanels::Command19_Click()
+{
+    Frame7->hide();
+    Frame21->show();
+    Frame22->show();
+}
+
+void DevicePanels::Command18_Click()
+{
+    gs().testPassCount = 0;
+    gs().testFailCount = 0;
+    PASS_LABEL->setText(QString::number(gs().testPassCount));
+    FAIL_LABEL->setText(QString::number(gs().testFailCount));
+    List1->clear();
+    for (Lamp* l : FAIL_LED)
+        l->setFillColor(kLampDark);
+    AMP_LAB->setText(QStringLiteral("0"));
+}
+
+// ---------------------------------------------------------------- set-up panel
+
+namespace {
+void applyBit(int word, int mask, bool on)
+{
+    auto& w = gs().settingsBlock[static_cast<std::size_t>(word)];
+    w = static_cast<std::int16_t>(on ? (w | mask) : (w & (0xFF - mask)));
+}
+} // namespace
+
+void DevicePanels::F_CHK_Click(int n)
+{
+    static const int masks[7] = {0, 0x01, 0x02, 0x04, 0x08, 0x20, 0x80};
+    QCheckBox* box = F_CHK[static_cast<std::size_t>(n)];
+    applyBit(8, masks[n], box->isChecked());
+    if (n == 6 && box->isChecked())
+        ui::msgBox(QStringLiteral("Software blown protection has started,It may result in a write once IC"),
+                   ui::Buttons::Ok, ui::Icon::Warning, QStringLiteral("Warning"), &doc_);
+}
+
+void DevicePanels::ASNUM_CHK_Click() { applyBit(9, 0x01, ASNUM_CHK->isChecked()); }
+void DevicePanels::AVR_CHK_Click() { applyBit(9, 0x04, AVR_CHK->isChecked()); }
+void DevicePanels::KEY_CHK_Click() { applyBit(9, 0x40, KEY_CHK->isChecked()); }
+void DevicePanels::DIR_OPT_Click(int) { applyBit(9, 0x02, !DIR_OPT[0]->isChecked()); }
+void DevicePanels::HEX_OPT_Click(int) { applyBit(9, 0x08, !HEX_OPT[0]->isChecked()); }
+
+void DevicePanels::EEP_OPT_Click(int)
+{
+    gs().settingsBlock[10] = static_cast<std::int16_t>(EEP_OPT[0]->isChecked() ? 0 : EEP_OPT[1]->isChecked() ? 1 : 2);
+}
+
+void DevicePanels::STEXT_KeyDown(int n, int key)
+{
+    if (key != 13 || n < 1 || n > 4)
+        return;
+    QLineEdit* box = STEXT[static_cast<std::size_t>(n)];
+    SerialBox b = readSerialBox(box->text(), HEX_OPT[0]->isChecked());
+    if (!b.decimalOk) {
+        b.text = QStringLiteral("00");
+        b.value = 0;
+    }
+    if (box->text() != b.text)
+        box->setText(b.text);
+    gs().settingsBlock[static_cast<std::size_t>(11 + n)] = b.value;
+    if (n < 4) {
+        QLineEdit* next = STEXT[static_cast<std::size_t>(n + 1)];
+        next->clear();
+        next->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void DevicePanels::Command10_Click()
+{
+    // The S/N options default to hexadecimal encoding with every other
+    // option off, "S/N no Verify" included, whatever the boxes showed before.
+    constexpr std::int16_t kSnDefault = 0x08;
+    auto& block = gs().settingsBlock;
+    block[8] = 7;
+    block[9] = kSnDefault;
+    block[10] = 0;
+    ASNUM_CHK->setChecked(false);
+    KEY_CHK->setChecked(false);
+    AVR_CHK->setChecked(false);
+    HEX_OPT[1]->setChecked(true);
+    DIR_OPT[0]->setChecked(true);
+    EEP_OPT[0]->setChecked(true);
+    F_CHK[1]->setChecked(true);
+    F_CHK[2]->setChecked(true);
+    F_CHK[3]->setChecked(true);
+    F_CHK[4]->setChecked(false);
+    F_CHK[5]->setChecked(false);
+    F_CHK[6]->setChecked(false);
+    for (int n = 1; n <= 4; ++n)
+        STEXT[static_cast<std::size_t>(n)]->setText(QStringLiteral("00"));
+    block[8] = 7;
+    block[9] = kSnDefault;
+    block[10] = 0;
+}
+
+void DevicePanels::Command15_Click()
+{
+    gs().panelSelect = 0;
+    const bool decimal = HEX_OPT[0]->isChecked();
+    for (int n = 4; n >= 1; --n) {
+        QLineEdit* box = STEXT[static_cast<std::size_t>(n)];
+        const SerialBox b = readSerialBox(box->text(), decimal);
+        if (!b.decimalOk) {
+            box->setFocus(Qt::OtherFocusReason);
+            ui::msgBox(QStringLiteral("      *****  請輸入 '十進制' 序號   *****      "), ui::Buttons::Ok, ui::Icon::None,
+                       QString(), &doc_);
+            return;
+        }
+        if (box->text() != b.text)
+            box->setText(b.text);
+        gs().settingsBlock[static_cast<std::size_t>(11 + n)] = b.value;
+    }
+    frmMain* m = gs().mainWindow;
+    if (!m)
+        return;
+    Command15->setEnabled(false);
+    m->deviceOps().runBound(doc_, [m] {
+        m->SETUPIC();
+        m->STATUSIC();
+    });
+    Command15->setEnabled(true);
+}
+
+// ---------------------------------------------------------------- Label60
+
+bool DevicePanels::eventFilter(QObject* watched, QEvent* e)
+{
+    if (e->type() == QEvent::MouseButtonRelease && watched->objectName() == QLatin1String("Label60")) {
+        auto* me = static_cast<QMouseEvent*>(e);
+        if (me->button() == Qt::LeftButton)
+            Label60_Click();
+    }
+    return QObject::eventFilter(watched, e);
 }
 
 } // namespace device

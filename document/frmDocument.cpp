@@ -197,9 +197,6 @@ void frmDocument::buildWindow()
     pinMap_ = new PinMap(pinFrame_);
     pinMap_->setGeometry(2, look::tw(240), pinFrame_->width() - 4, pinFrame_->height() - look::tw(260));
 
-    // The device panels (Frame4, Frame5, TEST_FRAME, S_FRAME, Frame15).
-    device::buildDevicePanels(*this);
-
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setSingleShot(true);
@@ -207,6 +204,10 @@ void frmDocument::buildWindow()
     timer2_ = new QTimer(this);
     timer2_->setObjectName(QStringLiteral("Timer2"));
     timer2_->setSingleShot(true);
+
+    // The device panels (Frame4, Frame5, TEST_FRAME, S_FRAME, Frame15); they
+    // take the test time-out Timer2 as theirs.
+    device::buildDevicePanels(*this);
 
     registerLabels();
     for (std::size_t i = 0; i < names_.size(); ++i)

@@ -1,0 +1,129 @@
+#pragma once
+// A main window whose port 1 is a simulated programmer on a pseudo-terminal,
+// with time compressed for the program and the simulator alike.
+
+#include "ProgrammerSim.h"
+#include "app/Globals.h"
+#include "app/frmMain.h"
+#include "device/DeviceOps.h"
+#include "device/DocumentPanels.h"
+#include "document/HexGrid.h"
+#include "document/frmDocument.h"
+#include "platform/Clock.h"
+#include "platform/CommPort.h"
+#include "support/ScriptedUi.h"
+#include "support/TestEnv.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTimer>
+#include <memory>
+
+class DeviceTest : public ProgramStateTest {
+protected:
+    // Ten times real speed unless a test says otherwise.
+    virtual double speed() const { return 10; }
+
+    void SetUp() override
+    {
+        ProgramStateTest::SetUp();
+        vclock::clock().setSpeed(speed());
+        sim = std::make_unique<sim::ProgrammerSim>(speed());
+        QString why;
+        ASSERT_TRUE(sim->start(&why)) << why.toStdString();
+        qputenv("VELMORA_COM1", sim->devicePath().toLocal8Bit());
+        velmora::gs().passwordMode = -1;
+        main = std::make_unique<frmMain>();
+        velmora::gs().mainWindow = main.get();
+        main->MSComm1()->setCommPort(1);
+        main->MSComm1()->setPortOpen(true);
+        main->show();
+    }
+
+    void TearDown() override
+    {
+        for (QMdiSubWindow* s : main->mdiArea()->subWindowList()) {
+            if (auto* d = qobject_cast<frmDocument*>(s->widget()))
+                d->Set_form_chang(0);
+        }
+        main->mdiArea()->closeAllSubWindows();
+        velmora::gs().mainWindow = nullptr;
+        main.reset();
+        sim.reset();
+        qunsetenv("VELMORA_COM1");
+        vclock::clock().setSpeed(1);
+        ProgramStateTest::TearDown();
+    }
+
+    // A new document window as the main window opens one: its load asks for
+    // the programmer's status. Waits until that status has been parsed.
+    frmDocument* openDocument(bool settle = true)
+    {
+        auto* doc = new frmDocument;
+        QMdiSubWindow* sub = main->mdiArea()->addSubWindow(doc);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->show();
+        main->mdiArea()->setActiveSubWindow(sub);
+        doc->Form_Load();
+        if (settle)
+            waitForParse();
+        return doc;
+    }
+
+    void activate(frmDocument* doc)
+    {
+        main->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(doc->parentWidget()));
+    }
+
+    // Stores an image the way the file readers do.
+    static void load(frmDocument* doc, const velmora::SpdImage& img)
+    {
+        for (int i = 0; i < 512; ++i) {
+            doc->Value_Chang(i, img[static_cast<std::size_t>(i)]);
+            doc->table_chang(i);
+        }
+    }
+
+    // An image of the given memory type byte with every byte telling its
+    // place, and a serial number at the type's place.
+    static velmora::SpdImage image(int type)
+    {
+        velmora::SpdImage img{};
+        for (int i = 0; i < 512; ++i)
+            img[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((i * 13 + 5) & 0xFF);
+        img[2] = static_cast<std::uint8_t>(type);
+        if (type != 12)
+            for (int i = 256; i < 512; ++i)
+                img[static_cast<std::size_t>(i)] = 0;
+        return img;
+    }
+
+    void waitForParse()
+    {
+        vclock::waitUntil([this] { return !main->Timer2()->isActive(); }, 10000);
+        ASSERT_FALSE(main->Timer2()->isActive());
+    }
+
+    // Processes events for a while (program time, ms).
+    static void run(int ms) { vclock::waitMs(ms); }
+
+    static device::DevicePanels& P(frmDocument* doc) { return *device::devicePanels(doc); }
+
+    std::vector<QByteArray> sent() const
+    {
+        std::vector<QByteArray> out;
+        for (const auto& r : sim->received())
+            out.push_back(r.bytes);
+        return out;
+    }
+
+    static QByteArray frameMsg(char c) { return QByteArray(1, c) + QByteArray("\x10\x7F", 2); }
+    static QByteArray shortMsg(char c) { return QByteArray(1, c) + QByteArray("\x7F", 1); }
+
+    ScriptedUi ui;
+    std::unique_ptr<sim::ProgrammerSim> sim;
+    std::unique_ptr<frmMain> main;
+};

@@ -1,0 +1,163 @@
+#pragma once
+// A simulated SPD programmer / module tester on a pseudo-terminal. The
+// program opens the terminal's device path exactly as it opens a USB serial
+// adapter. The simulator keeps a 512-byte tester buffer, a module in its
+// socket (512 SPD bytes) and its 16-byte settings block, answers every
+// message the program sends, logs each message it received with the time it
+// came, and has knobs for the faults a real line shows.
+//
+// It runs on a thread of its own, so it answers while the program waits,
+// sits in a modal box or is busy. Its times follow the program's time scale
+// (VELMORA_TIME_SCALE): a 2000 ms delay lasts 2000 / scale ms.
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <vector>
+
+namespace sim {
+
+using Bytes512 = std::array<std::uint8_t, 512>;
+using Settings16 = std::array<std::uint8_t, 16>;
+
+// Bits of the result flags (byte 48 of the result frame).
+inline constexpr int PowerFailFlag = 0x01;
+inline constexpr int SpdFailFlag = 0x02;
+inline constexpr int OpenFailFlag = 0x04;
+inline constexpr int ShortFailFlag = 0x10;
+
+struct Knobs {
+    // ---- the line ----
+    bool silent = false;            // answers nothing at all
+    int lineRate = 960;             // characters a second at 9600 baud (0: no pacing)
+    int replyDelayMs = 20;          // from the end of a request to the first reply character
+    int splitChunk = 0;             // > 0: replies go out in pieces of this many characters ...
+    int splitGapMs = 0;             // ... this far apart
+    QByteArray noise;               // sent in front of every reply
+    int nonHexAt = -1;              // >= 0: that character of every data reply becomes 'G'
+    int dataReplyLength = -1;       // >= 0: data replies are cut to this many characters
+
+    // ---- the status frame ----
+    QByteArray deviceId = "9098";   // characters 11..14
+    int statusLength = 512;         // characters of the whole status frame
+
+    // ---- the socket ----
+    bool moduleInSocket = true;     // no module: module reads answer nothing, tests fail power
+
+    // ---- the module test ("p") and the stand-alone commands ----
+    int resultDelayMs = 2500;       // "p": from the request to the result frame
+    int standaloneDelayMs = 6500;   // "r", "c", "n": from the request to their result frame
+    int verifyDelayMs = 3000;       // "v"
+    bool standaloneResults = true;  // "r", "c", "v", "n" end with a result frame
+    int resultFlags = 0;            // byte 48: bit 0 power, 1 SPD, 2 open, 4 short
+    int currentHigh = 0xC3;         // bytes 49, 50: the current reading (0xC3, 0x00: 440 mA)
+    int currentLow = 0x00;
+    std::set<int> openChannels;     // 0..143
+    std::set<int> shortChannels;    // 0..143
+    QByteArray writtenSerial;       // 8 characters; empty: the serial number of the settings block
+    int resultLength = 520;         // characters of the whole result frame
+};
+
+struct Received {
+    double ms = 0;                  // real milliseconds since the simulator started
+    QByteArray bytes;               // the whole message, terminator included
+};
+
+class ProgrammerSim {
+public:
+    // speed: the time scale; 0 takes VELMORA_TIME_SCALE (1 when unset).
+    explicit ProgrammerSim(double speed = 0);
+    ~ProgrammerSim();
+    ProgrammerSim(const ProgrammerSim&) = delete;
+    ProgrammerSim& operator=(const ProgrammerSim&) = delete;
+
+    // Makes the pseudo-terminal pair and starts answering; false (with the
+    // reason) when no terminal could be made.
+    bool start(QString* error = nullptr);
+    void stop();
+    // The device path the program opens, e.g. /dev/pts/7.
+    QString devicePath() const { return path_; }
+    double speed() const { return speed_; }
+
+    // ---- state ----
+    Bytes512 buffer() const;
+    void setBuffer(const Bytes512& b);
+    void pokeBuffer(int index, std::uint8_t value);
+    Bytes512 module() const;
+    void setModule(const Bytes512& m);
+    Settings16 settings() const;
+    void setSettings(const Settings16& s);
+    Knobs knobs() const;
+    void setKnobs(const Knobs& k);
+    void updateKnobs(const std::function<void(Knobs&)>& change);
+    // Applied to every packet written into the buffer afterwards: the
+    // buffer byte at `index` gets `value` instead of what was sent (-1: off).
+    void corruptBufferByte(int index, int value);
+
+    // ---- what came ----
+    std::vector<Received> received() const;
+    // The messages whose bytes equal `bytes`.
+    int count(const QByteArray& bytes) const;
+    void clearLog();
+    // Blocks the calling thread (no event processing) until n messages came.
+    bool waitForMessages(std::size_t n, int timeoutMs) const;
+    // Called on the simulator's thread for every message (the standalone
+    // program prints them).
+    void setLogSink(std::function<void(const Received&)> sink);
+
+    // ---- sending on its own ----
+    // Sends raw text after a delay (scaled), as the device would.
+    void sendRaw(const QByteArray& text, int delayMs = 0);
+
+    // ---- frames as the device builds them ----
+    QByteArray statusFrame() const;
+    QByteArray resultFrame(int flags) const;
+    static QByteArray hex(const std::uint8_t* bytes, int n);
+
+private:
+    struct Out {
+        double due = 0;  // real ms since start
+        QByteArray bytes;
+    };
+    void run();
+    void handle(const QByteArray& message);
+    void reply(const QByteArray& text, int delayMs, bool dataReply);
+    void queueLocked(const QByteArray& text, double startMs);
+    void sendResultLater(int flags, int delayMs);
+    double nowMs() const;
+    int scaled(int ms) const;
+    QByteArray statusFrameLocked() const;
+    QByteArray resultFrameLocked(int flags) const;
+    void advanceSerialLocked();
+
+    double speed_ = 1;
+    int master_ = -1;
+    int slave_ = -1;
+    QString path_;
+    std::thread thread_;
+    std::atomic<bool> running_{false};
+
+    mutable std::mutex m_;
+    mutable std::condition_variable cv_;
+    Bytes512 buffer_{};
+    Bytes512 module_{};
+    Settings16 settings_{};
+    Knobs knobs_;
+    int corruptIndex_ = -1;
+    int corruptValue_ = 0;
+    std::vector<Received> log_;
+    std::deque<Out> out_;
+    std::function<void(const Received&)> sink_;
+    QByteArray incoming_;
+    std::int64_t startNs_ = 0;
+};
+
+} // namespace sim
