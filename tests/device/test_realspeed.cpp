@@ -1,0 +1,63 @@
+// A few roads at real speed (slow: about 15, 5 and 3 seconds).
+
+#include "device/DeviceFixture.h"
+
+#include <QElapsedTimer>
+#include <QListWidget>
+
+using velmora::gs;
+
+namespace {
+
+class DeviceRealSpeed : public DeviceTest {
+protected:
+    double speed() const override { return 1; }
+};
+
+} // namespace
+
+TEST_F(DeviceRealSpeed, Ddr4WriteTakesItsPrescribedWaitsAndNoMore)
+{
+    frmDocument* doc = openDocument();
+    load(doc, image(12));
+    sim->clearLog();
+    QElapsedTimer t;
+    t.start();
+    P(doc).Command1->click();
+    const double seconds = static_cast<double>(t.elapsed()) / 1000.0;
+    // 1 s settings, 2 x 1 s status, 32 x 180 ms packets, 2 x 3 s read-back.
+    const double prescribed = 1 + 2 + 32 * 0.18 + 2 * 3;
+    EXPECT_GE(seconds, prescribed - 0.05);
+    EXPECT_LE(seconds, prescribed + 1.0);
+    EXPECT_EQ(sim->buffer(), doc->image());
+    EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   SPD file transfer success !   *****      "));
+    RecordProperty("seconds", QString::number(seconds, 'f', 2).toStdString());
+}
+
+TEST_F(DeviceRealSpeed, StandAloneVerifyAndItsResultFrame)
+{
+    frmDocument* doc = openDocument();
+    sim->setBuffer(sim->module());
+    sim->clearLog();
+    QElapsedTimer t;
+    t.start();
+    P(doc).Command7->click();
+    EXPECT_NEAR(t.elapsed(), 2000, 300);
+    EXPECT_EQ(sent(), std::vector<QByteArray>{frameMsg('v')});
+    vclock::waitUntil([&] { return P(doc).List1->count() > 0; }, 5000);
+    ASSERT_EQ(P(doc).List1->count(), 1);
+    EXPECT_TRUE(P(doc).List1->item(0)->text().endsWith(QStringLiteral("Test Pass  ")));
+}
+
+TEST_F(DeviceRealSpeed, OptionCommand)
+{
+    openDocument();
+    sim->clearLog();
+    QElapsedTimer t;
+    t.start();
+    main->EEPROM_512_Command();
+    EXPECT_NEAR(t.elapsed(), 2000, 300);
+    EXPECT_EQ(sent(), std::vector<QByteArray>{shortMsg('B')});
+    EXPECT_EQ(sim->settings()[10], 2);
+    EXPECT_EQ(ui.lastText(), QStringLiteral("*****   EEPROM容量設定為512 BYTE !   *****      "));
+}
