@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <algorithm>
 
 using look::twRect;
 using velmora::gs;
@@ -111,6 +112,24 @@ void bold(QWidget* w, double points = 0)
     if (points > 0)
         f.setPointSizeF(points);
     w->setFont(f);
+    if (qobject_cast<QLabel*>(w))
+        w->adjustSize();
+}
+
+// Places widgets left to right at their natural widths, `gap` pixels apart,
+// vertically centred on the row whose top is `top` (pixels); returns the
+// right edge of the last one.
+int placeRow(int left, int top, int height, int gap, std::initializer_list<QWidget*> widgets)
+{
+    int x = left;
+    for (QWidget* w : widgets) {
+        const QSize hint = w->sizeHint();
+        const int width = w->minimumWidth() > 0 ? w->width() : hint.width();
+        const int h = std::min(height, std::max(hint.height(), w->height()));
+        w->setGeometry(x, top + (height - h) / 2, width, h);
+        x += width + gap;
+    }
+    return x - gap;
 }
 
 } // namespace
@@ -262,37 +281,56 @@ void DevicePanels::buildSetupPanel(QWidget* canvas)
 {
     Frame5 = frame(canvas, "Frame5", QStringLiteral("Test Setup"), twRect(kPanelLeft, kPanelTop, kPanelWidth, kPanelHeight), false);
     Frame5->setStyleSheet(QStringLiteral("#Frame5::title { color: %1; }").arg(colourName(0xC00000)));
+    QFont small = Frame5->font();
+    small.setPointSizeF(8);
+    Frame5->setFont(small);
 
-    ASNUM_CHK = checkBox(Frame5, "ASNUM_CHK", QStringLiteral("Auto S/N"), 180, 300);
-    KEY_CHK = checkBox(Frame5, "KEY_CHK", QStringLiteral("SPD Key-Lock"), 1860, 300);
-    AVR_CHK = checkBox(Frame5, "AVR_CHK", QStringLiteral("S/N no Verify"), 180, 720);
-    label(Frame5, nullptr, QStringLiteral("S/N : L"), 1740, 760);
+    ASNUM_CHK = checkBox(Frame5, "ASNUM_CHK", QStringLiteral("Auto S/N"), 0, 0);
+    KEY_CHK = checkBox(Frame5, "KEY_CHK", QStringLiteral("SPD Key-Lock"), 0, 0);
+    AVR_CHK = checkBox(Frame5, "AVR_CHK", QStringLiteral("S/N no Verify"), 0, 0);
+    QLabel* snL = label(Frame5, nullptr, QStringLiteral("S/N : L"), 0, 0);
     for (int n = 1; n <= 4; ++n) {
         auto* t = new QLineEdit(QStringLiteral("00"), Frame5);
         t->setObjectName(QStringLiteral("STEXT%1").arg(n));
-        t->setGeometry(twRect(2340 + (n - 1) * 570, 660, 510, 360));
         t->setMaxLength(2);
         t->setAlignment(Qt::AlignCenter);
         QFont f = t->font();
         f.setPointSizeF(12);
         t->setFont(f);
+        t->resize(look::tw(450), look::tw(360));
+        t->setMinimumWidth(look::tw(450));
         STEXT[static_cast<std::size_t>(n)] = t;
         connect(t, &QLineEdit::returnPressed, this, [this, n] { STEXT_KeyDown(n, 13); });
     }
-    label(Frame5, nullptr, QStringLiteral("H"), 4640, 760);
+    QLabel* snH = label(Frame5, nullptr, QStringLiteral("H"), 0, 0);
 
-    Frame12 = frame(Frame5, "Frame12", QString(), twRect(120, 1140, 4740, 540), true);
-    label(Frame12, nullptr, QStringLiteral("S/N Encode"), 120, 170);
-    HEX_OPT[0] = option(Frame12, QStringLiteral("HEX_OPT(0)"), QStringLiteral("Decimal"), 1680, 150);
-    HEX_OPT[1] = option(Frame12, QStringLiteral("HEX_OPT(1)"), QStringLiteral("Hexadecimal"), 3000, 150);
-    Frame14 = frame(Frame5, "Frame14", QString(), twRect(120, 1740, 4740, 540), true);
-    label(Frame14, nullptr, QStringLiteral("S/N Directions"), 120, 170);
-    DIR_OPT[0] = option(Frame14, QStringLiteral("DIR_OPT(0)"), QStringLiteral("Low to High"), 1680, 150);
-    DIR_OPT[1] = option(Frame14, QStringLiteral("DIR_OPT(1)"), QStringLiteral("High to Low"), 3000, 150);
-    label(Frame5, nullptr, QStringLiteral("EEPROM SIZE"), 240, 2500);
-    EEP_OPT[0] = option(Frame5, QStringLiteral("EEP_OPT(0)"), QStringLiteral("By SPD"), 1800, 2480);
-    EEP_OPT[1] = option(Frame5, QStringLiteral("EEP_OPT(1)"), QStringLiteral("256 Byte"), 2820, 2480);
-    EEP_OPT[2] = option(Frame5, QStringLiteral("EEP_OPT(2)"), QStringLiteral("512 Byte"), 3900, 2480);
+    Frame12 = frame(Frame5, "Frame12", QString(), QRect(), true);
+    QLabel* encode = label(Frame12, nullptr, QStringLiteral("S/N Encode"), 0, 0);
+    HEX_OPT[0] = option(Frame12, QStringLiteral("HEX_OPT(0)"), QStringLiteral("Decimal"), 0, 0);
+    HEX_OPT[1] = option(Frame12, QStringLiteral("HEX_OPT(1)"), QStringLiteral("Hexadecimal"), 0, 0);
+    Frame14 = frame(Frame5, "Frame14", QString(), QRect(), true);
+    QLabel* directions = label(Frame14, nullptr, QStringLiteral("S/N Directions"), 0, 0);
+    DIR_OPT[0] = option(Frame14, QStringLiteral("DIR_OPT(0)"), QStringLiteral("Low to High"), 0, 0);
+    DIR_OPT[1] = option(Frame14, QStringLiteral("DIR_OPT(1)"), QStringLiteral("High to Low"), 0, 0);
+    QLabel* size = label(Frame5, nullptr, QStringLiteral("EEPROM SIZE"), 0, 0);
+    EEP_OPT[0] = option(Frame5, QStringLiteral("EEP_OPT(0)"), QStringLiteral("By SPD"), 0, 0);
+    EEP_OPT[1] = option(Frame5, QStringLiteral("EEP_OPT(1)"), QStringLiteral("256 Byte"), 0, 0);
+    EEP_OPT[2] = option(Frame5, QStringLiteral("EEP_OPT(2)"), QStringLiteral("512 Byte"), 0, 0);
+
+    // Rows of the left part, top to bottom.
+    const int rowH = look::tw(390);
+    const int boxH = look::tw(420);
+    ASNUM_CHK->move(8, look::tw(270));
+    KEY_CHK->move(8 + AVR_CHK->sizeHint().width() + 16, look::tw(270));
+    int right = placeRow(8, look::tw(660), rowH, 4, {AVR_CHK, snL, STEXT[1], STEXT[2], STEXT[3], STEXT[4], snH});
+    const int inner12 = placeRow(6, 6, boxH, 8, {encode, HEX_OPT[0], HEX_OPT[1]});
+    const int inner14 = placeRow(6, 6, boxH, 8, {directions, DIR_OPT[0], DIR_OPT[1]});
+    const int frameW = std::max(inner12, inner14) + 8;
+    Frame12->setGeometry(2, look::tw(1050), frameW, boxH + 12);
+    Frame14->setGeometry(2, Frame12->geometry().bottom() + 4, frameW, boxH + 12);
+    size->move(8, Frame14->geometry().bottom() + 4);
+    right = std::max({right, frameW, placeRow(8 + 12, size->geometry().bottom() + 1, rowH, 8, {EEP_OPT[0], EEP_OPT[1], EEP_OPT[2]})});
+    const int setupLeft = right + 10;
 
     // Each array is one group of its own.
     auto group = [this](auto& arr, void (DevicePanels::*handler)(int)) {
@@ -313,18 +351,36 @@ void DevicePanels::buildSetupPanel(QWidget* canvas)
     group(HEX_OPT, &DevicePanels::HEX_OPT_Click);
     group(EEP_OPT, &DevicePanels::EEP_OPT_Click);
 
-    Frame23 = frame(Frame5, "Frame23", QString(), twRect(4980, 180, 3600, 2880), true);
-    F_CHK[1] = checkBox(Frame23, "F_CHK1", QStringLiteral("Power Test"), 180, 300);
-    F_CHK[2] = checkBox(Frame23, "F_CHK2", QStringLiteral("Open Test"), 180, 720);
-    F_CHK[4] = checkBox(Frame23, "F_CHK4", QStringLiteral("Copy SPD"), 180, 1140);
-    F_CHK[6] = checkBox(Frame23, "F_CHK6", QStringLiteral("Soft Protect (34c02)"), 1620, 300);
-    F_CHK[3] = checkBox(Frame23, "F_CHK3", QStringLiteral("Short Test"), 1620, 720);
-    F_CHK[5] = checkBox(Frame23, "F_CHK5", QStringLiteral("Verify SPD"), 1620, 1140);
-    Command10 = button(Frame23, "Command10", QStringLiteral("Load Default"), twRect(90, 2280, 1200, 450));
-    Command8 = button(Frame23, "Command8", QStringLiteral("Main Menu"), twRect(1350, 2280, 1080, 450));
-    Command15 = button(Frame23, "Command15", QStringLiteral("SETUP"), twRect(2490, 2280, 1020, 450));
+    Frame23 = frame(Frame5, "Frame23", QString(), QRect(), true);
+    Frame23->setGeometry(setupLeft, look::tw(150), Frame5->width() - setupLeft - 6, Frame5->height() - look::tw(150) - 6);
+    F_CHK[1] = checkBox(Frame23, "F_CHK1", QStringLiteral("Power Test"), 0, 0);
+    F_CHK[2] = checkBox(Frame23, "F_CHK2", QStringLiteral("Open Test"), 0, 0);
+    F_CHK[4] = checkBox(Frame23, "F_CHK4", QStringLiteral("Copy SPD"), 0, 0);
+    F_CHK[6] = checkBox(Frame23, "F_CHK6", QStringLiteral("Soft Protect (34c02)"), 0, 0);
+    F_CHK[3] = checkBox(Frame23, "F_CHK3", QStringLiteral("Short Test"), 0, 0);
+    F_CHK[5] = checkBox(Frame23, "F_CHK5", QStringLiteral("Verify SPD"), 0, 0);
+    const int second = 10 + std::max({F_CHK[1]->width(), F_CHK[2]->width(), F_CHK[4]->width()}) + 12;
+    const int rows[3] = {look::tw(360), look::tw(780), look::tw(1200)};
+    F_CHK[1]->move(10, rows[0]);
+    F_CHK[2]->move(10, rows[1]);
+    F_CHK[4]->move(10, rows[2]);
+    F_CHK[6]->move(second, rows[0]);
+    F_CHK[3]->move(second, rows[1]);
+    F_CHK[5]->move(second, rows[2]);
+    Command10 = button(Frame23, "Command10", QStringLiteral("Load Default"), QRect());
+    Command8 = button(Frame23, "Command8", QStringLiteral("Main Menu"), QRect());
+    Command15 = button(Frame23, "Command15", QStringLiteral("SETUP"), QRect());
     bold(Command15);
-    Command14 = button(Frame23, "Command14", QStringLiteral("X"), twRect(3180, 0, 360, 330));
+    const int buttonsW = (Frame23->width() - 2 * 6 - 2 * 4);
+    const int bw[3] = {buttonsW * 36 / 100, buttonsW * 33 / 100, buttonsW - buttonsW * 36 / 100 - buttonsW * 33 / 100};
+    int bx = 6;
+    const int by = Frame23->height() - look::tw(480) - 6;
+    for (int i = 0; i < 3; ++i) {
+        QPushButton* b = i == 0 ? Command10 : i == 1 ? Command8 : Command15;
+        b->setGeometry(bx, by, bw[i], look::tw(480));
+        bx += bw[i] + 4;
+    }
+    Command14 = button(Frame23, "Command14", QStringLiteral("X"), QRect(Frame23->width() - look::tw(360) - 4, 2, look::tw(360), look::tw(330)));
     QFont xf = Command14->font();
     xf.setBold(true);
     xf.setPointSizeF(12);

@@ -1,0 +1,52 @@
+// Pictures of a document's device panels for a person to look at: run with
+//   velmora_tests --gtest_also_run_disabled_tests --gtest_filter='*RenderPanels*'
+// (under xvfb-run or QT_QPA_PLATFORM=offscreen); the PNGs go to
+// $VELMORA_RENDER_DIR (default /tmp).
+
+#include "device/DeviceFixture.h"
+
+#include <QDir>
+#include <QPixmap>
+
+TEST_F(DeviceTest, DISABLED_RenderPanels)
+{
+    const QString dir = qEnvironmentVariable("VELMORA_RENDER_DIR", QStringLiteral("/tmp"));
+    auto save = [&](QWidget* w, const char* name) { w->grab().save(QDir(dir).filePath(QString::fromLatin1(name))); };
+    frmDocument* doc = openDocument();
+    doc->parentWidget()->resize(1100, 760);
+    load(doc, image(12));
+    auto& p = P(doc);
+
+    // During a transfer: the busy panel.
+    QTimer::singleShot(vclock::clock().scaled(3600), [&] { save(doc->canvas(), "velmora-transfer.png"); });
+    p.Command1->click();
+
+    // A failed test: the banner during its display wait, then lamps and pin map.
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.resultFlags = 0x14;
+        k.openChannels = {0, 5, 77};
+        k.shortChannels = {12, 143};
+        k.currentHigh = 0xF0;
+        k.currentLow = 0x10;
+    });
+    p.Command16->click();
+    bool grabbed = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!grabbed && p.S_FRAME->isVisible()) {
+            grabbed = true;
+            save(doc->canvas(), "velmora-test-banner.png");
+        }
+    });
+    poll.start(5);
+    p.TEST_COMMAND->click();
+    vclock::waitUntil([&] { return p.TEST_COMMAND->isEnabled(); }, 10000);
+    save(doc->canvas(), "velmora-test-failed.png");
+    p.Command11->click();
+    save(p.TEST_FRAME, "velmora-test-log.png");
+    p.Command12->click();
+    save(p.Frame5, "velmora-setup.png");
+    p.Command14->click();
+    p.Command13->click();
+    save(p.Frame4, "velmora-transfer-panel.png");
+}
