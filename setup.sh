@@ -34,7 +34,23 @@ start)
     cmake --build build/release -j "$jobs"
     args=()
     if [ "${1:-}" = "--simulator" ]; then
-        # A simulated programmer on a pseudo-terminal, with port 1 pointed at it.
+        # A simulated programmer on a pseudo-terminal, with port 1 pointed at
+        # it for this run. It ends with the program.
+        simlog="$(mktemp -t velmora-sim.XXXXXX)"
+        build/release/tools/simulator/velmora-sim --exit-with-parent >"$simlog" 2>&1 &
+        simpath=""
+        for _ in $(seq 50); do
+            simpath="$(head -n 1 "$simlog" 2>/dev/null || true)"
+            [ -n "$simpath" ] && [ -e "$simpath" ] && break
+            simpath=""
+            sleep 0.1
+        done
+        if [ -z "$simpath" ]; then
+            echo "The programmer simulator did not start (see $simlog)." >&2
+            exit 1
+        fi
+        export VELMORA_COM1="$simpath"
+        echo "Simulated programmer on $simpath (port 1); what it receives is logged in $simlog"
         args+=(--simulator)
     fi
     if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

@@ -314,15 +314,18 @@ void DeviceOps::Timer1_Timer()
     } catch (const std::exception&) {
     }
     const Candidate c = takeCandidate(read, gs().receiveBuffer, kResultThreshold);
+    QPointer<frmDocument> reported;
     if (c.complete) {
         if (const std::optional<TestResult> r = decodeTestResult(c.text))
-            showReport(*r);
+            reported = showReport(*r);
     }
-    if (DevicePanels* p = devicePanels(main_.ActiveForm()))
-        p->S_FRAME->hide();
+    // The banner shows only while its report waits.
+    for (frmDocument* d : {main_.ActiveForm(), reported.data()})
+        if (DevicePanels* p = devicePanels(d))
+            p->S_FRAME->hide();
 }
 
-void DeviceOps::showReport(const TestResult& r)
+QPointer<frmDocument> DeviceOps::showReport(const TestResult& r)
 {
     auto& g = gs();
     inReport_ = true;
@@ -402,6 +405,7 @@ void DeviceOps::showReport(const TestResult& r)
         q->List1->setCurrentRow(q->List1->count() - 1);
     }
     inReport_ = false;
+    return doc;
 }
 
 // ---------------------------------------------------------------- guard

@@ -125,7 +125,9 @@ private:
     void setting(char letter, const QString& success, const QString& failure, bool withStatus);
     void failBox(const QString& text, const QString& title);
 
-    void showReport(const TestResult& r);
+    // Writes the report on the window whose test runs (else the active one)
+    // and returns that window.
+    QPointer<frmDocument> showReport(const TestResult& r);
     void applyStatusFrame(frmDocument* doc, const StatusFrame& f);
     void releaseTest();
 

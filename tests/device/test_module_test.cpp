@@ -189,6 +189,7 @@ TEST_F(ModuleTest, TheReportGoesToTheWindowThatStartedTheTest)
     EXPECT_EQ(main->ActiveForm(), other);
     EXPECT_EQ(P(doc).STS_LAB1->text(), QStringLiteral("POWER FAIL"));
     EXPECT_EQ(P(doc).List1->count(), 1);
+    EXPECT_FALSE(P(doc).S_FRAME->isVisible());
     EXPECT_EQ(P(other).List1->count(), 0);
     EXPECT_EQ(P(other).FAIL_LED[0]->fillColor(), device::kLampDark);
 }
