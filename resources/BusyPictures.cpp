@@ -96,7 +96,7 @@ void programmer(QPainter& g)
     g.setBrush(QColor(0, 0, 0, 40));
     g.setPen(Qt::NoPen);
     g.drawEllipse(QRectF(8, 98, 104, 10));
-    // Top face in perspective.
+    // Top face, seen from above at a slant.
     QPainterPath top;
     top.moveTo(18, 22);
     top.lineTo(102, 22);

@@ -18,25 +18,25 @@ namespace {
 
 const int kColumns[6] = {1, 2, 3, 7, 8, 9};
 
-// Draws one ball with its name; long names break after a slash.
-void drawBall(QPainter& g, const QPointF& c, qreal d, qreal cellW, qreal cellH, const QString& name)
+// Draws one ball with its name; long names break after a slash. A ball
+// beside the empty middle columns may lean into them (spare > 0 to the
+// right, < 0 to the left) when its name is too long for its own cell.
+void drawBall(QPainter& g, QPointF c, qreal d, qreal cellW, qreal cellH, const QString& name, qreal spare)
 {
     const Signal s = kit::classify(name);
     const QColor fill = kit::fillOf(s);
-    QRadialGradient shade(c + QPointF(-d * 0.18, -d * 0.2), d * 0.62);
-    shade.setColorAt(0, fill.lighter(118));
-    shade.setColorAt(1, fill.darker(108));
-    g.setBrush(shade);
-    g.setPen(QPen(kit::inkOf(s).lighter(150), 1.0));
-    g.drawEllipse(c, d / 2, d / 2);
-
-    const qreal room = cellW - 2;
+    if (spare != 0 && kit::fitPixelSize(name, cellW - 4, 8.5, 5.5, false, true) < 8.5) {
+        cellW += std::abs(spare);
+        c.rx() += spare / 2;
+    }
+    const qreal room = cellW - 4;
     const qreal maxPx = qMin(cellH * 0.5, 11.5);
     qreal px = kit::fitPixelSize(name, room, maxPx, 5.5, false, true);
     QStringList lines{name};
     // A long name with slashes may read better on two or three lines,
     // broken at the slashes that give the largest text.
     if (px < maxPx * 0.9 && name.contains(QLatin1Char('/'))) {
+        const qreal single = px;
         QList<qsizetype> cuts;
         for (qsizetype i = name.indexOf(QLatin1Char('/')); i > 0; i = name.indexOf(QLatin1Char('/'), i + 1))
             cuts << i + 1;
@@ -49,13 +49,13 @@ void drawBall(QPainter& g, const QPointF& c, qreal d, qreal cellW, qreal cellH, 
         };
         for (qsizetype a = 0; a < cuts.size(); ++a) {
             const QStringList two{name.left(cuts[a]), name.mid(cuts[a])};
-            if (const qreal fit = fitLines(two); fit > px) {
+            if (const qreal fit = fitLines(two); fit > px && fit > single * 1.15) {
                 px = fit;
                 lines = two;
             }
             for (qsizetype b = a + 1; b < cuts.size(); ++b) {
                 const QStringList three{name.left(cuts[a]), name.mid(cuts[a], cuts[b] - cuts[a]), name.mid(cuts[b])};
-                if (const qreal fit = fitLines(three); fit > px) {
+                if (const qreal fit = fitLines(three); fit > px && fit > single * 1.15) {
                     px = fit;
                     lines = three;
                 }
@@ -63,8 +63,22 @@ void drawBall(QPainter& g, const QPointF& c, qreal d, qreal cellW, qreal cellH, 
         }
     }
     const QFont f = kit::sans(px, false, true);
-    g.setFont(f);
     const QFontMetricsF fm(f);
+
+    // The ball: round, stretched into a capsule when its name is wider.
+    qreal textW = 0;
+    for (const QString& line : lines)
+        textW = qMax(textW, fm.horizontalAdvance(line));
+    const qreal w = qBound(d, textW + 5, cellW - 1);
+    const qreal h = qBound(d, fm.height() * 0.92 * lines.size() + 2, cellH - 1);
+    const QRectF shape(c.x() - w / 2, c.y() - h / 2, w, h);
+    QRadialGradient shade(c + QPointF(-w * 0.15, -d * 0.2), qMax(w, d) * 0.62);
+    shade.setColorAt(0, fill.lighter(118));
+    shade.setColorAt(1, fill.darker(108));
+    g.setBrush(shade);
+    g.setPen(QPen(kit::inkOf(s).lighter(150), 1.0));
+    g.drawRoundedRect(shape, qMin(w, h) / 2, qMin(w, h) / 2);
+    g.setFont(f);
     const qreal lh = fm.height() * 0.92;
     qreal y = c.y() - lh * lines.size() / 2;
     for (const QString& line : lines) {
@@ -150,7 +164,8 @@ void paintChipMap(QPainter& g, const QRectF& area, int index)
     const qreal d = qMin(cw, ch) * 0.94;
     const qreal bodyH = ch * rows + 2 * pad;
     const QRectF body(gridBox.left(), gridBox.top() + (gridBox.height() - bodyH) / 2 * 0.35, gridBox.width(), bodyH);
-    const auto colX = [&](int c) { return body.left() + pad + cw * (c + 0.5) + (c >= 3 ? cw * 0.6 : 0.0); };
+    const qreal gapW = cw * 0.6;
+    const auto colX = [&](int c) { return body.left() + pad + cw * (c + 0.5) + (c >= 3 ? gapW : 0.0); };
     const auto rowY = [&](int r) { return body.top() + pad + ch * (r + 0.5); };
 
     // Package body with the A1 corner mark.
@@ -191,7 +206,7 @@ void paintChipMap(QPainter& g, const QRectF& area, int index)
                 g.drawEllipse(centre, d * 0.22, d * 0.22);
                 continue;
             }
-            drawBall(g, centre, d, cw, ch, name);
+            drawBall(g, centre, d, cw, ch, name, c == 2 ? gapW : c == 3 ? -gapW : 0.0);
         }
     }
     g.restore();
