@@ -5,6 +5,7 @@
 #include "resources/Pictures.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,6 +41,26 @@ QLabel* redLabel(QWidget* parent, const char* name, qreal points, const QRect& r
     return l;
 }
 
+// Swallows Return and Enter in a list's edit field, which would otherwise
+// choose the item whose text was typed.
+class IgnoreTypedChoice : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (e->type() == QEvent::KeyPress || e->type() == QEvent::ShortcutOverride) {
+            const int key = static_cast<QKeyEvent*>(e)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                e->accept();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, e);
+    }
+};
+
 void showStart(QComboBox* c)
 {
     if (c->lineEdit())
@@ -55,6 +76,7 @@ QComboBox* list(QWidget* parent, const char* name, const QRect& r, const QString
     c->setEditable(true);
     c->setInsertPolicy(QComboBox::NoInsert);
     c->setCompleter(nullptr);
+    c->lineEdit()->installEventFilter(new IgnoreTypedChoice(c));
     c->setFont(mingFont(9.75, false));
     for (int i = 0; i < items.size(); ++i)
         c->addItem(items[i], i);

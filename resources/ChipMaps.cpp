@@ -69,8 +69,8 @@ void drawBall(QPainter& g, QPointF c, qreal d, qreal cellW, qreal cellH, const Q
     qreal textW = 0;
     for (const QString& line : lines)
         textW = qMax(textW, fm.horizontalAdvance(line));
-    const qreal w = qBound(d, textW + 5, cellW - 1);
-    const qreal h = qBound(d, fm.height() * 0.92 * lines.size() + 2, cellH - 1);
+    const qreal w = qMax(d, qMin(textW + 5, cellW - 1));
+    const qreal h = qMax(d, qMin(fm.height() * 0.92 * lines.size() + 2, cellH - 1));
     const QRectF shape(c.x() - w / 2, c.y() - h / 2, w, h);
     QRadialGradient shade(c + QPointF(-w * 0.15, -d * 0.2), qMax(w, d) * 0.62);
     shade.setColorAt(0, fill.lighter(118));
