@@ -214,7 +214,12 @@ Effects ddr2Rules(const SpdImage& img, int A)
     const int ranks = (at(img, 5) & 15) + (b2 == 8 ? 1 : 0);
     const int rankSize = rankSizeMb(at(img, 31));
     const int width = (at(img, 13) & 0x7F) == 0 ? 1 : (at(img, 13) & 0x7F);
-    fx.set(Field::Label158, textOfReal(static_cast<double>(rankSize) / width) + QStringLiteral(" Mb"));
+    // Quotients with at most three decimals (every power-of-two width) are
+    // written from integers; the others as the shortest double text.
+    const int milli = rankSize * 1000;
+    fx.set(Field::Label158, (milli % width == 0 ? textOfThousandths(milli / width)
+                                                : textOfReal(static_cast<double>(rankSize) / width)) +
+                                QStringLiteral(" Mb"));
 
     if (A < 0 || A > 127)
         return fx;
