@@ -3,6 +3,7 @@
 #include "app/Globals.h"
 #include "app/SpdFile.h"
 #include "app/frmLogin.h"
+#include "app/frmMainHelp.h"
 #include "device/DeviceOps.h"
 #include "document/frmDocument.h"
 #include "platform/Clock.h"
@@ -253,7 +254,7 @@ void frmMain::buildMenus()
     connect(addAction(help, "mnuHelpAbout", QStringLiteral("About")), &QAction::triggered, this,
             &frmMain::mnuHelpAbout_Click);
     separator(help, "mnuHelpBar0", true);
-    connect(addAction(help, "mnuViewWebBrowser", QStringLiteral("https://www.velmora.example")), &QAction::triggered,
+    connect(addAction(help, "mnuViewWebBrowser", QString::fromLatin1(help::kWebAddress)), &QAction::triggered,
             this, &frmMain::mnuViewWebBrowser_Click);
 
     for (const char* name : kDocumentCommands)

@@ -65,6 +65,9 @@ frmSplash::frmSplash(QWidget* parent)
     QLabel* ver = overlay(this, "Label1", QStringLiteral("Ver: e 1.1"), 18, QRect());
     ver->move(tw(7800), tw(4560));
     ver->adjustSize();
+    // Keep the version inside the picture when the font runs wider.
+    if (ver->geometry().right() > width() - 6)
+        ver->move(width() - 6 - ver->width(), ver->y());
 
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));
