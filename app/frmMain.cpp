@@ -1,13 +1,23 @@
 #include "app/frmMain.h"
 
 #include "app/Globals.h"
+#include "app/SpdFile.h"
+#include "app/frmLogin.h"
+#include "app/frmMainHelp.h"
 #include "device/DeviceOps.h"
 #include "document/frmDocument.h"
 #include "platform/Clock.h"
 #include "platform/CommPort.h"
+#include "platform/SettingsStore.h"
+#include "platform/Ui.h"
+#include "resources/Pictures.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
+#include <QLabel>
+#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -15,20 +25,67 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <optional>
 
 using velmora::gs;
+
+namespace {
+
+const QString kSettings = QString::fromLatin1(settings::kSettingsKey);
+const QString kHistory = QString::fromLatin1(settings::kHistoryKey);
+
+// A value of the settings store as the load step reads it: missing when it
+// cannot be read.
+std::optional<QString> readValue(const QString& key, const QString& name) { return settings::read(key, name); }
+
+// A recent-file path shown in a menu: an ampersand is not an access key.
+QString menuText(const QString& path)
+{
+    QString t = path;
+    t.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return t;
+}
+
+const char* const kDocumentCommands[] = {"MNU_ICMAP",     "MNU_MDMAP",    "mnu_io_setup", "mnu_spd_setup",
+                                         "mnu_mft_setup", "mnu_xmp_view", "mnu_xmp_wiz"};
+
+} // namespace
 
 frmMain::frmMain(QWidget* parent)
     : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmMain"));
+    setWindowIcon(pictures::programIcon());
+    resize(1180, 800);
     mdi_ = new QMdiArea(this);
     mdi_->setObjectName(QStringLiteral("mdiArea"));
-    mdi_->setBackground(QColor(0x80, 0x80, 0xFF));
+    mdi_->setBackground(look::toQColor(0xFF8080));
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdi_);
 
     comm_ = new platform::CommPort(this);
     ops_ = new device::DeviceOps(*this);
+
+    buildMenus();
+    buildToolbars();
+
+    statusBar_ = new QStatusBar(this);
+    statusBar_->setObjectName(QStringLiteral("sbStatusBar"));
+    auto* dateLabel = new QLabel(statusBar_);
+    auto* timeLabel = new QLabel(statusBar_);
+    statusBar_->addPermanentWidget(dateLabel);
+    statusBar_->addPermanentWidget(timeLabel);
+    setStatusBar(statusBar_);
+    auto* clockTick = new QTimer(statusBar_);
+    auto showNow = [dateLabel, timeLabel] {
+        const QDateTime now = vclock::clock().now();
+        dateLabel->setText(QLocale().toString(now.date(), QLocale::ShortFormat));
+        timeLabel->setText(QLocale().toString(now.time(), QLocale::ShortFormat));
+    };
+    connect(clockTick, &QTimer::timeout, statusBar_, showNow);
+    showNow();
+    clockTick->start(1000);
 
     // The four timers; the enabled ones tick from the window's creation on.
     timer1_ = new QTimer(this);
@@ -56,7 +113,336 @@ frmMain::~frmMain()
         gs().mainWindow = nullptr;
 }
 
-void frmMain::MDIForm_Load() {}
+// ---------------------------------------------------------------- menus
+
+QAction* frmMain::addAction(QMenu* m, const char* name, const QString& caption, const QString& shortcut)
+{
+    auto* a = new QAction(caption, this);
+    a->setObjectName(QString::fromLatin1(name));
+    if (!shortcut.isEmpty())
+        a->setShortcut(QKeySequence(shortcut));
+    m->addAction(a);
+    return a;
+}
+
+void frmMain::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+    auto newMenu = [this, bar](const char* name, const QString& caption) {
+        QMenu* m = bar->addMenu(caption);
+        m->setObjectName(QString::fromLatin1(name));
+        m->menuAction()->setObjectName(QString::fromLatin1(name) + QStringLiteral("_menu"));
+        return m;
+    };
+    auto separator = [this](QMenu* m, const char* name, bool shown) {
+        QAction* s = m->addSeparator();
+        s->setObjectName(QString::fromLatin1(name));
+        s->setVisible(shown);
+        return s;
+    };
+    auto hidden = [](QAction* a, bool enabled) {
+        a->setVisible(false);
+        a->setEnabled(enabled);
+        return a;
+    };
+
+    QMenu* file = newMenu("mnuFile", QStringLiteral("File"));
+    connect(addAction(file, "mnuFilenew", QStringLiteral("New File"), QStringLiteral("Ctrl+N")), &QAction::triggered,
+            this, &frmMain::mnuFilenew_Click);
+    connect(addAction(file, "mnuFileOpen", QStringLiteral("Open File"), QStringLiteral("Ctrl+O")), &QAction::triggered,
+            this, &frmMain::mnuFileOpen_Click);
+    separator(file, "mnuFileBar2", true);
+    connect(hidden(addAction(file, "mnuFilenewlist", QStringLiteral("New &List"), QStringLiteral("Ctrl+L")), false),
+            &QAction::triggered, this, &frmMain::mnuFilenewlist_Click);
+    connect(hidden(addAction(file, "mnuFileOpenlist", QStringLiteral("O&pen List")), false), &QAction::triggered, this,
+            &frmMain::mnuFileOpenlist_Click);
+    separator(file, "mnuFileBar6", false);
+    connect(addAction(file, "mnuFileSave", QStringLiteral("Save File"), QStringLiteral("Ctrl+S")), &QAction::triggered,
+            this, &frmMain::mnuFileSave_Click);
+    connect(addAction(file, "mnuFileSaveAs", QStringLiteral("Save as")), &QAction::triggered, this,
+            &frmMain::mnuFileSaveAs_Click);
+    connect(addAction(file, "mnuFileClose", QStringLiteral("Close")), &QAction::triggered, this,
+            &frmMain::mnuFileClose_Click);
+    connect(addAction(file, "mnuFileCloseAll", QStringLiteral("Close All")), &QAction::triggered, this,
+            &frmMain::mnuFileCloseAll_Click);
+    separator(file, "mnuFileBar0", true);
+    connect(hidden(addAction(file, "mnuFileImport", QStringLiteral("&Import")), true), &QAction::triggered, this,
+            &frmMain::mnuFileImport_Click);
+    separator(file, "mnuFileBar1", false);
+    connect(hidden(addAction(file, "mnuFileExport", QStringLiteral("&Export")), true), &QAction::triggered, this,
+            &frmMain::mnuFileExport_Click);
+    separator(file, "mnuFileBar8", false);
+    connect(addAction(file, "mnuFilePrint", QStringLiteral("Print"), QStringLiteral("Ctrl+P")), &QAction::triggered,
+            this, &frmMain::mnuFilePrint_Click);
+    separator(file, "mnuFileBar3", false);
+    hidden(addAction(file, "mnuInformation", QStringLiteral("Information")), true);
+    separator(file, "mnuFileBar4", true);
+    for (int k = 1; k <= 3; ++k) {
+        auto* a = new QAction(QString(), this);
+        a->setObjectName(QStringLiteral("mnuFileMRU(%1)").arg(k));
+        file->addAction(a);
+        connect(a, &QAction::triggered, this, [this, k] { mnuFileMRU_Click(k); });
+    }
+    separator(file, "mnuFileBar5", false);
+    connect(addAction(file, "mnuFileExit", QStringLiteral("Exit")), &QAction::triggered, this,
+            &frmMain::mnuFileExit_Click);
+
+    QMenu* pinout = newMenu("MNUMAP", QStringLiteral("Pinout"));
+    connect(addAction(pinout, "MNU_ICMAP", QStringLiteral("IC Pinout")), &QAction::triggered, this,
+            &frmMain::MNU_ICMAP_Click);
+    connect(addAction(pinout, "MNU_MDMAP", QStringLiteral("Module Pinout")), &QAction::triggered, this,
+            &frmMain::MNU_MDMAP_Click);
+
+    QMenu* setup = newMenu("mnu_setup", QStringLiteral("Setup"));
+    connect(addAction(setup, "mnuConnection", QStringLiteral("Reconnection")), &QAction::triggered, this,
+            &frmMain::mnuConnection_Click);
+    connect(addAction(setup, "mnuViewpassword", QStringLiteral("Password Setting")), &QAction::triggered, this,
+            &frmMain::mnuViewpassword_Click);
+    connect(addAction(setup, "mnuViewOptions", QStringLiteral("Communication")), &QAction::triggered, this,
+            &frmMain::mnuViewOptions_Click);
+    connect(addAction(setup, "mnu_io_setup", QStringLiteral("IO Tester Setup")), &QAction::triggered, this,
+            &frmMain::mnu_io_setup_Click);
+    connect(addAction(setup, "mnu_spd_setup", QStringLiteral("SPD Function Setup")), &QAction::triggered, this,
+            &frmMain::mnu_spd_setup_Click);
+
+    QMenu* tool = newMenu("mnu_tool", QStringLiteral("Tool"));
+    addAction(tool, "mnu_mft_setup", QStringLiteral("Manufacturer Information"));
+    addAction(tool, "mnuFileWarez", QStringLiteral("SPD Wizards"));
+    addAction(tool, "mnu_xmp_view", QStringLiteral("XMP View"));
+    addAction(tool, "mnu_xmp_wiz", QStringLiteral("XMP Wizards"));
+
+    QMenu* view = newMenu("mnuView", QStringLiteral("View"));
+    QAction* toolbarTick = addAction(view, "mnuViewToolbar", QStringLiteral("Toolbar"));
+    toolbarTick->setCheckable(true);
+    toolbarTick->setChecked(true);
+    // The handlers flip the tick themselves, however they are reached.
+    connect(toolbarTick, &QAction::triggered, this, [this, toolbarTick] {
+        toolbarTick->setChecked(!toolbarTick->isChecked());
+        mnuViewToolbar_Click();
+    });
+    QAction* statusTick = addAction(view, "mnuViewStatusBar", QStringLiteral("Statusbar"));
+    statusTick->setCheckable(true);
+    connect(statusTick, &QAction::triggered, this, [this, statusTick] {
+        statusTick->setChecked(!statusTick->isChecked());
+        mnuViewStatusBar_Click();
+    });
+    QAction* keyin = hidden(addAction(view, "mnuKeyin", QStringLiteral("&Key-in Mode")), true);
+    keyin->setCheckable(true);
+    connect(keyin, &QAction::triggered, this, &frmMain::mnuKeyin_Click);
+    separator(view, "mnuViewBar0", false);
+
+    windowMenu_ = newMenu("mnuWindow", QStringLiteral("Window"));
+    connect(addAction(windowMenu_, "mnuWindowCascade", QStringLiteral("Cascade")), &QAction::triggered, this,
+            &frmMain::mnuWindowCascade_Click);
+    connect(hidden(addAction(windowMenu_, "mnuWindowTileHorizontal", QStringLiteral("Tile &Horizontal")), false),
+            &QAction::triggered, this, &frmMain::mnuWindowTileHorizontal_Click);
+    connect(hidden(addAction(windowMenu_, "mnuWindowTileVertical", QStringLiteral("Tile &Vertical")), false),
+            &QAction::triggered, this, &frmMain::mnuWindowTileVertical_Click);
+    connect(addAction(windowMenu_, "mnuWindowIconAll", QStringLiteral("Iconsize All")), &QAction::triggered, this,
+            &frmMain::mnuWindowIconAll_Click);
+    connect(addAction(windowMenu_, "mnuWindowArrangeIcons", QStringLiteral("ArrangeIcons")), &QAction::triggered,
+            this, &frmMain::mnuWindowArrangeIcons_Click);
+    separator(windowMenu_, "mnuwindowsBar1", false);
+    hidden(addAction(windowMenu_, "mnuHelpListEdit", QStringLiteral("List Edit")), false);
+    connect(windowMenu_, &QMenu::aboutToShow, this, &frmMain::refreshWindowMenu);
+
+    QMenu* help = newMenu("mnuHelp", QStringLiteral("Help"));
+    connect(hidden(addAction(help, "mnuHelpContents", QStringLiteral("Mail")), false), &QAction::triggered, this,
+            &frmMain::mnuHelpContents_Click);
+    connect(hidden(addAction(help, "mnuHelpSearchForHelpOn", QStringLiteral("&Search For Help On...")), true),
+            &QAction::triggered, this, &frmMain::mnuHelpSearchForHelpOn_Click);
+    connect(addAction(help, "mnuHelpAbout", QStringLiteral("About")), &QAction::triggered, this,
+            &frmMain::mnuHelpAbout_Click);
+    separator(help, "mnuHelpBar0", true);
+    connect(addAction(help, "mnuViewWebBrowser", QString::fromLatin1(help::kWebAddress)), &QAction::triggered,
+            this, &frmMain::mnuViewWebBrowser_Click);
+
+    for (const char* name : kDocumentCommands)
+        action(QString::fromLatin1(name))->setEnabled(false);
+}
+
+void frmMain::buildToolbars()
+{
+    struct Button {
+        const char* key;
+        const char* tip;
+        const char* picture;
+        bool gapAfter;
+    };
+    static const Button buttons[] = {
+        {"NEW", "New File", "NEW", false},       {"OPEN", "Open File", "OPEN1", false},
+        {"SAVE", "Save", "SAVE", false},         {"PRINT", "Print", "PRINT", true},
+        {"IC", "IC Pin", "IC", false},           {"MODULE1", "Module Pin", "MODULE1", true},
+        {"CONNECT", "Reconnection", "CONNECT", true}, {"MI", "Manufacturer Information", "MI", false},
+        {"WIZARD", "Wizards", "WIZARD", false},  {"XMP", "XMP Wizards", "XMP", true},
+        {"MAIL", "Mail", "MAIL", false},
+    };
+    auto make = [this](const char* name) {
+        auto* tb = new QToolBar(this);
+        tb->setObjectName(QString::fromLatin1(name));
+        tb->setWindowTitle(QString::fromLatin1(name));
+        tb->setMovable(false);
+        tb->setIconSize(QSize(24, 24));
+        for (const Button& b : buttons) {
+            QAction* a = tb->addAction(pictures::toolbarIcon(QString::fromLatin1(b.picture)), QString::fromLatin1(b.tip));
+            a->setObjectName(QString::fromLatin1(name) + QLatin1Char('.') + QString::fromLatin1(b.key));
+            a->setToolTip(QString::fromLatin1(b.tip));
+            const QString key = QString::fromLatin1(b.key);
+            connect(a, &QAction::triggered, this, [this, key] { runToolbarKey(key); });
+            if (b.gapAfter)
+                tb->addSeparator();
+        }
+        addToolBar(Qt::TopToolBarArea, tb);
+        tb->hide();
+        return tb;
+    };
+    tbToolbar_ = make("tbToolbar");
+    toolbar1_ = make("Toolbar1");
+}
+
+void frmMain::runToolbarKey(const QString& key)
+{
+    // The buttons run the commands directly; a command that fails ends the
+    // button's action without a message of its own.
+    try {
+        if (key == QLatin1String("NEW"))
+            NewDocumentWindow();
+        else if (key == QLatin1String("OPEN"))
+            mnuFileOpen_Click();
+        else if (key == QLatin1String("SAVE"))
+            mnuFileSave_Click();
+        else if (key == QLatin1String("PRINT"))
+            mnuFilePrint_Click();
+        else if (key == QLatin1String("MAIL"))
+            mnuHelpContents_Click();
+        else if (key == QLatin1String("CONNECT"))
+            STATUSIC();
+        else if (key == QLatin1String("MODULE1"))
+            MNU_MDMAP_Click();
+        else if (key == QLatin1String("IC"))
+            MNU_ICMAP_Click();
+    } catch (const std::exception&) {
+    }
+}
+
+QAction* frmMain::action(const QString& name) const { return findChild<QAction*>(name); }
+QMenu* frmMain::menu(const QString& name) const { return findChild<QMenu*>(name); }
+
+// ---------------------------------------------------------------- load step
+
+void frmMain::portFallback()
+{
+    settings::write(kSettings, QStringLiteral("CommPort"), QStringLiteral("1"));
+    if (comm_->portOpen())
+        comm_->setPortOpen(false);
+    comm_->setCommPort(1);
+    gs().comPort = 1;
+}
+
+void frmMain::MDIForm_Load()
+{
+    // 2. The serial port number.
+    bool fallbackRan = false;
+    if (const auto port = readValue(kSettings, QStringLiteral("CommPort"))) {
+        if (comm_->portOpen())
+            comm_->setPortOpen(false);
+        bool ok = false;
+        int n = port->trimmed().toInt(&ok);
+        // Anything but a number 1..4 means port 1.
+        if (!ok || n < 1 || n > 4)
+            n = 1;
+        comm_->setCommPort(n);
+        gs().comPort = static_cast<std::uint8_t>(n);
+    } else {
+        portFallback();
+        fallbackRan = true;
+    }
+
+    // 3. Open the port, falling back to port 1 once.
+    if (!comm_->portOpen()) {
+        try {
+            comm_->setPortOpen(true);
+        } catch (const platform::CommError&) {
+            if (!fallbackRan) {
+                portFallback();
+                try {
+                    comm_->setPortOpen(true);
+                } catch (const platform::CommError&) {
+                    // No port 1 either: every device operation opens the port
+                    // again when it runs and reports its own failure.
+                }
+            }
+        }
+    }
+
+    // 5. Recent files.
+    for (int k = 1; k <= 3; ++k) {
+        QAction* entry = action(QStringLiteral("mnuFileMRU(%1)").arg(k));
+        const auto v = readValue(kHistory, QString::number(k));
+        if (!v || settings::storedSize(*v) < 3) {
+            settings::write(kHistory, QString::number(k), QString());
+            entry->setVisible(false);
+        } else {
+            entry->setData(*v);
+            entry->setText(menuText(*v));
+            entry->setVisible(true);
+            if (k == 1)
+                action(QStringLiteral("mnuFileBar5"))->setVisible(true);
+        }
+    }
+
+    // 6. - 7. The password-set marker and the password.
+    const auto pass1 = readValue(kHistory, QStringLiteral("PASS1"));
+    if (!pass1 || settings::storedSize(*pass1) < 3) {
+        settings::write(kHistory, QStringLiteral("PASS1"), QString());
+        gs().passwordMarker.clear();
+    } else {
+        gs().passwordMarker = *pass1;
+    }
+    // A password of one character is a password too.
+    const auto pass2 = readValue(kHistory, QStringLiteral("PASS2"));
+    if (!pass2 || pass2->isEmpty()) {
+        settings::write(kHistory, QStringLiteral("PASS2"), QString());
+        gs().storedPassword.clear();
+    } else {
+        gs().storedPassword = *pass2;
+    }
+
+    // 9.
+    action(QStringLiteral("mnuKeyin"))->setChecked(gs().keyInMode == -1);
+
+    // 10. The password dialog, before the main window is shown.
+    if (gs().passwordMarker.left(6) != QLatin1String(velmora::kMasterPassword)) {
+        frmLogin1 setup(this);
+        setup.setWindowTitle(QStringLiteral("The first password setting"));
+        ui::seam().exec(&setup);
+        gs().passwordMode = 0;
+    } else {
+        frmLogin login(this);
+        ui::seam().exec(&login);
+    }
+
+    // 11. - 13.
+    applyRights();
+    statusBar_->hide();
+    action(QStringLiteral("mnuViewStatusBar"))->setChecked(false);
+    gs().currentYear = vclock::clock().today().year();
+}
+
+void frmMain::applyRights()
+{
+    const bool full = gs().passwordMode == -1;
+    for (const char* name : {"mnuViewpassword", "mnuFileSaveAs", "mnuFileSave", "mnuViewOptions"})
+        action(QString::fromLatin1(name))->setEnabled(full);
+    if (full) {
+        tbToolbar_->show();
+    } else {
+        tbToolbar_->hide();
+        action(QStringLiteral("mnuFileWarez"))->setEnabled(false);
+    }
+}
+
+// ---------------------------------------------------------------- documents
 
 frmDocument* frmMain::ActiveForm() const
 {
@@ -73,49 +459,371 @@ QList<frmDocument*> frmMain::documents() const
     return out;
 }
 
-frmDocument* frmMain::NewDocumentWindow() { return nullptr; }
+frmDocument* frmMain::NewDocumentWindow()
+{
+    gs().currentMemoryType = 0;
+    for (const char* name : {"MNU_ICMAP", "MNU_MDMAP", "mnu_xmp_view", "mnu_mft_setup"})
+        action(QString::fromLatin1(name))->setEnabled(true);
+    if (gs().passwordMode == -1) {
+        for (const char* name : {"mnu_io_setup", "mnu_spd_setup", "mnuFileWarez", "mnu_xmp_wiz"})
+            action(QString::fromLatin1(name))->setEnabled(true);
+        tbToolbar_->setEnabled(false);
+        tbToolbar_->hide();
+        toolbar1_->setEnabled(true);
+        toolbar1_->show();
+    }
+    ++lDocumentCount;
 
-void frmMain::mnuFilenew_Click() {}
-void frmMain::mnuFileOpen_Click() {}
+    auto* doc = new frmDocument;
+    QMdiSubWindow* sub = mdi_->addSubWindow(doc);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWindowIcon(pictures::programIcon());
+    // New windows cascade from the top left corner.
+    const int step = static_cast<int>((lDocumentCount - 1) % 10) * 24;
+    sub->move(step, step);
+    doc->Form_Load();
+    doc->setWindowTitle(QStringLiteral("SPD_File ") + QString::number(lDocumentCount));
+    sub->show();
+    mdi_->setActiveSubWindow(sub);
+    return doc;
+}
+
+void frmMain::documentClosing(frmDocument* doc)
+{
+    // The switch for "no document left" follows the windows that are left.
+    for (frmDocument* d : documents())
+        if (d != doc)
+            return;
+    noDocumentState();
+}
+
+void frmMain::noDocumentState()
+{
+    for (const char* name : kDocumentCommands)
+        action(QString::fromLatin1(name))->setEnabled(false);
+    tbToolbar_->setEnabled(true);
+    tbToolbar_->show();
+    toolbar1_->setEnabled(false);
+    toolbar1_->hide();
+}
+
+void frmMain::mnuFilenew_Click() { NewDocumentWindow(); }
+
+void frmMain::mnuFileCloseAll_Click()
+{
+    // Each document asks about saving as it closes; one that the user keeps
+    // open (Cancel, or a save that did not happen) ends the loop.
+    while (QMdiSubWindow* sub = mdi_->currentSubWindow() ? mdi_->currentSubWindow()
+                                                         : (mdi_->subWindowList().isEmpty()
+                                                                ? nullptr
+                                                                : mdi_->subWindowList().constLast())) {
+        if (!sub->close())
+            return;
+        delete sub;
+    }
+    noDocumentState();
+}
+
+void frmMain::mnuFileClose_Click()
+{
+    QMdiSubWindow* sub = mdi_->currentSubWindow();
+    if (!sub)
+        return;
+    if (!sub->close())
+        return;
+    delete sub;
+    if (documents().isEmpty())
+        noDocumentState();
+}
+
+void frmMain::mnuFileExit_Click() { close(); }
+
+void frmMain::closeEvent(QCloseEvent* e)
+{
+    mnuFileCloseAll_Click();
+    if (!documents().isEmpty()) {
+        // A document the user chose to keep stops the program from ending.
+        e->ignore();
+        return;
+    }
+    e->accept();
+    const auto tops = QApplication::topLevelWidgets();
+    for (QWidget* w : tops)
+        if (w != this && w->isVisible())
+            w->close();
+}
+
+// ---------------------------------------------------------------- files
+
+QString frmMain::chooseFile(bool save, const QString& title)
+{
+    ui::FileRequest r;
+    r.save = save;
+    r.title = title;
+    r.filter = QStringLiteral("Corvane SPD Files (*.spd)|*.spd|Bin Files (*.bin)|*.bin|All Files (*.*)|*.*");
+    r.filterIndex = 1;
+    return ui::seam().file(this, r);
+}
+
+frmDocument* frmMain::openImage(const QString& path, QString* error)
+{
+    // Already open: bring that window to the front.
+    for (QMdiSubWindow* sub : mdi_->subWindowList()) {
+        if (sub->widget() && sub->widget()->windowTitle() == path) {
+            mdi_->setActiveSubWindow(sub);
+            File_List_Ctl(path);
+            File_List_Save();
+            return qobject_cast<frmDocument*>(sub->widget());
+        }
+    }
+    // The file is read before a window is made: a file that cannot be read
+    // leaves no window behind.
+    const spdfile::ReadResult r = spdfile::read(path);
+    if (!r.ok) {
+        if (error)
+            *error = r.error;
+        return nullptr;
+    }
+    frmDocument* doc = NewDocumentWindow();
+    // The window made here is the one filled, whichever window is active
+    // after the status request's wait.
+    doc->setWindowTitle(path);
+    spdfile::fillDocument(*doc, r.bytes);
+    File_List_Ctl(path);
+    File_List_Save();
+    return doc;
+}
+
+void frmMain::mnuFileOpen_Click()
+{
+    const QString path = chooseFile(false, QStringLiteral("開啟舊檔"));
+    if (path.isEmpty())
+        return;
+    QString why;
+    if (!openImage(path, &why))
+        ui::msgBox(QStringLiteral("*****   File can not be opened !   *****\n\n") + path + QStringLiteral("\n") + why,
+                   ui::Buttons::Ok, ui::Icon::Critical, QStringLiteral("Error"), this);
+}
+
+void frmMain::mnuFileMRU_Click(int index)
+{
+    QAction* entry = action(QStringLiteral("mnuFileMRU(%1)").arg(index));
+    if (!entry)
+        return;
+    const QString path = entry->data().toString();
+    if (!openImage(path))
+        ui::msgBox(QStringLiteral("*****   File not found   *****"), ui::Buttons::Ok, ui::Icon::None, QString(), this);
+}
+
+bool frmMain::writeImage(frmDocument* doc, const QString& path)
+{
+    QString why;
+    if (!spdfile::write(path, doc->image(), &why))
+        return false;
+    // The caption and the modified mark change once the file is safely written.
+    doc->setWindowTitle(path);
+    doc->Set_form_chang(0);
+    return true;
+}
+
+namespace {
+bool refuseRestrictedSave(QWidget* parent)
+{
+    if (gs().passwordMode == -1)
+        return false;
+    ui::msgBox(QStringLiteral("      *****   權限不足無法存檔,請洽管理人員 !   *****      "), ui::Buttons::Ok,
+               ui::Icon::Critical, QStringLiteral("錯誤"), parent);
+    return true;
+}
+} // namespace
+
+bool frmMain::saveDocument(frmDocument* doc)
+{
+    if (refuseRestrictedSave(this))
+        return false;
+    if (!doc)
+        return false;
+    QString path;
+    if (doc->windowTitle().left(8) == QLatin1String("SPD_File")) {
+        path = chooseFile(true, QStringLiteral("儲存"));
+        if (path.isEmpty())
+            return false;
+    } else {
+        path = doc->windowTitle();
+        if (path.endsWith(QLatin1Char('*')))
+            path.chop(1);
+    }
+    if (writeImage(doc, path))
+        return true;
+    // Saving failed: Save As asks for another name.
+    QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(doc->parentWidget());
+    if (sub)
+        mdi_->setActiveSubWindow(sub);
+    mnuFileSaveAs_Click();
+    return doc->Chk_Form_Chang() == 0;
+}
+
 void frmMain::mnuFileSave_Click() { saveDocument(ActiveForm()); }
-void frmMain::mnuFileSaveAs_Click() {}
-void frmMain::mnuFileClose_Click() {}
-void frmMain::mnuFileCloseAll_Click() {}
-void frmMain::mnuFileMRU_Click(int) {}
-void frmMain::mnuFilePrint_Click() {}
-void frmMain::mnuFileExit_Click() {}
+
+void frmMain::mnuFileSaveAs_Click()
+{
+    if (refuseRestrictedSave(this))
+        return;
+    frmDocument* doc = ActiveForm();
+    if (!doc)
+        return;
+    const QString path = chooseFile(true, QStringLiteral("另存新檔"));
+    if (path.isEmpty())
+        return;
+    if (!writeImage(doc, path))
+        ui::msgBox(QStringLiteral("*****   File can not be saved !   *****\n\n") + path, ui::Buttons::Ok,
+                   ui::Icon::Critical, QStringLiteral("Error"), this);
+}
+
+// Entries that no menu shows and that nothing runs.
 void frmMain::mnuFilenewlist_Click() {}
 void frmMain::mnuFileOpenlist_Click() {}
 void frmMain::mnuFileImport_Click() {}
 void frmMain::mnuFileExport_Click() {}
-bool frmMain::saveDocument(frmDocument*) { return false; }
-frmDocument* frmMain::openImage(const QString&, QString*) { return nullptr; }
-void frmMain::File_List_Ctl(const QString&) {}
-void frmMain::File_List_Save() {}
-void frmMain::mnuViewpassword_Click() {}
-void frmMain::mnuViewToolbar_Click() {}
-void frmMain::mnuViewStatusBar_Click() {}
-void frmMain::mnuKeyin_Click() {}
-void frmMain::mnuWindowCascade_Click() {}
-void frmMain::mnuWindowTileHorizontal_Click() {}
-void frmMain::mnuWindowTileVertical_Click() {}
-void frmMain::mnuWindowIconAll_Click() {}
-void frmMain::mnuWindowArrangeIcons_Click() {}
 
-QAction* frmMain::action(const QString& name) const { return findChild<QAction*>(name); }
-QMenu* frmMain::menu(const QString& name) const { return findChild<QMenu*>(name); }
+void frmMain::mnuFilePrint_Click() {}
 
-void frmMain::documentClosing(frmDocument*) {}
+// ---------------------------------------------------------------- recent files
 
-void frmMain::closeEvent(QCloseEvent* e) { e->accept(); }
+void frmMain::File_List_Ctl(const QString& fn)
+{
+    QAction* e1 = action(QStringLiteral("mnuFileMRU(1)"));
+    QAction* e2 = action(QStringLiteral("mnuFileMRU(2)"));
+    QAction* e3 = action(QStringLiteral("mnuFileMRU(3)"));
+    auto path = [](QAction* a) { return a->data().toString(); };
+    auto set = [](QAction* a, const QString& p) {
+        a->setData(p);
+        a->setText(menuText(p));
+    };
+    if (!e1->isVisible()) {
+        set(e1, fn);
+        e1->setVisible(true);
+        action(QStringLiteral("mnuFileBar5"))->setVisible(true);
+    } else if (!e2->isVisible()) {
+        if (fn != path(e1)) {
+            set(e2, path(e1));
+            set(e1, fn);
+            e2->setVisible(true);
+        }
+    } else if (!e3->isVisible()) {
+        if (fn == path(e1))
+            return;
+        if (fn == path(e2)) {
+            set(e2, path(e1));
+            set(e1, fn);
+        } else {
+            set(e3, path(e2));
+            set(e2, path(e1));
+            set(e1, fn);
+            e3->setVisible(true);
+        }
+    } else {
+        if (fn == path(e1))
+            return;
+        if (fn == path(e2)) {
+            set(e2, path(e1));
+            set(e1, fn);
+        } else {
+            set(e3, path(e2));
+            set(e2, path(e1));
+            set(e1, fn);
+        }
+    }
+}
 
-void frmMain::buildMenus() {}
-void frmMain::buildToolbars() {}
-void frmMain::runToolbarKey(const QString&) {}
-void frmMain::noDocumentState() {}
-void frmMain::portFallback() {}
-void frmMain::applyRights() {}
-void frmMain::refreshWindowMenu() {}
-QAction* frmMain::addAction(QMenu*, const char*, const QString&, const QString&) { return nullptr; }
-bool frmMain::writeImage(frmDocument*, const QString&) { return false; }
-QString frmMain::chooseFile(bool, const QString&) { return QString(); }
+void frmMain::File_List_Save()
+{
+    for (int k = 1; k <= 3; ++k) {
+        QAction* e = action(QStringLiteral("mnuFileMRU(%1)").arg(k));
+        if (e->isVisible())
+            settings::write(kHistory, QString::number(k), e->data().toString());
+    }
+}
+
+// ---------------------------------------------------------------- setup menu
+
+void frmMain::mnuViewpassword_Click()
+{
+    if (gs().passwordMode != -1)
+        return;
+    frmLogin1 setup(this);
+    ui::seam().exec(&setup);
+}
+
+// ---------------------------------------------------------------- view and window
+
+void frmMain::mnuViewToolbar_Click()
+{
+    QAction* tick = action(QStringLiteral("mnuViewToolbar"));
+    tick->setChecked(!tick->isChecked());
+    toolbar1_->setVisible(tick->isChecked());
+}
+
+void frmMain::mnuViewStatusBar_Click()
+{
+    QAction* tick = action(QStringLiteral("mnuViewStatusBar"));
+    tick->setChecked(!tick->isChecked());
+    statusBar_->setVisible(tick->isChecked());
+}
+
+void frmMain::mnuKeyin_Click()
+{
+    auto& g = gs();
+    g.keyInMode = g.keyInMode == -1 ? 0 : -1;
+    action(QStringLiteral("mnuKeyin"))->setChecked(g.keyInMode == -1);
+}
+
+void frmMain::mnuWindowCascade_Click() { mdi_->cascadeSubWindows(); }
+void frmMain::mnuWindowTileHorizontal_Click() { mdi_->tileSubWindows(); }
+void frmMain::mnuWindowTileVertical_Click() { mdi_->tileSubWindows(); }
+
+void frmMain::mnuWindowIconAll_Click()
+{
+    for (QMdiSubWindow* sub : mdi_->subWindowList())
+        if (!sub->isMinimized())
+            sub->showMinimized();
+}
+
+void frmMain::mnuWindowArrangeIcons_Click()
+{
+    // Minimised windows in a row along the bottom of the client area.
+    int x = 0;
+    const int bottom = mdi_->viewport()->height();
+    for (QMdiSubWindow* sub : mdi_->subWindowList()) {
+        if (!sub->isMinimized())
+            continue;
+        const QSize s = sub->size();
+        if (x + s.width() > mdi_->viewport()->width() && x > 0)
+            x = 0;
+        sub->move(x, bottom - s.height());
+        x += s.width();
+    }
+}
+
+void frmMain::refreshWindowMenu()
+{
+    for (QAction* a : windowListActions_) {
+        windowMenu_->removeAction(a);
+        delete a;
+    }
+    windowListActions_.clear();
+    const auto subs = mdi_->subWindowList();
+    if (subs.isEmpty())
+        return;
+    windowListActions_ << windowMenu_->addSeparator();
+    int n = 0;
+    for (QMdiSubWindow* sub : subs) {
+        QString title = sub->widget() ? sub->widget()->windowTitle() : sub->windowTitle();
+        title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* a = windowMenu_->addAction(QStringLiteral("&%1 %2").arg(++n).arg(title));
+        a->setCheckable(true);
+        a->setChecked(sub == mdi_->currentSubWindow());
+        connect(a, &QAction::triggered, this, [this, sub] { mdi_->setActiveSubWindow(sub); });
+        windowListActions_ << a;
+    }
+}

@@ -92,6 +92,7 @@ public:
     void mnuHelpContents_Click();
     void mnuHelpSearchForHelpOn_Click();
     void mnuViewWebBrowser_Click();
+    void SendMail(const QString& Address, const QString& Subject, const QString& Body, const QString& CC, const QString& BCC, const QString& ATTACH);
 
     // ---- Device procedures (the programmer link) ----
     void STATUSIC();

@@ -1,7 +1,41 @@
 #include "jedec/Jedec.h"
 
+#include "app/Globals.h"
+#include "jedec/JedecTable.h"
+
+#include <QHash>
+
 namespace jedec {
 
-std::optional<QString> nameFor(const QString&) { return std::nullopt; }
+namespace {
+
+const QHash<QString, QString>& index()
+{
+    static const QHash<QString, QString> byKey = [] {
+        QHash<QString, QString> h;
+        h.reserve(kRowCount);
+        for (const Row& r : kTable)
+            h.insert(QString::fromLatin1(r.key), QString::fromLatin1(r.name));
+        return h;
+    }();
+    return byKey;
+}
+
+} // namespace
+
+std::optional<QString> nameFor(const QString& key)
+{
+    const auto& h = index();
+    const auto it = h.constFind(key);
+    if (it == h.constEnd())
+        return std::nullopt;
+    return *it;
+}
+
+void dialogLookup(const QString& JEDEC)
+{
+    const QString key = JEDEC;
+    velmora::gs().jedecName = nameFor(key).value_or(QString());
+}
 
 } // namespace jedec

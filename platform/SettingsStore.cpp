@@ -18,7 +18,7 @@ QSettings& store()
 {
     auto& s = holder();
     if (!s)
-        s = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+        s = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                         QString::fromLatin1(kMaker), QString::fromLatin1(kProduct));
     return *s;
 }

@@ -46,7 +46,11 @@ QStringList qtFilters(const QString& filter)
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString pattern = parts[i + 1];
         pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
-        out << QStringLiteral("%1 (%2)").arg(parts[i], pattern);
+        // A description that already names its pattern is used as it is.
+        if (parts[i].contains(QLatin1Char('(') + pattern + QLatin1Char(')')))
+            out << parts[i];
+        else
+            out << QStringLiteral("%1 (%2)").arg(parts[i], pattern);
     }
     return out;
 }

@@ -1,7 +1,10 @@
 // spd-inspect: loads an SPD image file into an offscreen document window the
 // way the program's Open does and prints what the window shows: the 512
-// bytes, the memory type code, the checksum mode and the caption of every
-// visible label of the summary panels as objectName=caption lines.
+// bytes, the memory type code, the checksum mode with the caption of the CRC
+// option, and the caption of every visible label of the summary panels as
+// objectName=caption lines. In captions a backslash is written as two, a
+// line break as \n and any other control character as \xNN (two upper-case
+// digits), so every caption stays on its line.
 //
 //   spd-inspect FILE
 
@@ -13,10 +16,28 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QRadioButton>
 #include <QTextStream>
 #include <cstdio>
 
 namespace {
+
+QString escaped(const QString& caption)
+{
+    QString out;
+    out.reserve(caption.size());
+    for (QChar c : caption) {
+        if (c == QLatin1Char('\\'))
+            out += QStringLiteral("\\\\");
+        else if (c == QLatin1Char('\n'))
+            out += QStringLiteral("\\n");
+        else if (c.category() == QChar::Other_Control)
+            out += QStringLiteral("\\x") + QStringLiteral("%1").arg(c.unicode(), 2, 16, QLatin1Char('0')).toUpper();
+        else
+            out += c;
+    }
+    return out;
+}
 
 void printPanel(QTextStream& out, QGroupBox* panel)
 {
@@ -26,9 +47,7 @@ void printPanel(QTextStream& out, QGroupBox* panel)
     for (QLabel* l : labels) {
         if (l->objectName().isEmpty() || !l->isVisibleTo(panel))
             continue;
-        QString caption = l->text();
-        caption.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-        out << l->objectName() << '=' << caption << '\n';
+        out << l->objectName() << '=' << escaped(l->text()) << '\n';
     }
 }
 
@@ -68,6 +87,7 @@ int main(int argc, char** argv)
     static const char* modes[] = {"Checksum", "CRC", "None"};
     out << "type_code=" << doc.Get_Type() << '\n';
     out << "checksum_mode=" << modes[doc.checksumMode()] << '\n';
+    out << "Optcrc(1)=" << doc.Optcrc(1)->text() << '\n';
     out << "Label153=" << doc.L(QStringLiteral("Label153"))->text() << '\n';
     printPanel(out, doc.Frame2());
     printPanel(out, doc.Frame10());

@@ -1,0 +1,525 @@
+#include "app/SpdFile.h"
+#include "app/frmLogin.h"
+#include "app/frmMain.h"
+#include "document/HexGrid.h"
+#include "document/frmDocument.h"
+#include "platform/CommPort.h"
+#include "platform/SettingsStore.h"
+#include "support/ScriptedUi.h"
+#include "support/TestEnv.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <memory>
+
+namespace {
+
+QString hist(const char* name) { return QString::fromLatin1(name); }
+
+// A login answered with the given entry.
+std::function<int(QDialog*)> loginWith(const QString& entry)
+{
+    return [entry](QDialog* d) {
+        auto* l = qobject_cast<frmLogin*>(d);
+        if (!l)
+            return static_cast<int>(QDialog::Rejected);
+        l->txtPassword()->setText(entry);
+        l->cmdOK_Click();
+        return d->result();
+    };
+}
+
+class MainWindowTest : public ProgramStateTest {
+protected:
+    void SetUp() override
+    {
+        ProgramStateTest::SetUp();
+        vclock::clock().setSpeed(1000);
+        settings::useFile(dir.filePath(QStringLiteral("settings.ini")));
+        for (int n = 1; n <= 4; ++n)
+            qputenv(qPrintable(QStringLiteral("VELMORA_COM%1").arg(n)),
+                    dir.filePath(QStringLiteral("no-tty-%1").arg(n)).toUtf8());
+    }
+    void TearDown() override
+    {
+        if (main) {
+            for (frmDocument* d : main->documents())
+                d->Set_form_chang(0);
+            main.reset();
+        }
+        settings::useFile(QString());
+        for (int n = 1; n <= 4; ++n)
+            qunsetenv(qPrintable(QStringLiteral("VELMORA_COM%1").arg(n)));
+        vclock::clock().setSpeed(1);
+        ProgramStateTest::TearDown();
+    }
+
+    void storePassword(const QString& pass)
+    {
+        settings::write(hist("History"), hist("PASS1"), QStringLiteral("KT527"));
+        settings::write(hist("History"), hist("PASS2"), pass);
+    }
+
+    // Creates the main window and runs its load step; the login (or set-up)
+    // is answered by the handler given.
+    void start(std::function<int(QDialog*)> dialog = nullptr)
+    {
+        if (dialog)
+            ui.dialogHandlers.push_back(dialog);
+        main = std::make_unique<frmMain>();
+        velmora::gs().mainWindow = main.get();
+        main->MDIForm_Load();
+        main->setWindowTitle(QStringLiteral("VELMORA...."));
+        main->show();
+    }
+    void startFull()
+    {
+        storePassword(QStringLiteral("secret"));
+        start(loginWith(QStringLiteral("SECRET")));
+        ASSERT_EQ(velmora::gs().passwordMode, -1);
+    }
+
+    bool enabled(const char* name) const { return main->action(QString::fromLatin1(name))->isEnabled(); }
+    bool shown(const char* name) const { return main->action(QString::fromLatin1(name))->isVisible(); }
+    QString mru(int k) const { return main->action(QStringLiteral("mnuFileMRU(%1)").arg(k))->data().toString(); }
+    bool mruShown(int k) const { return main->action(QStringLiteral("mnuFileMRU(%1)").arg(k))->isVisible(); }
+    QString stored(const char* key, const char* name) const
+    {
+        return settings::read(QString::fromLatin1(key), QString::fromLatin1(name)).value_or(QStringLiteral("<missing>"));
+    }
+
+    QString imageFile(const QString& name, int byte2)
+    {
+        velmora::SpdImage img{};
+        img[2] = static_cast<std::uint8_t>(byte2);
+        img[10] = 0x42;
+        const QString path = dir.filePath(name);
+        QString e;
+        spdfile::write(path, img, &e);
+        return path;
+    }
+
+    QTemporaryDir dir;
+    ScriptedUi ui;
+    std::unique_ptr<frmMain> main;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, FirstStartSetsUpAndStaysRestricted)
+{
+    ui.dialogHandlers.push_back([](QDialog* d) {
+        EXPECT_EQ(d->objectName(), QStringLiteral("frmLogin1"));
+        EXPECT_EQ(d->windowTitle(), QStringLiteral("The first password setting"));
+        auto* s = qobject_cast<frmLogin1*>(d);
+        s->txtPassword2()->setText(QStringLiteral("Abc"));
+        s->txtPassword1()->setText(QStringLiteral("Abc"));
+        s->cmdOK_Click();
+        return d->result();
+    });
+    start();
+    EXPECT_EQ(velmora::gs().passwordMode, 0);
+    EXPECT_EQ(stored("Settings", "CommPort"), QStringLiteral("1"));
+    EXPECT_EQ(stored("History", "1"), QString());
+    EXPECT_EQ(stored("History", "PASS1"), QStringLiteral("KT527"));
+    EXPECT_EQ(stored("History", "PASS2"), QStringLiteral("Abc"));  // as typed
+    for (int k = 1; k <= 3; ++k)
+        EXPECT_FALSE(mruShown(k));
+    EXPECT_FALSE(shown("mnuFileBar5"));
+    for (const char* name : {"mnuViewpassword", "mnuFileSaveAs", "mnuFileSave", "mnuViewOptions", "mnuFileWarez"})
+        EXPECT_FALSE(enabled(name)) << name;
+    EXPECT_TRUE(main->tbToolbar()->isHidden());
+    EXPECT_TRUE(main->Toolbar1()->isHidden());
+    EXPECT_TRUE(main->sbStatusBar()->isHidden());
+    EXPECT_EQ(velmora::gs().currentYear, 2024);
+}
+
+TEST_F(MainWindowTest, LoginAcceptsMasterAndStoredPasswordInAnyCase)
+{
+    storePassword(QStringLiteral("Secret"));
+    start(loginWith(QStringLiteral("kt527")));
+    EXPECT_EQ(velmora::gs().passwordMode, -1);
+    EXPECT_TRUE(enabled("mnuFileSave"));
+    EXPECT_TRUE(enabled("mnuFileWarez"));
+    EXPECT_FALSE(main->tbToolbar()->isHidden());
+    main.reset();
+
+    velmora::resetProgramState();
+    start(loginWith(QStringLiteral("sEcReT")));
+    EXPECT_EQ(velmora::gs().passwordMode, -1);
+}
+
+TEST_F(MainWindowTest, FourthWrongEntryEndsTheLoginRestricted)
+{
+    storePassword(QStringLiteral("right"));
+    int shownErrors = 0;
+    ui.dialogHandlers.push_back([&](QDialog* d) {
+        auto* l = qobject_cast<frmLogin*>(d);
+        for (int i = 0; i < 3; ++i) {
+            l->txtPassword()->setText(QStringLiteral("wrong"));
+            l->cmdOK_Click();
+            EXPECT_FALSE(l->result() == QDialog::Accepted);
+            EXPECT_EQ(l->txtPassword()->selectedText(), QStringLiteral("wrong"));  // ready to be typed over
+        }
+        shownErrors = static_cast<int>(ui.messages.size());
+        l->txtPassword()->setText(QStringLiteral("wrong"));
+        l->cmdOK_Click();
+        return l->result();
+    });
+    start();
+    EXPECT_EQ(shownErrors, 3);
+    ASSERT_EQ(ui.messages.size(), 4u);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral(" *****  Password Error\uFF0CPlease Re-enter Your Password !  *****"));
+    EXPECT_EQ(ui.messages[0].title, QStringLiteral("Error"));
+    EXPECT_EQ(ui.messages[0].icon, ui::Icon::Critical);
+    EXPECT_EQ(velmora::gs().passwordMode, 0);
+}
+
+TEST_F(MainWindowTest, CancelAndOneCharacterPasswords)
+{
+    storePassword(QStringLiteral("x"));
+    start([](QDialog* d) {
+        qobject_cast<frmLogin*>(d)->cmdCancel_Click();
+        return d->result();
+    });
+    EXPECT_EQ(velmora::gs().passwordMode, 0);
+    main.reset();
+
+    // A stored password of one character must be given; an empty entry is
+    // not enough.
+    velmora::resetProgramState();
+    start(loginWith(QString()));
+    EXPECT_EQ(velmora::gs().passwordMode, 0);
+    EXPECT_EQ(velmora::gs().storedPassword, QStringLiteral("x"));
+    main.reset();
+    velmora::resetProgramState();
+    start(loginWith(QStringLiteral("X")));
+    EXPECT_EQ(velmora::gs().passwordMode, -1);
+}
+
+TEST_F(MainWindowTest, PasswordSetupRefusesDifferentEntries)
+{
+    startFull();
+    ui.dialogHandlers.push_back([](QDialog* d) {
+        auto* s = qobject_cast<frmLogin1*>(d);
+        EXPECT_EQ(d->windowTitle(), QStringLiteral("Password Setup"));
+        s->txtPassword2()->setText(QStringLiteral("new"));
+        s->txtPassword1()->setText(QStringLiteral("NEW"));
+        s->cmdOK_Click();
+        EXPECT_NE(d->result(), QDialog::Accepted);
+        EXPECT_EQ(s->txtPassword1()->selectedText(), QStringLiteral("NEW"));
+        s->cmdCancel_Click();
+        return d->result();
+    });
+    main->mnuViewpassword_Click();
+    EXPECT_EQ(ui.lastText(), QStringLiteral(" *****  Password input inconsistent, Please Re-enter Your Password !  *****"));
+    EXPECT_EQ(stored("History", "PASS2"), QStringLiteral("secret"));
+}
+
+TEST_F(MainWindowTest, StoredPortRules)
+{
+    settings::write(hist("Settings"), hist("CommPort"), QStringLiteral("7"));
+    start();
+    EXPECT_EQ(velmora::gs().comPort, 1);
+    EXPECT_EQ(main->MSComm1()->commPort(), 1);
+    main.reset();
+
+    settings::write(hist("Settings"), hist("CommPort"), QStringLiteral("COM3"));
+    start();
+    EXPECT_EQ(velmora::gs().comPort, 1);
+    main.reset();
+
+    // A port that cannot be opened falls back to port 1 and stores it.
+    settings::write(hist("Settings"), hist("CommPort"), QStringLiteral("3"));
+    start();
+    EXPECT_EQ(velmora::gs().comPort, 1);
+    EXPECT_EQ(stored("Settings", "CommPort"), QStringLiteral("1"));
+    EXPECT_FALSE(main->MSComm1()->portOpen());
+}
+
+TEST_F(MainWindowTest, ShortHistoryValuesCountAsMissing)
+{
+    settings::write(hist("History"), hist("1"), QStringLiteral("a"));
+    settings::write(hist("History"), hist("2"), QStringLiteral("/tmp/two.spd"));
+    start();
+    EXPECT_FALSE(mruShown(1));
+    EXPECT_TRUE(mruShown(2));
+    EXPECT_EQ(mru(2), QStringLiteral("/tmp/two.spd"));
+    EXPECT_EQ(stored("History", "1"), QString());
+}
+
+TEST_F(MainWindowTest, DocumentsAreNumberedAndSwitchTheMenus)
+{
+    startFull();
+    EXPECT_FALSE(enabled("MNU_ICMAP"));
+    frmDocument* d1 = main->NewDocumentWindow();
+    EXPECT_EQ(d1->windowTitle(), QStringLiteral("SPD_File 1"));
+    EXPECT_EQ(main->ActiveForm(), d1);
+    for (const char* name : {"MNU_ICMAP", "MNU_MDMAP", "mnu_xmp_view", "mnu_mft_setup", "mnu_io_setup",
+                             "mnu_spd_setup", "mnuFileWarez", "mnu_xmp_wiz"})
+        EXPECT_TRUE(enabled(name)) << name;
+    EXPECT_TRUE(main->tbToolbar()->isHidden());
+    EXPECT_FALSE(main->Toolbar1()->isHidden());
+
+    const QString path = imageFile(QStringLiteral("a.bin"), 8);
+    ui.fileAnswers.push_back(path);
+    main->mnuFileOpen_Click();
+    EXPECT_EQ(main->ActiveForm()->windowTitle(), path);
+    frmDocument* d3 = main->NewDocumentWindow();
+    EXPECT_EQ(d3->windowTitle(), QStringLiteral("SPD_File 3"));
+
+    // Closing one of several changes nothing; closing the last switches.
+    main->mnuFileClose_Click();
+    EXPECT_TRUE(enabled("MNU_ICMAP"));
+    main->mnuFileCloseAll_Click();
+    EXPECT_TRUE(main->documents().isEmpty());
+    EXPECT_FALSE(enabled("MNU_ICMAP"));
+    EXPECT_FALSE(enabled("mnu_xmp_wiz"));
+    EXPECT_TRUE(enabled("mnuFileWarez"));
+    EXPECT_FALSE(main->tbToolbar()->isHidden());
+    EXPECT_TRUE(main->Toolbar1()->isHidden());
+    EXPECT_EQ(main->NewDocumentWindow()->windowTitle(), QStringLiteral("SPD_File 4"));
+}
+
+TEST_F(MainWindowTest, RestrictedModeWindowsLeaveTheToolbars)
+{
+    start();
+    main->NewDocumentWindow();
+    EXPECT_TRUE(enabled("MNU_ICMAP"));
+    EXPECT_FALSE(enabled("mnu_io_setup"));
+    EXPECT_TRUE(main->tbToolbar()->isHidden());
+    main->mnuFileCloseAll_Click();
+    EXPECT_FALSE(main->tbToolbar()->isHidden());
+    main->NewDocumentWindow();
+    EXPECT_FALSE(main->tbToolbar()->isHidden());
+
+    // Saving is refused however it is reached.
+    main->ActiveForm()->Set_form_chang(-1);
+    main->mnuFileSave_Click();
+    EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   權限不足無法存檔,請洽管理人員 !   *****      "));
+    EXPECT_EQ(ui.messages.back().title, QStringLiteral("錯誤"));
+    EXPECT_TRUE(ui.files.empty());
+    EXPECT_EQ(main->ActiveForm()->Chk_Form_Chang(), -1);
+}
+
+TEST_F(MainWindowTest, LastDocumentClosingOnItsOwnSwitchesTheMenus)
+{
+    startFull();
+    frmDocument* d1 = main->NewDocumentWindow();
+    frmDocument* d2 = main->NewDocumentWindow();
+    qobject_cast<QMdiSubWindow*>(d2->parentWidget())->close();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(enabled("MNU_ICMAP"));
+    qobject_cast<QMdiSubWindow*>(d1->parentWidget())->close();
+    EXPECT_FALSE(enabled("MNU_ICMAP"));
+    EXPECT_FALSE(main->tbToolbar()->isHidden());
+}
+
+TEST_F(MainWindowTest, OpenReadsDetectsAndRemembers)
+{
+    startFull();
+    const QString path = imageFile(QStringLiteral("m.spd"), 12);
+    ui.fileAnswers.push_back(path);
+    main->mnuFileOpen_Click();
+    ASSERT_EQ(ui.files.size(), 1u);
+    EXPECT_EQ(ui.files[0].title, QStringLiteral("開啟舊檔"));
+    EXPECT_EQ(ui.files[0].filter, QStringLiteral("Corvane SPD Files (*.spd)|*.spd|Bin Files (*.bin)|*.bin|All Files (*.*)|*.*"));
+    EXPECT_EQ(ui.files[0].filterIndex, 1);
+    frmDocument* d = main->ActiveForm();
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->windowTitle(), path);
+    EXPECT_EQ(d->Get_Type(), 5);
+    EXPECT_EQ(d->Get_Value(10), 0x42);
+    EXPECT_EQ(d->Chk_Form_Chang(), 0);
+    EXPECT_EQ(mru(1), path);
+    EXPECT_EQ(stored("History", "1"), path);
+
+    // Opening the same path again brings its window to the front.
+    main->NewDocumentWindow();
+    ui.fileAnswers.push_back(path);
+    main->mnuFileOpen_Click();
+    EXPECT_EQ(main->ActiveForm(), d);
+    EXPECT_EQ(main->documents().size(), 2);
+
+    // Cancel does nothing.
+    main->mnuFileOpen_Click();
+    EXPECT_EQ(main->documents().size(), 2);
+}
+
+TEST_F(MainWindowTest, UnreadableFilesLeaveNoWindow)
+{
+    startFull();
+    ui.fileAnswers.push_back(dir.filePath(QStringLiteral("missing.spd")));
+    main->mnuFileOpen_Click();
+    EXPECT_TRUE(main->documents().isEmpty());
+    EXPECT_TRUE(ui.lastText().startsWith(QStringLiteral("*****   File can not be opened !   *****")));
+    EXPECT_EQ(ui.messages.back().icon, ui::Icon::Critical);
+
+    // A recent file that has gone away.
+    const QString gone = imageFile(QStringLiteral("gone.bin"), 8);
+    ui.fileAnswers.push_back(gone);
+    main->mnuFileOpen_Click();
+    main->mnuFileCloseAll_Click();
+    QFile::remove(gone);
+    main->mnuFileMRU_Click(1);
+    EXPECT_EQ(ui.lastText(), QStringLiteral("*****   File not found   *****"));
+    EXPECT_EQ(ui.messages.back().icon, ui::Icon::None);
+    EXPECT_EQ(ui.messages.back().title, ui::programTitle());
+    EXPECT_TRUE(main->documents().isEmpty());
+    EXPECT_EQ(mru(1), gone);
+    EXPECT_FALSE(QFile::exists(gone));
+}
+
+TEST_F(MainWindowTest, SaveWritesAtomicallyAndClearsTheMark)
+{
+    startFull();
+    frmDocument* d = main->NewDocumentWindow();
+    d->Value_Chang(0, 0x80);
+    d->Set_form_chang(-1);
+
+    // Untitled: the save dialog; Cancel keeps it untitled and modified.
+    main->mnuFileSave_Click();
+    ASSERT_EQ(ui.files.size(), 1u);
+    EXPECT_EQ(ui.files[0].title, QStringLiteral("儲存"));
+    EXPECT_TRUE(ui.files[0].save);
+    EXPECT_EQ(d->windowTitle(), QStringLiteral("SPD_File 1*"));
+
+    const QString path = dir.filePath(QStringLiteral("out.spd"));
+    ui.fileAnswers.push_back(path);
+    main->mnuFileSave_Click();
+    EXPECT_EQ(d->windowTitle(), path);
+    EXPECT_EQ(d->Chk_Form_Chang(), 0);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.size(), 1632);
+    EXPECT_TRUE(f.readAll().startsWith(" 80 00 00"));
+    EXPECT_TRUE(mru(1).isEmpty());  // saving does not touch the recent files
+
+    // Save of a titled, modified document writes the caption's path.
+    d->Value_Chang(1, 0x11);
+    d->Set_form_chang(-1);
+    main->mnuFileSave_Click();
+    EXPECT_EQ(d->windowTitle(), path);
+    EXPECT_EQ(spdfile::read(path).bytes[1], 0x11);
+}
+
+TEST_F(MainWindowTest, FailedSaveFallsBackToSaveAsAndKeepsTheChanges)
+{
+    startFull();
+    frmDocument* d = main->NewDocumentWindow();
+    const QString bad = dir.filePath(QStringLiteral("no/folder/x.bin"));
+    d->setWindowTitle(bad);
+    d->Set_form_chang(-1);
+    main->mnuFileSave_Click();  // Save As is asked; cancelled
+    ASSERT_EQ(ui.files.size(), 1u);
+    EXPECT_EQ(ui.files[0].title, QStringLiteral("另存新檔"));
+    EXPECT_EQ(d->windowTitle(), bad + QLatin1Char('*'));
+    EXPECT_EQ(d->Chk_Form_Chang(), -1);
+
+    ui.fileAnswers.push_back(bad);
+    main->mnuFileSaveAs_Click();
+    EXPECT_TRUE(ui.lastText().startsWith(QStringLiteral("*****   File can not be saved !   *****")));
+    EXPECT_EQ(d->Chk_Form_Chang(), -1);
+}
+
+TEST_F(MainWindowTest, CloseQuestionYesSavesOrKeepsTheWindow)
+{
+    startFull();
+    frmDocument* d = main->NewDocumentWindow();
+    d->Set_form_chang(-1);
+    ui.answers.push_back(ui::Answer::Yes);  // save? yes; then the save dialog is cancelled
+    main->mnuFileClose_Click();
+    EXPECT_EQ(main->documents().size(), 1);
+    EXPECT_EQ(d->Chk_Form_Chang(), -1);
+
+    ui.answers.push_back(ui::Answer::Yes);
+    ui.fileAnswers.push_back(dir.filePath(QStringLiteral("kept.bin")));
+    main->mnuFileClose_Click();
+    EXPECT_TRUE(main->documents().isEmpty());
+    EXPECT_EQ(QFile(dir.filePath(QStringLiteral("kept.bin"))).size(), 512);
+}
+
+TEST_F(MainWindowTest, CancelInTheCloseQuestionStopsCloseAll)
+{
+    startFull();
+    main->NewDocumentWindow();
+    frmDocument* d2 = main->NewDocumentWindow();
+    d2->Set_form_chang(-1);
+    ui.answers.push_back(ui::Answer::Cancel);
+    main->mnuFileCloseAll_Click();
+    EXPECT_EQ(main->documents().size(), 2);
+    EXPECT_TRUE(enabled("MNU_ICMAP"));
+    ui.answers.push_back(ui::Answer::No);
+    main->mnuFileCloseAll_Click();
+    EXPECT_TRUE(main->documents().isEmpty());
+}
+
+TEST_F(MainWindowTest, RecentFilesMoveToTheTop)
+{
+    startFull();
+    QStringList paths;
+    for (const char* n : {"A.bin", "B.bin", "C.bin", "D.bin"})
+        paths << imageFile(QString::fromLatin1(n), 8);
+    for (const QString& p : paths)
+        main->File_List_Ctl(p);
+    main->File_List_Save();
+    EXPECT_EQ(mru(1), paths[3]);
+    EXPECT_EQ(mru(2), paths[2]);
+    EXPECT_EQ(mru(3), paths[1]);
+    EXPECT_EQ(stored("History", "3"), paths[1]);
+
+    main->File_List_Ctl(paths[1]);  // D, C, B -> B, D, C
+    EXPECT_EQ(mru(1), paths[1]);
+    EXPECT_EQ(mru(2), paths[3]);
+    EXPECT_EQ(mru(3), paths[2]);
+    main->File_List_Ctl(paths[3]);  // the second swaps with the first
+    EXPECT_EQ(mru(1), paths[3]);
+    EXPECT_EQ(mru(2), paths[1]);
+    main->File_List_Ctl(paths[3]);
+    EXPECT_EQ(mru(1), paths[3]);
+    EXPECT_EQ(mru(3), paths[2]);
+
+    // Letter case makes another entry.
+    main->File_List_Ctl(paths[3].toUpper());
+    EXPECT_EQ(mru(2), paths[3]);
+
+    // The list comes back at the next start.
+    main->File_List_Save();
+    main.reset();
+    velmora::resetProgramState();
+    startFull();
+    EXPECT_EQ(mru(1), paths[3].toUpper());
+    EXPECT_TRUE(mruShown(3));
+    EXPECT_TRUE(shown("mnuFileBar5"));
+}
+
+TEST_F(MainWindowTest, ViewAndWindowCommands)
+{
+    startFull();
+    main->mnuViewStatusBar_Click();
+    EXPECT_FALSE(main->sbStatusBar()->isHidden());
+    main->action(QStringLiteral("mnuViewStatusBar"))->trigger();
+    EXPECT_TRUE(main->sbStatusBar()->isHidden());
+    EXPECT_FALSE(main->action(QStringLiteral("mnuViewStatusBar"))->isChecked());
+    main->action(QStringLiteral("mnuViewToolbar"))->trigger();
+    main->NewDocumentWindow();
+    EXPECT_FALSE(main->Toolbar1()->isHidden());  // a new window shows it again
+    EXPECT_FALSE(main->action(QStringLiteral("mnuViewToolbar"))->isChecked());
+
+    main->NewDocumentWindow();
+    main->mnuWindowIconAll_Click();
+    for (QMdiSubWindow* s : main->mdiArea()->subWindowList())
+        EXPECT_TRUE(s->isMinimized());
+
+    EXPECT_EQ(velmora::gs().keyInMode, 0);
+    main->mnuKeyin_Click();
+    EXPECT_EQ(velmora::gs().keyInMode, -1);
+    EXPECT_TRUE(main->action(QStringLiteral("mnuKeyin"))->isChecked());
+}
