@@ -62,12 +62,7 @@ protected:
     // the programmer's status. Waits until that status has been parsed.
     frmDocument* openDocument(bool settle = true)
     {
-        auto* doc = new frmDocument;
-        QMdiSubWindow* sub = main->mdiArea()->addSubWindow(doc);
-        sub->setAttribute(Qt::WA_DeleteOnClose);
-        sub->show();
-        main->mdiArea()->setActiveSubWindow(sub);
-        doc->Form_Load();
+        frmDocument* doc = main->NewDocumentWindow();
         if (settle)
             waitForParse();
         return doc;
