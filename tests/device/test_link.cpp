@@ -7,7 +7,6 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QThread>
 
 using look::VbColor;
 using velmora::gs;
@@ -39,7 +38,7 @@ TEST(DeviceSerialPort, MessagesGoOutWholeAndTheQueueStartsEmpty)
 
     // What the device sends while the port is closed is never received.
     device.sendRaw("stale while closed");
-    QThread::msleep(50);
+    ASSERT_TRUE(device.waitUntilSent(2000));
     port.setPortOpen(true);
     EXPECT_TRUE(port.input().isEmpty());
     EXPECT_THROW(platform::CommPort().output("x"), platform::CommError);
@@ -183,6 +182,12 @@ struct ModuleCase {
     int markedRow;    // value_x header marked red
 };
 
+std::string moduleCaseName(const ::testing::TestParamInfo<ModuleCase>& i)
+{
+    const char* choice = i.param.choice == 0 ? "BySpd" : i.param.choice == 1 ? "Bytes256" : "Bytes512";
+    return std::string(choice) + "Type" + std::to_string(i.param.type);
+}
+
 class ModuleReadTest : public DeviceTest, public ::testing::WithParamInterface<ModuleCase> {};
 
 TEST_P(ModuleReadTest, EepromSizeChoiceDecidesTheUpperHalf)
@@ -221,7 +226,8 @@ TEST_P(ModuleReadTest, EepromSizeChoiceDecidesTheUpperHalf)
 INSTANTIATE_TEST_SUITE_P(Choices, ModuleReadTest,
                          ::testing::Values(ModuleCase{0, 12, true, 1, 47}, ModuleCase{0, 11, false, 1, 31},
                                            ModuleCase{0, 8, false, 0, 31}, ModuleCase{1, 12, false, 1, 47},
-                                           ModuleCase{2, 11, true, 1, 31}));
+                                           ModuleCase{2, 11, true, 1, 31}),
+                         moduleCaseName);
 
 TEST_F(DeviceTest, ReadsThatGetNoGoodReplyLeaveTheDocumentAlone)
 {
@@ -268,7 +274,8 @@ TEST_F(DeviceTest, ReadsThatGetNoGoodReplyLeaveTheDocumentAlone)
     sim->setBuffer(buf);
     main->Timer1()->stop();
     sim->sendRaw("5A5A");
-    run(200);
+    ASSERT_TRUE(sim->waitUntilSent(2000));
+    run(100);
     P(doc).Command2->click();
     EXPECT_EQ(ui.lastText(), QStringLiteral("*****   Computer reads the Tester's SPD successfully !   ***** "));
     EXPECT_EQ(doc->Get_Value(2), 12);

@@ -133,7 +133,7 @@ TEST_F(ModuleTest, FramesInPiecesAndStaleText)
     // The result frame arrives over two poller ticks.
     sim->updateKnobs([](sim::Knobs& k) {
         k.splitChunk = 300;
-        k.splitGapMs = 2100;
+        k.splitGapMs = 3000;
     });
     runTest();
     EXPECT_EQ(P(doc).PASS_LABEL->text(), QStringLiteral("1"));
@@ -143,7 +143,8 @@ TEST_F(ModuleTest, FramesInPiecesAndStaleText)
     sim->updateKnobs([](sim::Knobs& k) { k.splitChunk = 0; });
     main->Timer1()->stop();
     sim->sendRaw("garbage from before");
-    run(300);
+    ASSERT_TRUE(sim->waitUntilSent(2000));
+    run(100);
     runTest();
     EXPECT_EQ(P(doc).PASS_LABEL->text(), QStringLiteral("2"));
 
@@ -152,7 +153,7 @@ TEST_F(ModuleTest, FramesInPiecesAndStaleText)
     // test.
     sim->updateKnobs([](sim::Knobs& k) {
         k.splitChunk = 300;
-        k.splitGapMs = 2100;
+        k.splitGapMs = 3000;
     });
     gs().receiveBuffer = QStringLiteral("xyz");
     runTest();

@@ -163,6 +163,7 @@ void ProgrammerSim::run()
                     break;
                 bytes = out_.front().bytes;
                 out_.pop_front();
+                ++writing_;
             }
             qsizetype done = 0;
             while (done < bytes.size() && running_) {
@@ -175,6 +176,7 @@ void ProgrammerSim::run()
                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 }
             }
+            --writing_;
         }
     }
 }
@@ -354,6 +356,20 @@ void ProgrammerSim::sendRaw(const QByteArray& text, int delayMs)
 {
     std::lock_guard<std::mutex> l(m_);
     queueLocked(text, nowMs() + scaled(delayMs));
+}
+
+bool ProgrammerSim::waitUntilSent(int timeoutMs) const
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < until) {
+        {
+            std::lock_guard<std::mutex> l(m_);
+            if (out_.empty() && writing_ == 0)
+                return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
 }
 
 void ProgrammerSim::sendResultLater(int flags, int delayMs)

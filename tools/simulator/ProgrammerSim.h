@@ -116,6 +116,9 @@ public:
     // ---- sending on its own ----
     // Sends raw text after a delay (scaled), as the device would.
     void sendRaw(const QByteArray& text, int delayMs = 0);
+    // Blocks the calling thread until everything queued has been written to
+    // the line.
+    bool waitUntilSent(int timeoutMs) const;
 
     // ---- frames as the device builds them ----
     QByteArray statusFrame() const;
@@ -144,6 +147,7 @@ private:
     QString path_;
     std::thread thread_;
     std::atomic<bool> running_{false};
+    std::atomic<int> writing_{0};
 
     mutable std::mutex m_;
     mutable std::condition_variable cv_;
