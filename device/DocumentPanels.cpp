@@ -805,6 +805,10 @@ void DevicePanels::Command10_Click()
 
 void DevicePanels::Command15_Click()
 {
+    // Not while another operation talks to the programmer.
+    frmMain* m = gs().mainWindow;
+    if (m && m->deviceOps().talking())
+        return;
     gs().panelSelect = 0;
     const bool decimal = HEX_OPT[0]->isChecked();
     for (int n = 4; n >= 1; --n) {
@@ -820,7 +824,6 @@ void DevicePanels::Command15_Click()
             box->setText(b.text);
         gs().settingsBlock[static_cast<std::size_t>(11 + n)] = b.value;
     }
-    frmMain* m = gs().mainWindow;
     if (!m)
         return;
     Command15->setEnabled(false);

@@ -403,6 +403,7 @@ TEST_F(DeviceTest, NothingElseTalksWhileAWriteRuns)
         P(other).Command4->click();
         P(other).TEST_COMMAND->click();
         main->Auto_Command();
+        P(doc).Command15->click();  // "SETUP"
         openDocument(false);
         doc->Timer2()->start(1);
     });
@@ -415,6 +416,7 @@ TEST_F(DeviceTest, NothingElseTalksWhileAWriteRuns)
     EXPECT_EQ(sim->buffer(), doc->image());
     EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   SPD file transfer success !   *****      "));
     EXPECT_EQ(gs().deviceIdle, -1);
+    EXPECT_EQ(gs().transferMode, 0);
 }
 
 TEST_F(DeviceTest, TheTestTimeOutLeavesAWriteItsGuard)
