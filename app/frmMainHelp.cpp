@@ -3,6 +3,7 @@
 
 #include "app/frmMainHelp.h"
 
+#include "app/Globals.h"
 #include "app/PinViewers.h"
 #include "app/frmAbout.h"
 #include "app/frmMain.h"
@@ -70,6 +71,9 @@ void showViewer(frmMain* owner)
 
 void frmMain::mnuViewOptions_Click()
 {
+    // The port choice is barred in restricted mode, however it is reached.
+    if (velmora::gs().passwordMode != -1)
+        return;
     frmOptions dlg(this);
     dlg.Form_Load();
     ui::seam().exec(&dlg);

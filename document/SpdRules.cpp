@@ -33,18 +33,6 @@ std::uint16_t cal_crc126(const SpdImage& img, int n)
 
 std::uint16_t cal_crc254(const SpdImage& img) { return crc16(img.data() + 128, 126); }
 
-std::uint16_t crcModbus117(const SpdImage& img)
-{
-    std::uint16_t crc = 0xFFFF;
-    for (int i = 0; i <= 116; ++i) {
-        crc ^= img[i];
-        for (int b = 0; b < 8; ++b)
-            crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001)
-                            : static_cast<std::uint16_t>(crc >> 1);
-    }
-    return crc;
-}
-
 int hexDigit(QChar c)
 {
     const char16_t u = c.unicode();

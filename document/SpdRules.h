@@ -26,11 +26,6 @@ std::uint16_t cal_crc254(const SpdImage& img);
 // Last byte covered by the first CRC: 116 when bit 7 of byte 0 is set.
 inline int crcLastIndex(const SpdImage& img) { return (img[0] & 0x80) ? 116 : 125; }
 
-// The CRC-16/MODBUS form kept by the document beside the JEDEC one (reflected
-// polynomial 0xA001, initial value 0xFFFF) over bytes 0..116; returned as
-// high byte * 256 + low byte.
-std::uint16_t crcModbus117(const SpdImage& img);
-
 // Hexadecimal text to a byte: one character gives its digit; a longer text
 // takes the first character as the high digit and the last as the low digit.
 // A first character that is not a hexadecimal digit counts as 0; a last

@@ -174,3 +174,10 @@ TEST_F(PortOptionsTest, CancelAndTheCloseBoxChangeNothing)
     EXPECT_TRUE(main->MSComm1()->portOpen());
     EXPECT_EQ(stored(), QStringLiteral("1"));
 }
+
+TEST_F(PortOptionsTest, RestrictedModeCannotChooseAPort)
+{
+    gs().passwordMode = 0;
+    main->mnuViewOptions_Click();
+    EXPECT_TRUE(ui.dialogs.empty());
+}
