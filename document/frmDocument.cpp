@@ -34,7 +34,7 @@ using velmora::gs;
 
 namespace {
 
-constexpr int kCanvasWidth = 15400;
+constexpr int kCanvasWidth = 15740;
 constexpr int kCanvasHeight = 10020;
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top)
