@@ -4,6 +4,7 @@
 #include "app/frmMainHelp.h"
 #include "platform/SettingsStore.h"
 #include "platform/Ui.h"
+#include "support/LinkCatcher.h"
 #include "support/ScriptedUi.h"
 #include "support/TestEnv.h"
 
@@ -20,15 +21,6 @@
 using velmora::gs;
 
 namespace {
-
-// Collects the links the desktop was asked to open.
-class LinkCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> links;
-public slots:
-    void open(const QUrl& url) { links << url; }
-};
 
 class HelpTest : public ProgramStateTest {
 protected:
@@ -219,4 +211,3 @@ TEST_F(HelpTest, HelpSearchSaysThereIsNoHelp)
     EXPECT_EQ(ui.messages[0].title, QStringLiteral("VELMORA...."));
 }
 
-#include "test_about_help.moc"
