@@ -174,6 +174,4 @@ private:
     QStatusBar* statusBar_ = nullptr;
     QMenu* windowMenu_ = nullptr;
     QList<QAction*> windowListActions_;
-    bool closingAll_ = false;
-    bool unloading_ = false;
 };
