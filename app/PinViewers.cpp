@@ -1,6 +1,6 @@
 #include "app/PinViewers.h"
 
-#include "app/Globals.h"
+#include "state/Globals.h"
 #include "platform/Look.h"
 #include "resources/Pictures.h"
 

@@ -1,7 +1,7 @@
 #include "app/SpdFile.h"
 
 #include "document/HexGrid.h"
-#include "document/SpdRules.h"
+#include "rules/spd/SpdRules.h"
 #include "document/frmDocument.h"
 #include "platform/Look.h"
 

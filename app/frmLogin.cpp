@@ -1,6 +1,6 @@
 #include "app/frmLogin.h"
 
-#include "app/Globals.h"
+#include "state/Globals.h"
 #include "platform/Keys.h"
 #include "platform/Look.h"
 #include "platform/SettingsStore.h"

@@ -1,6 +1,6 @@
 #include "app/frmMain.h"
 
-#include "app/Globals.h"
+#include "state/Globals.h"
 #include "app/SpdFile.h"
 #include "app/frmLogin.h"
 #include "app/frmMainHelp.h"

@@ -3,7 +3,7 @@
 
 #include "app/frmMainHelp.h"
 
-#include "app/Globals.h"
+#include "state/Globals.h"
 #include "app/PinViewers.h"
 #include "app/frmAbout.h"
 #include "app/frmMain.h"

@@ -1,6 +1,6 @@
 #include "app/frmOptions.h"
 
-#include "app/Globals.h"
+#include "state/Globals.h"
 #include "app/frmMain.h"
 #include "platform/CommPort.h"
 #include "platform/Look.h"

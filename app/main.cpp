@@ -1,7 +1,7 @@
 // The program's entry: one copy per desktop, the splash, then the main
 // window, whose load step asks for the password before it is shown.
 
-#include "app/Globals.h"
+#include "state/Globals.h"
 #include "app/frmMain.h"
 #include "app/frmSplash.h"
 #include "platform/Instance.h"

@@ -1,9 +1,9 @@
 #include "device/DeviceOps.h"
 
-#include "app/Globals.h"
+#include "state/Globals.h"
 #include "app/frmMain.h"
 #include "device/DocumentPanels.h"
-#include "device/Protocol.h"
+#include "rules/device/Protocol.h"
 #include "document/HexGrid.h"
 #include "document/PinMap.h"
 #include "document/frmDocument.h"

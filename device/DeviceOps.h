@@ -12,7 +12,7 @@
 // that the calling button bound for its whole road), also when the user
 // activates another window during its waits.
 
-#include "device/Frames.h"
+#include "rules/device/Frames.h"
 
 #include <QByteArray>
 #include <QObject>

@@ -1,9 +1,9 @@
 #include "device/DocumentPanels.h"
 
-#include "app/Globals.h"
+#include "state/Globals.h"
 #include "app/frmMain.h"
 #include "device/DeviceOps.h"
-#include "device/Frames.h"
+#include "rules/device/Frames.h"
 #include "document/frmDocument.h"
 #include "platform/Clock.h"
 #include "platform/Look.h"

@@ -1,6 +1,6 @@
 #include "document/PinMap.h"
 
-#include "device/PinNameTables.h"
+#include "rules/device/PinNameTables.h"
 
 #include <QHelpEvent>
 #include <QPainter>

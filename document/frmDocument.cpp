@@ -1,13 +1,13 @@
 #include "document/frmDocument.h"
 
 #include "app/frmMain.h"
-#include "decode/Decoders.h"
+#include "document/Decoders.h"
 #include "device/DocumentPanels.h"
-#include "device/PinNameTables.h"
+#include "rules/device/PinNameTables.h"
 #include "document/HexGrid.h"
 #include "document/PinMap.h"
-#include "document/SpdRules.h"
-#include "jedec/Jedec.h"
+#include "rules/spd/SpdRules.h"
+#include "rules/jedec/Jedec.h"
 #include "platform/Clock.h"
 #include "platform/Ui.h"
 

@@ -5,8 +5,8 @@
 // dispatch, the pin map and the device panels. A child window of the main
 // window; other windows reach it through its public operations.
 
-#include "app/Globals.h"
-#include "document/ByteNameTables.h"
+#include "state/Globals.h"
+#include "rules/spd/ByteNameTables.h"
 #include "platform/Look.h"
 
 #include <QHash>

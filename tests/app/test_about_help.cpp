@@ -1,4 +1,4 @@
-#include "app/Globals.h"
+#include "state/Globals.h"
 #include "app/frmAbout.h"
 #include "app/frmMain.h"
 #include "app/frmMainHelp.h"

@@ -1,4 +1,4 @@
-#include "app/Globals.h"
+#include "state/Globals.h"
 #include "app/PinViewers.h"
 #include "app/frmMain.h"
 #include "support/ScriptedUi.h"

@@ -1,4 +1,4 @@
-#include "app/Globals.h"
+#include "state/Globals.h"
 #include "app/frmMain.h"
 #include "app/frmOptions.h"
 #include "platform/CommPort.h"

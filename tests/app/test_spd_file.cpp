@@ -1,6 +1,6 @@
 #include "app/SpdFile.h"
 #include "document/HexGrid.h"
-#include "document/SpdRules.h"
+#include "rules/spd/SpdRules.h"
 #include "document/frmDocument.h"
 #include "support/ScriptedUi.h"
 #include "support/TestEnv.h"

@@ -3,7 +3,7 @@
 // with time compressed for the program and the simulator alike.
 
 #include "ProgrammerSim.h"
-#include "app/Globals.h"
+#include "state/Globals.h"
 #include "app/frmMain.h"
 #include "device/DeviceOps.h"
 #include "device/DocumentPanels.h"

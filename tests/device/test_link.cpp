@@ -2,7 +2,7 @@
 // pseudo-terminal, the simulated programmer on the other side.
 
 #include "device/DeviceFixture.h"
-#include "device/Frames.h"
+#include "rules/device/Frames.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -2,7 +2,7 @@
 // Common set-up for window tests: fresh program state, a fixed date, and the
 // paths of the project's test data.
 
-#include "app/Globals.h"
+#include "state/Globals.h"
 #include "platform/Clock.h"
 
 #include <QCoreApplication>

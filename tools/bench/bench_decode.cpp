@@ -1,6 +1,6 @@
-#include "app/Globals.h"
+#include "state/Globals.h"
 #include "app/SpdFile.h"
-#include "decode/SummaryRules.h"
+#include "rules/decode/SummaryRules.h"
 #include "document/frmDocument.h"
 
 #include <QApplication>

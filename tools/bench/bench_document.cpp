@@ -1,4 +1,4 @@
-#include "app/Globals.h"
+#include "state/Globals.h"
 #include "app/SpdFile.h"
 #include "document/frmDocument.h"
 

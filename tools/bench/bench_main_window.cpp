@@ -1,4 +1,4 @@
-#include "app/Globals.h"
+#include "state/Globals.h"
 #include "app/frmLogin.h"
 #include "app/frmMain.h"
 #include "document/frmDocument.h"

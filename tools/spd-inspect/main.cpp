@@ -8,7 +8,7 @@
 //
 //   spd-inspect FILE
 
-#include "app/Globals.h"
+#include "state/Globals.h"
 #include "app/SpdFile.h"
 #include "document/frmDocument.h"
 #include "platform/Look.h"

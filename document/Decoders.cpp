@@ -1,7 +1,7 @@
-#include "decode/Decoders.h"
+#include "document/Decoders.h"
 
-#include "app/Globals.h"
-#include "decode/SummaryRules.h"
+#include "state/Globals.h"
+#include "rules/decode/SummaryRules.h"
 #include "document/frmDocument.h"
 #include "platform/Look.h"
 

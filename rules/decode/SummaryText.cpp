@@ -1,4 +1,4 @@
-#include "decode/SummaryRules.h"
+#include "rules/decode/SummaryRules.h"
 
 #include <QLocale>
 

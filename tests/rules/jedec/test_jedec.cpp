@@ -1,6 +1,6 @@
 #include "document/frmDocument.h"
-#include "jedec/Jedec.h"
-#include "jedec/JedecTable.h"
+#include "rules/jedec/Jedec.h"
+#include "rules/jedec/JedecTable.h"
 #include "support/TestEnv.h"
 
 #include <QLabel>

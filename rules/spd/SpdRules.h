@@ -3,7 +3,7 @@
 // byte-63 checksum, the JEDEC CRC-16, hexadecimal text to a byte, and the
 // manufacturing date code.
 
-#include "app/Globals.h"
+#include "state/Globals.h"
 
 #include <QDate>
 #include <QStringView>

@@ -1,6 +1,6 @@
 // Generated once from the program's byte-name lists; edit with care: every
 // text is exact (blanks, typos and apostrophes included).
-#include "document/ByteNameTables.h"
+#include "rules/spd/ByteNameTables.h"
 
 namespace bytenames {
 

@@ -1,8 +1,8 @@
 // The SDRAM, DDR and DDR2 summary: Frame2's captions for one decoded byte.
 
-#include "decode/SummaryRules.h"
-#include "document/SpdRules.h"
-#include "jedec/Jedec.h"
+#include "rules/decode/SummaryRules.h"
+#include "rules/spd/SpdRules.h"
+#include "rules/jedec/Jedec.h"
 #include "platform/Look.h"
 
 #include <QLocale>

@@ -1,4 +1,4 @@
-#include "device/PinNameTables.h"
+#include "rules/device/PinNameTables.h"
 
 namespace pins {
 

@@ -1,8 +1,8 @@
 // The summary rules without a window: one decode call for one byte, or a
 // full pass over an image in ascending order.
 
-#include "decode/SummaryRules.h"
-#include "jedec/Jedec.h"
+#include "rules/decode/SummaryRules.h"
+#include "rules/jedec/Jedec.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "device/Frames.h"
+#include "rules/device/Frames.h"
 
 namespace device {
 

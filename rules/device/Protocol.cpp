@@ -1,4 +1,4 @@
-#include "device/Protocol.h"
+#include "rules/device/Protocol.h"
 
 namespace device {
 

@@ -1,4 +1,4 @@
-#include "document/SpdRules.h"
+#include "rules/spd/SpdRules.h"
 #include "platform/Clock.h"
 
 #include <QString>

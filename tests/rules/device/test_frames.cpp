@@ -1,7 +1,7 @@
 // Messages, frames and replies without a window.
 
-#include "device/Frames.h"
-#include "device/Protocol.h"
+#include "rules/device/Frames.h"
+#include "rules/device/Protocol.h"
 
 #include <gtest/gtest.h>
 

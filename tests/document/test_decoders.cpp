@@ -2,7 +2,7 @@
 // adapter does beyond captions (the name label, the label move, the CRC
 // option, the document's manufacturer lookup).
 
-#include "decode/SummaryRules.h"
+#include "rules/decode/SummaryRules.h"
 #include "document/frmDocument.h"
 #include "support/TestEnv.h"
 

@@ -3,7 +3,7 @@
 // by bank, identifiers ascending. Names of the older identifiers are kept
 // in upper case; bank 7 from identifier 32 on carries "(NEW ID)".
 
-#include "jedec/JedecTable.h"
+#include "rules/jedec/JedecTable.h"
 
 namespace jedec {
 

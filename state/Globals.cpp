@@ -1,4 +1,4 @@
-#include "app/Globals.h"
+#include "state/Globals.h"
 
 namespace velmora {
 

@@ -1,7 +1,7 @@
-#include "jedec/Jedec.h"
+#include "rules/jedec/Jedec.h"
 
-#include "app/Globals.h"
-#include "jedec/JedecTable.h"
+#include "state/Globals.h"
+#include "rules/jedec/JedecTable.h"
 
 #include <QHash>
 

@@ -1,8 +1,8 @@
 // The DDR3 and DDR4 summaries: Frame10's captions for one decoded byte.
 // Times are kept in whole picoseconds throughout.
 
-#include "decode/SummaryRules.h"
-#include "jedec/Jedec.h"
+#include "rules/decode/SummaryRules.h"
+#include "rules/jedec/Jedec.h"
 #include "platform/Look.h"
 
 namespace decode {

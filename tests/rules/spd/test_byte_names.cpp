@@ -1,4 +1,4 @@
-#include "document/ByteNameTables.h"
+#include "rules/spd/ByteNameTables.h"
 
 #include <gtest/gtest.h>
 
