@@ -105,6 +105,19 @@ frmMain::frmMain(QWidget* parent)
     timer4_->setInterval(vclock::clock().scaled(1000));
     timer1_->start();
     timer4_->start();
+    // An exit asked for while a conversation ran is carried out when it ends.
+    connect(ops_, &device::DeviceOps::conversationEnded, this, &frmMain::retryPendingExit, Qt::QueuedConnection);
+}
+
+void frmMain::retryPendingExit()
+{
+    if (!exitPending_ || ops_->talking())
+        return;
+    for (frmDocument* d : documents())
+        if (d->isHeld())
+            return;
+    exitPending_ = false;
+    close();
 }
 
 frmMain::~frmMain()
@@ -454,7 +467,7 @@ QList<frmDocument*> frmMain::documents() const
 {
     QList<frmDocument*> out;
     for (QMdiSubWindow* sub : mdi_->subWindowList())
-        if (auto* d = qobject_cast<frmDocument*>(sub->widget()))
+        if (auto* d = qobject_cast<frmDocument*>(sub->widget()); d && !d->isClosedForGood())
             out << d;
     return out;
 }
@@ -475,6 +488,10 @@ frmDocument* frmMain::NewDocumentWindow()
     ++lDocumentCount;
 
     auto* doc = new frmDocument;
+    // A window kept open for work that ran on it closes when the work is
+    // done; an exit that waited for it goes on then.
+    connect(doc, &frmDocument::released, this, &frmMain::retryPendingExit, Qt::QueuedConnection);
+    connect(doc, &frmDocument::closeRefused, this, [this] { exitPending_ = false; });
     QMdiSubWindow* sub = mdi_->addSubWindow(doc);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(pictures::programIcon());
@@ -512,16 +529,35 @@ void frmMain::mnuFilenew_Click() { NewDocumentWindow(); }
 void frmMain::mnuFileCloseAll_Click()
 {
     // Each document asks about saving as it closes; one that the user keeps
-    // open (Cancel, or a save that did not happen) ends the loop.
-    while (QMdiSubWindow* sub = mdi_->currentSubWindow() ? mdi_->currentSubWindow()
-                                                         : (mdi_->subWindowList().isEmpty()
-                                                                ? nullptr
-                                                                : mdi_->subWindowList().constLast())) {
+    // open (Cancel, or a save that did not happen) ends the loop. A window
+    // that work still runs on closes when that work is done.
+    QList<QMdiSubWindow*> waiting;
+    while (true) {
+        auto gone = [](QMdiSubWindow* s) {
+            auto* d = qobject_cast<frmDocument*>(s->widget());
+            return d && d->isClosedForGood();
+        };
+        QMdiSubWindow* sub = mdi_->currentSubWindow();
+        if (!sub || waiting.contains(sub) || gone(sub)) {
+            sub = nullptr;
+            for (QMdiSubWindow* s : mdi_->subWindowList())
+                if (!waiting.contains(s) && !gone(s))
+                    sub = s;
+        }
+        if (!sub)
+            break;
+        auto* doc = qobject_cast<frmDocument*>(sub->widget());
+        if (doc && doc->isHeld()) {
+            sub->close();  // remembered by the window
+            waiting << sub;
+            continue;
+        }
         if (!sub->close())
             return;
         delete sub;
     }
-    noDocumentState();
+    if (documents().isEmpty())
+        noDocumentState();
 }
 
 void frmMain::mnuFileClose_Click()
@@ -529,7 +565,8 @@ void frmMain::mnuFileClose_Click()
     QMdiSubWindow* sub = mdi_->currentSubWindow();
     if (!sub)
         return;
-    if (!sub->close())
+    auto* doc = qobject_cast<frmDocument*>(sub->widget());
+    if (!sub->close() || (doc && doc->closePending()))
         return;
     delete sub;
     if (documents().isEmpty())
@@ -540,9 +577,21 @@ void frmMain::mnuFileExit_Click() { close(); }
 
 void frmMain::closeEvent(QCloseEvent* e)
 {
+    // The program does not end under a conversation with the programmer:
+    // it ends once the conversation is over.
+    if (ops_->talking()) {
+        exitPending_ = true;
+        e->ignore();
+        return;
+    }
     mnuFileCloseAll_Click();
     if (!documents().isEmpty()) {
-        // A document the user chose to keep stops the program from ending.
+        // A document the user chose to keep stops the program from ending;
+        // one that work still runs on ends it once the work is done.
+        bool held = false;
+        for (frmDocument* d : documents())
+            held = held || d->isHeld();
+        exitPending_ = held;
         e->ignore();
         return;
     }

@@ -151,6 +151,9 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    // Carries out an exit that waited for work on a window or a
+    // conversation with the programmer to end.
+    void retryPendingExit();
     void buildMenus();
     void buildToolbars();
     void runToolbarKey(const QString& key);
@@ -174,4 +177,5 @@ private:
     QStatusBar* statusBar_ = nullptr;
     QMenu* windowMenu_ = nullptr;
     QList<QAction*> windowListActions_;
+    bool exitPending_ = false;
 };

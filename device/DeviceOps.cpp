@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <memory>
 #include <stdexcept>
 
 using velmora::gs;
@@ -61,8 +62,8 @@ public:
     }
     ~Talk()
     {
-        if (ok_)
-            --o_.talking_;
+        if (ok_ && --o_.talking_ == 0)
+            emit o_.conversationEnded();
     }
     Talk(const Talk&) = delete;
     Talk& operator=(const Talk&) = delete;
@@ -86,6 +87,7 @@ public:
             o_.bound_ = doc ? doc : o_.main_.ActiveForm();
             o_.bindingActive_ = true;
             restore_ = true;
+            hold_ = std::make_unique<frmDocument::Hold>(o_.bound_.data());
         }
     }
     ~Bind()
@@ -103,6 +105,8 @@ private:
     bool outer_;
     QPointer<frmDocument> previous_;
     bool restore_ = false;
+    // The window the operation runs on stays open until it has ended.
+    std::unique_ptr<frmDocument::Hold> hold_;
 };
 
 DeviceOps::DeviceOps(frmMain& main)
@@ -142,6 +146,15 @@ void DeviceOps::openPort()
 
 void DeviceOps::closePort() { main_.MSComm1()->setPortOpen(false); }
 void DeviceOps::send(const QByteArray& message) { main_.MSComm1()->output(message); }
+
+void DeviceOps::request(const QByteArray& message)
+{
+    // A reply belongs to the request that asked for it: whatever came
+    // before, in the port or in the receive buffer, is not part of it.
+    discardInput();
+    gs().receiveBuffer.clear();
+    send(message);
+}
 QString DeviceOps::takeInput() { return QString::fromLatin1(main_.MSComm1()->input()); }
 void DeviceOps::discardInput() { (void)main_.MSComm1()->input(); }
 
@@ -174,6 +187,38 @@ void DeviceOps::pacingWait()
     g.packetPacing = -1;
 }
 
+std::array<std::uint8_t, 256> DeviceOps::readHalf(char letter)
+{
+    openPort();
+    request(frameMessage(letter));
+    wholeSecondWait(3);
+    const auto half = parseDataReply(takeInput());
+    if (!half)
+        throw DeviceFailure("no usable reply");
+    return *half;
+}
+
+QString DeviceOps::collectReply(int chars, int atLeastMs)
+{
+    // The reply cannot be complete before it had the time to cross the
+    // line; after the wait, what is still on its way is waited for, up to
+    // the time a whole reply takes at 9600 baud.
+    const qint64 start = vclock::clock().monotonicMs();
+    wholeSecondWait(1);
+    const qint64 spent = vclock::clock().monotonicMs() - start;
+    const int minimum = vclock::clock().scaled(atLeastMs);
+    if (spent < minimum)
+        vclock::waitMs(static_cast<int>((minimum - spent) * vclock::clock().speed()));
+    QString reply = takeInput();
+    vclock::waitUntil(
+        [&] {
+            reply += takeInput();
+            return reply.size() >= chars;
+        },
+        kLineMsPerChar * chars);
+    return reply;
+}
+
 void DeviceOps::hideBusy()
 {
     if (DevicePanels* p = panels())
@@ -197,6 +242,8 @@ void DeviceOps::Timer2_Timer()
 {
     auto& g = gs();
     statusTimerOff();
+    // The window the parse arranges stays open while its boxes show.
+    const frmDocument::Hold hold(main_.ActiveForm());
     g.deviceLink = 0;
     try {
         openPort();
@@ -333,6 +380,8 @@ QPointer<frmDocument> DeviceOps::showReport(const TestResult& r)
     // the active one.
     QPointer<frmDocument> doc = (holder_ == Holder::Test && testOwner_) ? testOwner_.data() : main_.ActiveForm();
     auto p = [&doc]() { return devicePanels(doc.data()); };
+    // The window stays open through the display wait.
+    const frmDocument::Hold hold(doc.data());
 
     if (doc)
         doc->Timer2()->stop();
@@ -412,7 +461,9 @@ QPointer<frmDocument> DeviceOps::showReport(const TestResult& r)
 
 bool DeviceOps::canStartButton() const
 {
-    return gs().deviceIdle == -1 && talking_ == 0 && holder_ != Holder::Button;
+    // A module test that is still waiting for its report keeps the guard,
+    // whatever a window opened meanwhile did to the idle flag.
+    return gs().deviceIdle == -1 && talking_ == 0 && holder_ == Holder::None;
 }
 
 void DeviceOps::runBound(frmDocument& doc, const std::function<void()>& calls)
@@ -440,13 +491,16 @@ void DeviceOps::testStarted(frmDocument& doc)
 {
     holder_ = Holder::Test;
     testOwner_ = &doc;
+    // The guard comes back when the test's window closes.
+    disconnect(testClosed_);
+    disconnect(testDestroyed_);
     frmDocument* raw = &doc;
-    auto gone = [this, raw](QObject*) {
+    auto gone = [this, raw] {
         if (holder_ == Holder::Test && (testOwner_.isNull() || testOwner_.data() == raw))
             releaseTest();
     };
-    connect(&doc, &frmDocument::documentClosed, this, [gone, raw] { gone(raw); }, Qt::UniqueConnection);
-    connect(&doc, &QObject::destroyed, this, gone, Qt::UniqueConnection);
+    testClosed_ = connect(&doc, &frmDocument::documentClosed, this, gone);
+    testDestroyed_ = connect(&doc, &QObject::destroyed, this, gone);
 }
 
 void DeviceOps::testTimedOut(frmDocument& doc)
@@ -457,6 +511,8 @@ void DeviceOps::testTimedOut(frmDocument& doc)
 
 void DeviceOps::releaseTest()
 {
+    disconnect(testClosed_);
+    disconnect(testDestroyed_);
     holder_ = Holder::None;
     testOwner_ = nullptr;
     gs().deviceIdle = -1;
@@ -469,7 +525,7 @@ void DeviceOps::statusRequest(bool armParse)
     try {
         pollerOff();
         openPort();
-        send(frameMessage('q'));
+        request(frameMessage('q'));
         wholeSecondWait(1);
         openPort();
         wholeSecondWait(1);
@@ -586,30 +642,18 @@ void DeviceOps::VerifyIc()
     Bind bind(*this);
     try {
         pollerOff();
+        // A status parse still pending would take the reply away.
+        statusTimerOff();
         if (DevicePanels* p = devicePanels(&needDocument()))
             p->showBusy(Scene::ComputerProgrammerBoth);
         // The image being verified decides whether its upper half is read.
         const bool upper = needDocument().Get_Value(2) == 12;
-        openPort();
-        discardInput();
-        send(frameMessage('l'));
-        wholeSecondWait(3);
-        const QString lowReply = takeInput();
-        QString highReply;
-        if (upper) {
-            openPort();
-            discardInput();
-            send(frameMessage('L'));
-            wholeSecondWait(3);
-            highReply = takeInput();
-        }
-        // Nothing is marked unless every reply holds its 512 digits.
-        const auto low = parseDataReply(lowReply);
-        if (!low)
-            throw DeviceFailure("short reply");
+        // Nothing is marked unless every reply holds its 512 digits; a bad
+        // first half ends the read-back before the second is asked for.
+        const std::array<std::uint8_t, 256> low = readHalf('l');
         std::optional<std::array<std::uint8_t, 256>> high;
-        if (upper && !(high = parseDataReply(highReply)))
-            throw DeviceFailure("short reply");
+        if (upper)
+            high = readHalf('L');
 
         frmDocument& doc = needDocument();
         int mismatches = 0;
@@ -620,7 +664,7 @@ void DeviceOps::VerifyIc()
                 doc.grid()->setCellBack(base + k, differs ? look::kLightBlue : look::kButtonFace);
             }
         };
-        compare(0, *low);
+        compare(0, low);
         if (high)
             compare(256, *high);
         hideBusy();
@@ -670,17 +714,10 @@ void DeviceOps::readInto(bool module)
         statusTimerOff();
         if (DevicePanels* p = devicePanels(&needDocument()))
             p->showBusy(module ? Scene::ModuleToComputer : Scene::ProgrammerToComputer);
+        const std::array<std::uint8_t, 256> low = readHalf(module ? 'k' : 'l');
+        const int type = low[2];
         openPort();
-        discardInput();
-        send(frameMessage(module ? 'k' : 'l'));
-        wholeSecondWait(3);
-        const auto low = parseDataReply(takeInput());
-        if (!low)
-            throw DeviceFailure("short reply");
-        const int type = (*low)[2];
-        openPort();
-        discardInput();
-        send(frameMessage(module ? 'K' : 'L'));
+        request(frameMessage(module ? 'K' : 'L'));
         wholeSecondWait(3);
         const QString highReply = takeInput();
 
@@ -694,7 +731,7 @@ void DeviceOps::readInto(bool module)
 
         // Both replies are good: now the document takes them.
         for (int j = 0; j < 256; ++j) {
-            doc.Value_Chang(j, (*low)[static_cast<std::size_t>(j)]);
+            doc.Value_Chang(j, low[static_cast<std::size_t>(j)]);
             doc.table_chang(j);
         }
         HexGrid* grid = doc.grid();
@@ -776,6 +813,9 @@ void DeviceOps::EraseIC()
         }
     };
     try {
+        // The clear works for a document window; without one nothing is
+        // sent.
+        needDocument();
         pollerOff();
         if (DevicePanels* p = panels()) {
             p->showBusy(Scene::ComputerToProgrammer);
@@ -803,16 +843,15 @@ void DeviceOps::BlankIC()
         return;
     Bind bind(*this);
     try {
+        needDocument();
         pollerOff();
         if (DevicePanels* p = panels()) {
             p->Frame15->show();
             p->Frame15->raise();
         }
         openPort();
-        discardInput();
-        send(shortMessage('L'));
-        wholeSecondWait(1);
-        const QString reply = takeInput();
+        request(shortMessage('L'));
+        const QString reply = collectReply(512, 1000);
         for (int i = 0; i < 256; ++i) {
             if (2 * i + 1 >= reply.size())
                 throw DeviceFailure("short reply");
@@ -845,6 +884,7 @@ void DeviceOps::standalone(char letter, int scene, int seconds, const QString& f
     const bool test = letter == 'p';
     const bool version = letter == 'T';
     try {
+        needDocument();
         pollerOff();
         if (test)
             statusTimerOff();
@@ -853,8 +893,9 @@ void DeviceOps::standalone(char letter, int scene, int seconds, const QString& f
                 p->showBusy(static_cast<Scene>(scene));
         openPort();
         if (test)
-            discardInput();
-        send(version ? shortMessage('T') : frameMessage(letter));
+            request(frameMessage(letter));
+        else
+            send(version ? shortMessage('T') : frameMessage(letter));
         closePort();
         wholeSecondWait(seconds);
         hideBusy();
@@ -914,6 +955,7 @@ void DeviceOps::setting(char letter, const QString& success, const QString& fail
         }
     };
     try {
+        needDocument();
         pollerOff();
         if (withStatus)
             statusTimerOff();
@@ -1032,13 +1074,14 @@ void DeviceOps::program_Command()
         }
     };
     try {
+        needDocument();
         pollerOff();
         if (DevicePanels* p = panels()) {
             p->showBusy(Scene::ProgrammerToModule);
             p->Label99->show();
         }
         openPort();
-        send(frameMessage('p'));
+        request(frameMessage('p'));
         closePort();
         wholeSecondWait(1);
         pollerOn();

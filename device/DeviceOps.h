@@ -18,6 +18,8 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <array>
+#include <cstdint>
 #include <functional>
 
 class frmMain;
@@ -97,6 +99,10 @@ public:
     // measured on the monotonic clock, so it can neither hang nor overrun.
     static void wholeSecondWait(int n);
 
+signals:
+    // The last conversation with the programmer has ended.
+    void conversationEnded();
+
 private:
     enum class Holder { None, Button, Test };
     class Talk;
@@ -114,9 +120,21 @@ private:
     void openPort();
     void closePort();
     void send(const QByteArray& message);
+    // Sends a message that the programmer answers, after dropping every
+    // character that came before it.
+    void request(const QByteArray& message);
     QString takeInput();
     void discardInput();
     void pacingWait();
+    // Asks for one half of an image ("l", "L", "k", "K") and takes its data
+    // reply; throws when no usable reply came.
+    std::array<std::uint8_t, 256> readHalf(char letter);
+    // Waits one whole second, but never less than atLeastMs, then goes on
+    // reading until chars characters came or a reply of that length would
+    // have crossed the line.
+    QString collectReply(int chars, int atLeastMs);
+    // Milliseconds one character takes at 9600 baud, 8N1, rounded up.
+    static constexpr int kLineMsPerChar = 2;
 
     void hideBusy();
     void statusRequest(bool armParse);
@@ -137,6 +155,8 @@ private:
     bool bindingActive_ = false;
     Holder holder_ = Holder::None;
     QPointer<frmDocument> testOwner_;
+    QMetaObject::Connection testClosed_;
+    QMetaObject::Connection testDestroyed_;
     bool inReport_ = false;
 };
 

@@ -247,6 +247,7 @@ look::VbColor frmDocument::normalCellFore() const
 
 void frmDocument::Form_Load()
 {
+    const Hold hold(this);
     // 1. Window size.
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
         sub->resize(look::tw(9460), look::tw(7000));
@@ -284,7 +285,8 @@ void frmDocument::Form_Load()
     timer1_->start(vclock::clock().scaled(2000));
     timer2_->start(vclock::clock().scaled(10000));
 
-    // 13. The programmer's status; window events run while it waits.
+    // 13. The programmer's status; window events run while it waits, and
+    // the whole load holds the window open.
     if (frmMain* m = gs().mainWindow) {
         m->Timer2()->stop();
         m->STATUSIC();
@@ -334,8 +336,43 @@ void frmDocument::Timer1_Timer()
 
 // ---------------------------------------------------------------- closing
 
+frmDocument::Hold::Hold(frmDocument* doc)
+    : doc_(doc)
+{
+    if (doc_)
+        ++doc_->holds_;
+}
+
+frmDocument::Hold::~Hold()
+{
+    frmDocument* d = doc_.data();
+    if (!d || --d->holds_ > 0)
+        return;
+    if (d->closePending_) {
+        d->closePending_ = false;
+        // Carried out from the event loop, after the work has unwound.
+        QTimer::singleShot(0, d, &frmDocument::closeWindow);
+    }
+    emit d->released(d);
+}
+
+void frmDocument::closeWindow()
+{
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        sub->close();
+    else
+        close();
+}
+
 void frmDocument::closeEvent(QCloseEvent* e)
 {
+    if (holds_ > 0) {
+        // Not under the work that runs on the window; it closes when the
+        // work is done.
+        closePending_ = true;
+        e->ignore();
+        return;
+    }
     if (Chk_Form_Chang() == -1) {
         const ui::Answer a = ui::msgBox(QStringLiteral(" SPD File has been modified , Save the file (Y/N) ?  "),
                                         ui::Buttons::YesNoCancel, ui::Icon::None, windowTitle(), this);
@@ -346,13 +383,16 @@ void frmDocument::closeEvent(QCloseEvent* e)
             // changes.
             if (Chk_Form_Chang() == -1) {
                 e->ignore();
+                emit closeRefused(this);
                 return;
             }
         } else if (a != ui::Answer::No) {
             e->ignore();
+            emit closeRefused(this);
             return;
         }
     }
+    closedForGood_ = true;
     last_form_close();
     e->accept();
     timer1_->stop();

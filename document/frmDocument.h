@@ -10,6 +10,7 @@
 #include "platform/Look.h"
 
 #include <QHash>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -126,9 +127,37 @@ public:
     // The byte listing that set_print_value composes.
     QString byteListing() const;
 
+    // ---- Lifetime ----
+    // Work that runs on the window (its load, a device operation bound to
+    // it, a test report written on it) holds it open while it runs: the
+    // window is never closed, and so never destroyed, under that work. A
+    // close asked for meanwhile (close box, Close, Close All, Exit) is
+    // remembered and carried out once the last hold has ended.
+    class Hold {
+    public:
+        explicit Hold(frmDocument* doc);
+        ~Hold();
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+    private:
+        QPointer<frmDocument> doc_;
+    };
+    bool isHeld() const { return holds_ > 0; }
+    bool closePending() const { return closePending_; }
+    // The window has accepted its close and is on its way out.
+    bool isClosedForGood() const { return closedForGood_; }
+    // Closes the window as its close box does: through its frame in the
+    // main window when it has one.
+    void closeWindow();
+
 signals:
     // The window has closed for good.
     void documentClosed(frmDocument* doc);
+    // The user kept the window open when asked about saving it.
+    void closeRefused(frmDocument* doc);
+    // The last hold on the window has ended.
+    void released(frmDocument* doc);
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -159,6 +188,9 @@ private:
     int dateYear_ = 0;
     int dateWeek_ = 0;
     int pinTableShown_ = -1;  // which pin-name table the tool tips show
+    int holds_ = 0;
+    bool closePending_ = false;
+    bool closedForGood_ = false;
 
     // Controls.
     QScrollArea* scroll_ = nullptr;

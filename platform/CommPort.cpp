@@ -57,6 +57,7 @@ void CommPort::output(const QByteArray& message)
 {
     if (!portOpen())
         throw CommError("The port is closed");
+    serial_->clearError();
     qint64 done = 0;
     while (done < message.size()) {
         const qint64 n = serial_->write(message.constData() + done, message.size() - done);
@@ -65,6 +66,13 @@ void CommPort::output(const QByteArray& message)
         done += n;
     }
     serial_->flush();
+    // A line that cannot take the message (the adapter pulled out, the
+    // device gone) fails the message at once.
+    if (serial_->error() != QSerialPort::NoError) {
+        const QString why = serial_->errorString();
+        serial_->clearError();
+        throw CommError(why.toStdString());
+    }
 }
 
 QByteArray CommPort::input()

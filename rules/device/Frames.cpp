@@ -1,5 +1,7 @@
 #include "rules/device/Frames.h"
 
+#include <algorithm>
+
 namespace device {
 
 int hexValue(QChar c)
@@ -27,20 +29,34 @@ bool hasFrameHeader(QStringView text) { return text.startsWith(QLatin1String("55
 Candidate takeCandidate(const QString& read, QString& receiveBuffer, int threshold)
 {
     Candidate c;
-    if (read.size() > threshold) {
-        c.text = read;
-        c.complete = true;
-        return c;
-    }
     if (read.isEmpty())
         return c;
-    receiveBuffer += read;
-    if (receiveBuffer.size() > threshold) {
-        c.text = receiveBuffer;
+    // A read that begins with a header starts a new frame: a piece left
+    // from an earlier one is not glued to it.
+    QString text = hasFrameHeader(read) ? read : receiveBuffer + read;
+    // A frame is taken from its own header on; what came in front of it is
+    // not part of it.
+    const qsizetype at = text.indexOf(QLatin1String("55AA"));
+    if (at < 0) {
+        // No header yet: keep only what could be the start of one.
+        qsizetype keep = 0;
+        for (qsizetype k = std::min<qsizetype>(3, text.size()); k > 0; --k)
+            if (QStringView(u"55AA").startsWith(QStringView(text).right(k))) {
+                keep = k;
+                break;
+            }
+        receiveBuffer = text.right(keep);
+        c.text = read;
+        return c;
+    }
+    text.remove(0, at);
+    if (text.size() > threshold) {
+        c.text = text;
         c.complete = true;
         receiveBuffer.clear();
         return c;
     }
+    receiveBuffer = text;
     c.text = read;
     return c;
 }
@@ -131,7 +147,13 @@ std::optional<TestResult> decodeTestResult(const QString& frame)
 
 std::optional<std::array<std::uint8_t, 256>> parseDataReply(QStringView reply)
 {
-    if (reply.size() < 512)
+    // Line ends or blanks after the data are allowed; any further digit
+    // means another message shared the reply, and it cannot be told which
+    // 512 characters belong to the request.
+    qsizetype end = reply.size();
+    while (end > 0 && hexValue(reply[end - 1]) < 0 && reply[end - 1].unicode() <= 0x20)
+        --end;
+    if (end != 512)
         return std::nullopt;
     std::array<std::uint8_t, 256> out{};
     for (int j = 0; j < 256; ++j) {

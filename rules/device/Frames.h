@@ -32,13 +32,14 @@ std::optional<int> frameByte(QStringView text, int k);
 bool hasFrameHeader(QStringView text);
 
 // The receiving rule that the status parse (threshold 500) and the
-// test-result poller (threshold 514) share: one read of more than
-// `threshold` characters is the candidate by itself and the receive buffer is
-// left alone; a shorter read that is not empty is appended to the buffer,
-// and once the buffer holds more than `threshold` characters the whole
-// buffer is the candidate and the buffer is emptied.
+// test-result poller (threshold 514) share. The receive buffer collects a
+// frame that arrives in pieces; a frame is taken from its own "55AA" on
+// (what came in front of it is dropped), a read that begins "55AA" starts a
+// new frame (a piece of an earlier one is dropped), and a frame is the
+// candidate once it holds more than `threshold` characters, which empties
+// the buffer.
 struct Candidate {
-    QString text;           // the read itself when nothing was complete
+    QString text;           // the frame; the read itself when nothing was complete
     bool complete = false;  // more than `threshold` characters
 };
 Candidate takeCandidate(const QString& read, QString& receiveBuffer, int threshold);
@@ -90,8 +91,9 @@ std::optional<TestResult> decodeTestResult(const QString& frame);
 // * 2, halves to the even neighbour, never below 0.
 int currentMilliamps(int high, int low);
 
-// A plain data reply: 256 bytes as 512 hexadecimal characters. Nothing unless
-// the first 512 characters are all there and all hexadecimal digits.
+// A plain data reply: 256 bytes as 512 hexadecimal characters, nothing in
+// front and no further digit after them (line ends and blanks may follow).
+// Nothing for any other reply.
 std::optional<std::array<std::uint8_t, 256>> parseDataReply(QStringView reply);
 
 // A serial-number box of the tester set-up panel read as one byte: empty or

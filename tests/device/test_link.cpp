@@ -5,6 +5,7 @@
 #include "rules/device/Frames.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -347,7 +348,8 @@ INSTANTIATE_TEST_SUITE_P(
         StatusCase{"silence", [](sim::Knobs& k) { k.silent = true; }, -1, "*****    RS-232 Link Failure    *****"},
         StatusCase{"shortFrame", [](sim::Knobs& k) { k.statusLength = 500; }, -1,
                    "*****    RS-232 Link Failure    *****"},
-        StatusCase{"noiseInFront", [](sim::Knobs& k) { k.noise = "%$#"; }, -1,
+        StatusCase{"noiseInFront", [](sim::Knobs& k) { k.noise = "%$#"; }, -1, nullptr},
+        StatusCase{"noiseInFrontOfAShortFrame", [](sim::Knobs& k) { k.noise = "%$#"; k.statusLength = 500; }, -1,
                    "*****    RS-232 Link Failure    *****"},
         StatusCase{"tooSlow", [](sim::Knobs& k) { k.replyDelayMs = 6000; }, -1,
                    "*****    RS-232 Link Failure    *****"}),
@@ -451,12 +453,6 @@ TEST_F(DeviceTest, AnOperationStaysWithTheWindowItStartedOn)
     EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   SPD file transfer success !   *****      "));
     EXPECT_FALSE(P(a).Frame15->isVisible());
 
-    // A window closed during a read: the read fails, nothing crashes.
-    activate(a);
-    QTimer::singleShot(vclock::clock().scaled(1500), [&] { a->parentWidget()->close(); });
-    P(a).Command2->click();
-    EXPECT_EQ(ui.lastText(), QStringLiteral("*****   Computer reads the Tester's SPD failure !   ***** "));
-    EXPECT_EQ(gs().deviceIdle, -1);
 }
 
 TEST_F(DeviceTest, WithoutADocumentNothingBreaks)
@@ -475,12 +471,135 @@ TEST_F(DeviceTest, WithoutADocumentNothingBreaks)
                                            QStringLiteral("      *****  設定失敗 !   *****      ")}));
     // Nothing was asked of the programmer for them.
     EXPECT_TRUE(sim->received().empty());
-    // What needs no document still runs.
+    // The commands that work on the programmer's own buffer and settings
+    // report their failure too, and send nothing.
+    ui.messages.clear();
+    main->EraseIC();
+    main->BlankIC();
+    main->Read_Command();
+    main->Copy_Command();
+    main->Verify_Command();
+    main->LEARN_Command();
+    main->EEPROM_512_Command();
+    main->Auto_Command();
+    main->program_Command();
+    texts.clear();
+    for (const auto& m : ui.messages)
+        texts.push_back(m.text);
+    EXPECT_EQ(texts, (std::vector<QString>{QStringLiteral("*****  Tester's SPD clear failure !   *****      "),
+                                           QStringLiteral("Load Data Fail"),
+                                           QStringLiteral("*****   SPD 讀取失敗 !   *****"),
+                                           QStringLiteral("*****   SPD 拷貝失敗 !   *****"),
+                                           QStringLiteral("*****   SPD 比對失敗 !   *****"),
+                                           QStringLiteral("*****   測試機開路學習失敗 !   *****"),
+                                           QStringLiteral("*****  EEPROM容量選擇失敗 !   *****"),
+                                           QStringLiteral("      *****   SPD燒錄機,自動燒錄功能失敗 !   *****      "),
+                                           QStringLiteral("*****   SPD 多重拷貝失敗 !   *****")}));
+    EXPECT_TRUE(sim->received().empty());
+    // The status request needs no document.
     main->STATUSIC();
     waitForParse();
     EXPECT_EQ(gs().deviceLink, -1);
-    main->EraseIC();
-    EXPECT_EQ(ui.lastText(), QStringLiteral("*****   Tester's SPD clear success !   *****      "));
     main->mnu_io_setup_Click();
     EXPECT_TRUE(main->Timer1()->isActive());
+}
+
+// ---------------------------------------------------------------- whose reply is it
+
+TEST_F(DeviceTest, ALateStatusFrameIsNeverTakenForSpdData)
+{
+    // The device answers the status request after the parse gave up.
+    sim->updateKnobs([](sim::Knobs& k) { k.statusDelayMs = 5000; });
+    frmDocument* doc = openDocument();
+    EXPECT_EQ(ui.lastText(), QStringLiteral("*****    RS-232 Link Failure    *****"));
+    sim::Bytes512 buf{};
+    buf[0] = 0x92;
+    buf[2] = 11;
+    buf[200] = 0x42;
+    sim->setBuffer(buf);
+
+    // Its frame arrived before the read was asked for: it is dropped.
+    ASSERT_TRUE(sim->waitUntilSent(4000));
+    P(doc).Command2->click();
+    EXPECT_EQ(ui.lastText(), QStringLiteral("*****   Computer reads the Tester's SPD successfully !   ***** "));
+    EXPECT_EQ(doc->Get_Value(0), 0x92);
+    EXPECT_EQ(doc->Get_Value(2), 11);
+    EXPECT_EQ(doc->Get_Value(200), 0x42);
+
+    // Its frame arrives while the read waits for its data: the read is
+    // refused and the document keeps what it had.
+    const velmora::SpdImage before = doc->image();
+    sim->updateKnobs([](sim::Knobs& k) { k.statusDelayMs = 2500; });
+    main->STATUSIC();
+    main->Timer2()->stop();  // the parse gives up at once
+    sim->setBuffer(sim::Bytes512{});
+    P(doc).Command9->click();
+    EXPECT_EQ(ui.lastText(), QStringLiteral("*****   Computer reads the DRAM-Module failure !   ***** "));
+    EXPECT_EQ(doc->image(), before);
+}
+
+TEST_F(DeviceTest, VerifyRightAfterAStatusRequestKeepsItsReply)
+{
+    frmDocument* doc = openDocument();
+    load(doc, image(11));
+    sim->setBuffer(image(11));
+    main->STATUSIC();
+    ASSERT_TRUE(main->Timer2()->isActive());
+    ui.messages.clear();
+    P(doc).Command3->click();
+    EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   PC and Tester's SPD verify success !    *****    "));
+    // The pending parse was held off, as the reads do.
+    EXPECT_FALSE(main->Timer2()->isActive());
+    ASSERT_EQ(ui.messages.size(), 1u);
+}
+
+TEST_F(DeviceTest, ReadBackStopsAtTheFirstBadHalf)
+{
+    frmDocument* doc = openDocument();
+    load(doc, image(12));
+    sim->setBuffer(image(12));
+    sim->updateKnobs([](sim::Knobs& k) { k.dataReplyLength = 300; });
+    sim->clearLog();
+    P(doc).Command3->click();
+    EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   PC and Tester's SPD verify fail !    *****      "));
+    EXPECT_EQ(sent(), std::vector<QByteArray>{frameMsg('l')});
+    for (int i = 0; i < 512; ++i)
+        ASSERT_NE(doc->grid()->cell(i).back, look::kLightBlue) << i;
+}
+
+TEST_F(DeviceTest, AWriteToALineThatWentAwayFailsAtOnce)
+{
+    frmDocument* doc = openDocument();
+    load(doc, image(12));
+    // The device goes away one second into the packets.
+    QTimer::singleShot(vclock::clock().scaled(3000 + 1000), [&] { sim->stop(); });
+    QElapsedTimer t;
+    t.start();
+    P(doc).Command1->click();
+    const double programMs = t.elapsed() * speed();
+    EXPECT_EQ(ui.messages.front().text, QStringLiteral("      *****   SPD file transfer fails !   *****      "));
+    EXPECT_EQ(ui.messages.front().icon, ui::Icon::Critical);
+    // Set-up and status take about 3 s, the packets would take 6 s more.
+    EXPECT_LT(programMs, 3000 + 1000 + 1500);
+    EXPECT_EQ(gs().deviceIdle, -1);
+}
+
+TEST_F(DeviceTest, BlankCheckWaitsForAReplyThatCanHaveArrived)
+{
+    frmDocument* doc = openDocument();
+    sim::Bytes512 buf;
+    buf.fill(0xFF);
+    sim->setBuffer(buf);
+    // The whole-second wait starts at the end of a second: on its own it
+    // would be over long before 512 characters can cross the line.
+    vclock::clock().setFixedNow(QDateTime(QDate(2024, 3, 5), QTime(10, 0, 0, 990)));
+    ui.messages.clear();
+    (void)doc;
+    main->BlankIC();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   PC Load Data is OK !   *****      "));
+    buf[400] = 0x00;
+    sim->setBuffer(buf);
+    main->BlankIC();
+    EXPECT_EQ(ui.messages[1].text, QStringLiteral("The IC is not Blank"));
 }

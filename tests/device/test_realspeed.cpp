@@ -34,7 +34,7 @@ TEST_F(DeviceRealSpeed, Ddr4WriteTakesItsPrescribedWaitsAndNoMore)
     RecordProperty("seconds", QString::number(seconds, 'f', 2).toStdString());
 }
 
-TEST_F(DeviceRealSpeed, StandAloneVerifyAndItsResultFrame)
+TEST_F(DeviceRealSpeed, StandAloneVerifyTakesItsTwoSeconds)
 {
     frmDocument* doc = openDocument();
     sim->setBuffer(sim->module());
@@ -44,9 +44,7 @@ TEST_F(DeviceRealSpeed, StandAloneVerifyAndItsResultFrame)
     P(doc).Command7->click();
     EXPECT_NEAR(t.elapsed(), 2000, 300);
     EXPECT_EQ(sent(), std::vector<QByteArray>{frameMsg('v')});
-    vclock::waitUntil([&] { return P(doc).List1->count() > 0; }, 5000);
-    ASSERT_EQ(P(doc).List1->count(), 1);
-    EXPECT_TRUE(P(doc).List1->item(0)->text().endsWith(QStringLiteral("Test Pass  ")));
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(DeviceRealSpeed, OptionCommand)

@@ -208,7 +208,7 @@ void ProgrammerSim::handle(const QByteArray& message)
     if (frame) {
         switch (letter) {
         case 'q':
-            reply(statusFrame(), k.replyDelayMs, false);
+            reply(statusFrame(), k.statusDelayMs >= 0 ? k.statusDelayMs : k.replyDelayMs, false);
             break;
         case 'H': {
             std::uint8_t words[16];
@@ -251,35 +251,22 @@ void ProgrammerSim::handle(const QByteArray& message)
             buffer_.fill(0);
             break;
         }
+        // The stand-alone commands do their work on the device and send
+        // nothing back.
         case 'r':
             if (k.moduleInSocket) {
                 std::lock_guard<std::mutex> l(m_);
                 buffer_ = module_;
             }
-            if (k.standaloneResults)
-                sendResultLater(k.moduleInSocket ? 0 : (PowerFailFlag | SpdFailFlag), k.standaloneDelayMs);
             break;
         case 'c':
             if (k.moduleInSocket) {
                 std::lock_guard<std::mutex> l(m_);
                 module_ = buffer_;
             }
-            if (k.standaloneResults)
-                sendResultLater(k.moduleInSocket ? 0 : (PowerFailFlag | SpdFailFlag), k.standaloneDelayMs);
             break;
-        case 'v': {
-            bool same;
-            {
-                std::lock_guard<std::mutex> l(m_);
-                same = k.moduleInSocket && module_ == buffer_;
-            }
-            if (k.standaloneResults)
-                sendResultLater(same ? 0 : SpdFailFlag, k.verifyDelayMs);
-            break;
-        }
+        case 'v':
         case 'n':
-            if (k.standaloneResults)
-                sendResultLater(0, k.standaloneDelayMs);
             break;
         case 'p':
             sendResultLater(k.moduleInSocket ? k.resultFlags : PowerFailFlag, k.resultDelayMs);

@@ -47,22 +47,25 @@ struct Knobs {
 
     // ---- the status frame ----
     QByteArray deviceId = "9098";   // characters 11..14
-    int statusLength = 512;         // characters of the whole status frame
+    int statusLength = 512;         // characters of the whole status frame (any length)
+    int statusDelayMs = -1;         // "q": from the request to the frame (-1: replyDelayMs);
+                                    // a late device answers after the program gave up
 
     // ---- the socket ----
     bool moduleInSocket = true;     // no module: module reads answer nothing, tests fail power
 
-    // ---- the module test ("p") and the stand-alone commands ----
+    // ---- the module test ("p") ----
+    // The stand-alone commands "r", "c", "v" and "n" are carried out and
+    // answer nothing.
     int resultDelayMs = 2500;       // "p": from the request to the result frame
-    int standaloneDelayMs = 6500;   // "r", "c", "n": from the request to their result frame
-    int verifyDelayMs = 3000;       // "v"
-    bool standaloneResults = true;  // "r", "c", "v", "n" end with a result frame
     int resultFlags = 0;            // byte 48: bit 0 power, 1 SPD, 2 open, 4 short
     int currentHigh = 0xC3;         // bytes 49, 50: the current reading (0xC3, 0x00: 440 mA)
     int currentLow = 0x00;
     std::set<int> openChannels;     // 0..143
     std::set<int> shortChannels;    // 0..143
-    QByteArray writtenSerial;       // 8 characters; empty: the serial number of the settings block
+    QByteArray writtenSerial;       // 8 characters written on the module, as the frame
+                                    // reports them apart from the settings block's serial
+                                    // number; empty: that serial number
     int resultLength = 520;         // characters of the whole result frame
 };
 

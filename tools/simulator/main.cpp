@@ -55,7 +55,8 @@ int usage()
     std::fprintf(stderr,
                  "usage: velmora-sim [--no-module] [--wrong-id XXXX] [--silent] [--result-flags N]\n"
                  "                   [--current HIGH,LOW] [--open C,...] [--short C,...]\n"
-                 "                   [--result-delay MS] [--exit-with-parent]\n");
+                 "                   [--result-delay MS] [--status-length N] [--status-delay MS]\n"
+                 "                   [--written-serial XXXXXXXX] [--exit-with-parent]\n");
     return 2;
 }
 
@@ -104,6 +105,21 @@ int main(int argc, char** argv)
             if (!v)
                 return usage();
             k.resultDelayMs = std::atoi(v);
+        } else if (a == "--status-length") {
+            const char* v = next();
+            if (!v)
+                return usage();
+            k.statusLength = std::atoi(v);
+        } else if (a == "--status-delay") {
+            const char* v = next();
+            if (!v)
+                return usage();
+            k.statusDelayMs = std::atoi(v);
+        } else if (a == "--written-serial") {
+            const char* v = next();
+            if (!v)
+                return usage();
+            k.writtenSerial = QByteArray(v);
         } else if (a == "--exit-with-parent") {
             prctl(PR_SET_PDEATHSIG, SIGTERM);
         } else {

@@ -51,33 +51,65 @@ TEST(DeviceMessages, FramingOfEveryKind)
 TEST(DeviceFrames, ReceivingRuleAtBothThresholds)
 {
     QString buffer;
-    // One read of 501 characters is complete by itself; the buffer is kept.
-    buffer = QStringLiteral("old");
-    Candidate c = takeCandidate(QString(501, QLatin1Char('5')), buffer, kStatusThreshold);
+    // One read of 501 characters from a header is complete by itself; 500
+    // are only kept.
+    Candidate c = takeCandidate(frameText({}, 501), buffer, kStatusThreshold);
     EXPECT_TRUE(c.complete);
-    EXPECT_EQ(buffer, QStringLiteral("old"));
-    // 500 characters are only appended.
-    buffer.clear();
-    c = takeCandidate(QString(500, QLatin1Char('5')), buffer, kStatusThreshold);
+    EXPECT_TRUE(buffer.isEmpty());
+    c = takeCandidate(frameText({}, 500), buffer, kStatusThreshold);
     EXPECT_FALSE(c.complete);
     EXPECT_EQ(buffer.size(), 500);
-    // A frame in pieces: 300 then 220 characters complete a test result.
+    // A frame in pieces: 300 then 220 characters complete a test result;
+    // exactly 514 characters wait for more.
     buffer.clear();
-    const QString frame = frameText({}, 520);
+    const QString frame = frameText({{48, 0x10}}, 520);
     EXPECT_FALSE(takeCandidate(frame.left(300), buffer, kResultThreshold).complete);
     c = takeCandidate(frame.mid(300), buffer, kResultThreshold);
     EXPECT_TRUE(c.complete);
     EXPECT_EQ(c.text, frame);
     EXPECT_TRUE(buffer.isEmpty());
-    // Exactly 514 characters wait for more.
-    EXPECT_FALSE(takeCandidate(QString(514, QLatin1Char('0')), buffer, kResultThreshold).complete);
-    // Stale characters in front make the buffered frame useless.
+    EXPECT_FALSE(takeCandidate(frame.left(514), buffer, kResultThreshold).complete);
+}
+
+TEST(DeviceFrames, AFrameIsTakenFromItsOwnHeaderOn)
+{
+    const QString passed = frameText({{48, 0x00}, {49, 0x00}}, 520);
+    const QString shorted = frameText({{48, 0x10}, {49, 0xC3}}, 520);
+    QString buffer;
+
+    // Stale characters in front of a frame that arrives in pieces.
     buffer = QStringLiteral("xyz");
-    c = takeCandidate(frame, buffer, kResultThreshold);
-    EXPECT_TRUE(c.complete);
-    EXPECT_EQ(buffer, QStringLiteral("xyz"));  // one long read leaves the buffer alone
-    c = takeCandidate(frame.left(514), buffer, kResultThreshold);
-    EXPECT_FALSE(hasFrameHeader(c.text));
+    EXPECT_FALSE(takeCandidate(shorted.left(300), buffer, kResultThreshold).complete);
+    Candidate c = takeCandidate(shorted.mid(300), buffer, kResultThreshold);
+    ASSERT_TRUE(c.complete);
+    EXPECT_EQ(c.text, shorted);
+
+    // A piece of a cut frame is not glued to the next frame.
+    buffer.clear();
+    EXPECT_FALSE(takeCandidate(passed.left(260), buffer, kResultThreshold).complete);
+    EXPECT_FALSE(takeCandidate(shorted.left(300), buffer, kResultThreshold).complete);
+    c = takeCandidate(shorted.mid(300), buffer, kResultThreshold);
+    ASSERT_TRUE(c.complete);
+    EXPECT_EQ(c.text, shorted);
+    EXPECT_EQ(decodeTestResult(c.text)->banner(), QStringLiteral("SHORT FAIL"));
+
+    // Noise in front of a whole frame in one read.
+    buffer.clear();
+    c = takeCandidate(QStringLiteral("%$#") + shorted, buffer, kResultThreshold);
+    ASSERT_TRUE(c.complete);
+    EXPECT_EQ(c.text, shorted);
+
+    // A header split between two reads.
+    buffer.clear();
+    EXPECT_FALSE(takeCandidate(QStringLiteral("##5"), buffer, kResultThreshold).complete);
+    EXPECT_EQ(buffer, QStringLiteral("5"));
+    c = takeCandidate(shorted.mid(1), buffer, kResultThreshold);
+    ASSERT_TRUE(c.complete);
+    EXPECT_EQ(c.text, shorted);
+
+    // Text without any header is not kept.
+    buffer.clear();
+    EXPECT_FALSE(takeCandidate(QString(600, QLatin1Char('0')), buffer, kResultThreshold).complete);
     EXPECT_TRUE(buffer.isEmpty());
 }
 
@@ -159,8 +191,12 @@ TEST(DeviceFrames, DataReplyNeedsAllItsDigits)
     auto bytes = parseDataReply(reply);
     ASSERT_TRUE(bytes);
     EXPECT_EQ((*bytes)[171], 171);
-    EXPECT_TRUE(parseDataReply(reply + QStringLiteral("trailing")));
+    EXPECT_TRUE(parseDataReply(reply + QStringLiteral("\r\n")));
     EXPECT_FALSE(parseDataReply(reply.left(511)));
+    // A late status frame in front of the data, or another reply behind it:
+    // the reply is not the one asked for.
+    EXPECT_FALSE(parseDataReply(frameText({}, 512) + reply));
+    EXPECT_FALSE(parseDataReply(reply + frameText({}, 520)));
     QString noisy = reply;
     noisy[100] = QLatin1Char('G');
     EXPECT_FALSE(parseDataReply(noisy));

@@ -1,0 +1,252 @@
+// Closing a document window, or the whole program, while work runs on the
+// window: at every wait of its load and of the device operations. The window
+// is never destroyed under the work; it closes once the work has ended, and
+// the work itself runs to its normal end.
+
+#include "device/DeviceFixture.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+
+using velmora::gs;
+
+namespace {
+
+enum class CloseBy { CloseBox, CloseMenu, CloseAll, Exit };
+
+const char* closeName(CloseBy c)
+{
+    switch (c) {
+    case CloseBy::CloseBox: return "CloseBox";
+    case CloseBy::CloseMenu: return "Close";
+    case CloseBy::CloseAll: return "CloseAll";
+    case CloseBy::Exit: return "Exit";
+    }
+    return "?";
+}
+
+enum class Work { Load, Write, Verify, Setup };
+
+const char* workName(Work w)
+{
+    switch (w) {
+    case Work::Load: return "Load";
+    case Work::Write: return "Write";
+    case Work::Verify: return "Verify";
+    case Work::Setup: return "Setup";
+    }
+    return "?";
+}
+
+struct LifetimeCase {
+    Work work;
+    int atMs;  // program time after the work started
+    CloseBy by;
+};
+
+std::string caseName(const ::testing::TestParamInfo<LifetimeCase>& i)
+{
+    return std::string(workName(i.param.work)) + "At" + std::to_string(i.param.atMs) + "By" + closeName(i.param.by);
+}
+
+class CloseDuringWorkTest : public DeviceTest, public ::testing::WithParamInterface<LifetimeCase> {
+protected:
+    void closeNow(frmDocument* doc, CloseBy by)
+    {
+        switch (by) {
+        case CloseBy::CloseBox:
+            if (auto* sub = qobject_cast<QMdiSubWindow*>(doc->parentWidget()))
+                sub->close();
+            break;
+        case CloseBy::CloseMenu:
+            // Close acts on the active window (a window still loading is
+            // not active yet).
+            activate(doc);
+            main->mnuFileClose_Click();
+            break;
+        case CloseBy::CloseAll: main->mnuFileCloseAll_Click(); break;
+        case CloseBy::Exit: main->close(); break;
+        }
+    }
+};
+
+} // namespace
+
+TEST_P(CloseDuringWorkTest, TheWindowClosesWhenItsWorkHasEnded)
+{
+    const LifetimeCase c = GetParam();
+    QPointer<frmDocument> doc;
+    bool closedInTime = false;
+    const velmora::SpdImage img = image(12);
+
+    if (c.work == Work::Load) {
+        // The close comes while the new window's load waits for the status.
+        QTimer::singleShot(vclock::clock().scaled(c.atMs), [&] {
+            const auto docs = main->documents();
+            ASSERT_EQ(docs.size(), 1);
+            doc = docs.front();
+            ASSERT_TRUE(doc->isHeld());
+            closeNow(doc, c.by);
+            closedInTime = true;
+        });
+        frmDocument* opened = main->NewDocumentWindow();
+        EXPECT_TRUE(closedInTime);
+        EXPECT_EQ(opened, doc.data());
+        // The load ran to its end on a window that was still there.
+        ASSERT_FALSE(doc.isNull());
+        EXPECT_EQ(opened->windowTitle(), QStringLiteral("SPD_File 1"));
+    } else {
+        doc = openDocument();
+        load(doc, img);
+        if (c.work == Work::Verify)
+            sim->setBuffer(img);
+        QTimer::singleShot(vclock::clock().scaled(c.atMs), [&] {
+            ASSERT_FALSE(doc.isNull());
+            ASSERT_TRUE(doc->isHeld());
+            closeNow(doc, c.by);
+            closedInTime = true;
+        });
+        switch (c.work) {
+        case Work::Write: P(doc).Command1->click(); break;
+        case Work::Verify: P(doc).Command3->click(); break;
+        case Work::Setup:
+            P(doc).Command12_Click();
+            P(doc).Command15->click();
+            break;
+        case Work::Load: break;
+        }
+        EXPECT_TRUE(closedInTime);
+        // The operation ended as it would have without the close.
+        ASSERT_FALSE(doc.isNull());
+        if (c.work == Work::Write) {
+            EXPECT_EQ(sim->buffer(), img);
+            EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   SPD file transfer success !   *****      "));
+        } else if (c.work == Work::Verify) {
+            EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   PC and Tester's SPD verify success !    *****    "));
+        }
+    }
+
+    // Then the window goes, and an exit goes on with it.
+    vclock::waitUntil([&] { return doc.isNull(); }, 3000);
+    EXPECT_TRUE(doc.isNull());
+    EXPECT_TRUE(main->documents().isEmpty());
+    if (c.by == CloseBy::Exit) {
+        vclock::waitUntil([&] { return !main->isVisible(); }, 3000);
+        EXPECT_FALSE(main->isVisible());
+    }
+    // Nothing is left holding the device guard.
+    EXPECT_EQ(gs().deviceIdle, -1);
+    EXPECT_TRUE(main->deviceOps().canStartButton());
+}
+
+// The load waits two whole seconds; the write road waits in the serial set-up
+// (1 s), the status request (2 s), 32 packets (about 6 s) and two read-back
+// halves (3 s each); the verify in two halves; SETUP in one pacing wait and
+// a status request.
+INSTANTIATE_TEST_SUITE_P(
+    Waits, CloseDuringWorkTest,
+    ::testing::Values(LifetimeCase{Work::Load, 500, CloseBy::CloseBox}, LifetimeCase{Work::Load, 1500, CloseBy::CloseAll},
+                      LifetimeCase{Work::Load, 1000, CloseBy::Exit}, LifetimeCase{Work::Load, 1200, CloseBy::CloseBox},
+                      LifetimeCase{Work::Write, 500, CloseBy::CloseBox}, LifetimeCase{Work::Write, 2000, CloseBy::CloseMenu},
+                      LifetimeCase{Work::Write, 5000, CloseBy::CloseAll}, LifetimeCase{Work::Write, 7000, CloseBy::Exit},
+                      LifetimeCase{Work::Write, 10500, CloseBy::CloseBox}, LifetimeCase{Work::Write, 13000, CloseBy::Exit},
+                      LifetimeCase{Work::Verify, 1000, CloseBy::CloseBox}, LifetimeCase{Work::Verify, 4000, CloseBy::Exit},
+                      LifetimeCase{Work::Verify, 2000, CloseBy::CloseAll}, LifetimeCase{Work::Setup, 100, CloseBy::CloseMenu},
+                      LifetimeCase{Work::Setup, 1000, CloseBy::Exit}),
+    caseName);
+
+TEST_F(DeviceTest, AModifiedWindowClosedDuringAWriteAsksOnceTheWriteIsDone)
+{
+    QPointer<frmDocument> doc = openDocument();
+    frmDocument* other = openDocument();
+    load(doc, image(11));
+    doc->Set_form_chang(-1);
+    activate(doc);
+    ui.messages.clear();
+    // "No" to the save question: the window closes without saving.
+    ui.answers = {ui::Answer::Ok, ui::Answer::No};
+    QTimer::singleShot(vclock::clock().scaled(3000), [&] { main->close(); });
+    P(doc).Command1->click();
+    vclock::waitUntil([&] { return doc.isNull(); }, 3000);
+    ASSERT_TRUE(doc.isNull());
+    // The write's own box came first, then the question, once.
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("      *****   SPD file transfer success !   *****      "));
+    EXPECT_EQ(ui.messages[1].text, QStringLiteral(" SPD File has been modified , Save the file (Y/N) ?  "));
+    // The exit went on and closed the other window too.
+    vclock::waitUntil([&] { return !main->isVisible(); }, 3000);
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_TRUE(main->documents().isEmpty());
+    (void)other;
+}
+
+TEST_F(DeviceTest, CancelAfterADeferredCloseKeepsTheProgramRunning)
+{
+    QPointer<frmDocument> doc = openDocument();
+    load(doc, image(11));
+    doc->Set_form_chang(-1);
+    sim->setBuffer(image(11));
+    ui.answers = {ui::Answer::Ok, ui::Answer::Cancel};
+    QTimer::singleShot(vclock::clock().scaled(1000), [&] { main->close(); });
+    P(doc).Command3->click();
+    run(500);
+    // The user kept the window: the program did not end, and it does not end
+    // later when that window is closed on its own.
+    ASSERT_FALSE(doc.isNull());
+    EXPECT_TRUE(main->isVisible());
+    doc->Set_form_chang(0);
+    main->mnuFileClose_Click();
+    run(200);
+    EXPECT_TRUE(main->isVisible());
+}
+
+// ---------------------------------------------------------------- the module test's guard
+
+TEST_F(DeviceTest, ClosingTheWindowOfARunningTestGivesTheGuardBack)
+{
+    QPointer<frmDocument> a = openDocument();
+    frmDocument* b = openDocument();
+    sim->updateKnobs([](sim::Knobs& k) { k.silent = true; });
+    activate(a);
+    P(a).TEST_COMMAND->click();
+    ASSERT_TRUE(main->deviceOps().testRunning());
+    EXPECT_FALSE(main->deviceOps().canStartButton());
+    activate(a);
+    main->mnuFileClose_Click();
+    run(100);
+    ASSERT_TRUE(a.isNull());
+    EXPECT_FALSE(main->deviceOps().testRunning());
+    EXPECT_TRUE(main->deviceOps().canStartButton());
+    // And the other window's buttons work again.
+    sim->updateKnobs([](sim::Knobs& k) { k.silent = false; });
+    sim->setBuffer(image(11));
+    sim->clearLog();
+    P(b).Command2->click();
+    EXPECT_EQ(ui.lastText(), QStringLiteral("*****   Computer reads the Tester's SPD successfully !   ***** "));
+    EXPECT_EQ(b->Get_Value(2), 11);
+}
+
+TEST_F(DeviceTest, AWindowOpenedDuringATestNeitherRunsOverItNorTakesItsReport)
+{
+    frmDocument* a = openDocument();
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.resultDelayMs = 5000;
+        k.resultFlags = sim::OpenFailFlag;
+    });
+    P(a).TEST_COMMAND->click();
+    ASSERT_TRUE(main->deviceOps().testRunning());
+    frmDocument* b = openDocument();
+    // The new window's buttons wait for the test.
+    sim->clearLog();
+    P(b).Command2->click();
+    P(b).TEST_COMMAND->click();
+    EXPECT_TRUE(sim->received().empty());
+    // The report goes to the window whose test it is.
+    vclock::waitUntil([&] { return !main->deviceOps().testRunning(); }, 12000);
+    run(100);
+    EXPECT_EQ(P(a).FAIL_LABEL->text(), QStringLiteral("1"));
+    EXPECT_EQ(P(a).List1->count(), 1);
+    EXPECT_EQ(P(b).List1->count(), 0);
+    EXPECT_EQ(P(b).FAIL_LABEL->text(), QStringLiteral("0"));
+}
