@@ -5,6 +5,7 @@
 #include "app/frmLogin.h"
 #include "app/frmMainHelp.h"
 #include "device/DeviceOps.h"
+#include "device/DocumentPanels.h"
 #include "document/frmDocument.h"
 #include "platform/Clock.h"
 #include "platform/CommPort.h"
@@ -65,7 +66,7 @@ frmMain::frmMain(QWidget* parent)
     setCentralWidget(mdi_);
 
     comm_ = new platform::CommPort(this);
-    ops_ = new device::DeviceOps(*this);
+    ops_ = new device::DeviceOps(*this, this);
 
     buildMenus();
     buildToolbars();
@@ -120,10 +121,12 @@ void frmMain::retryPendingExit()
     close();
 }
 
-frmMain::~frmMain()
+frmMain::~frmMain() = default;
+
+void frmMain::requestStatus()
 {
-    if (gs().mainWindow == this)
-        gs().mainWindow = nullptr;
+    timer2_->stop();
+    STATUSIC();
 }
 
 // ---------------------------------------------------------------- menus
@@ -487,7 +490,8 @@ frmDocument* frmMain::NewDocumentWindow()
     }
     ++lDocumentCount;
 
-    auto* doc = new frmDocument;
+    auto* doc = new frmDocument(this);
+    device::buildDevicePanels(*doc, ops_);
     // A window kept open for work that ran on it closes when the work is
     // done; an exit that waited for it goes on then.
     connect(doc, &frmDocument::released, this, &frmMain::retryPendingExit, Qt::QueuedConnection);

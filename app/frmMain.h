@@ -4,6 +4,9 @@
 // timers. Menu entries are actions named as the menus always were
 // (mnuFileOpen, mnuFileMRU(1), ...).
 
+#include "device/DeviceHost.h"
+#include "document/DocumentHost.h"
+
 #include <QList>
 #include <QMainWindow>
 #include <QString>
@@ -25,7 +28,7 @@ namespace device {
 class DeviceOps;
 }
 
-class frmMain : public QMainWindow {
+class frmMain : public QMainWindow, public DocumentHost, public device::DeviceHost {
     Q_OBJECT
 public:
     explicit frmMain(QWidget* parent = nullptr);
@@ -37,7 +40,7 @@ public:
 
     // ---- Documents ----
     // The active document window, or nullptr.
-    frmDocument* ActiveForm() const;
+    frmDocument* ActiveForm() const override;
     QList<frmDocument*> documents() const;
     QMdiArea* mdiArea() const { return mdi_; }
     // Makes, numbers and shows a new empty document window and returns it.
@@ -60,7 +63,7 @@ public:
     void mnuFileExport_Click();
     // Saves one document as "Save File" would; false when nothing was
     // written (refused, cancelled or failed).
-    bool saveDocument(frmDocument* doc);
+    bool saveDocument(frmDocument* doc) override;
     // Reads an image file into a new document window; the window, or nullptr
     // when the file could not be read (then no window is left behind).
     frmDocument* openImage(const QString& path, QString* error = nullptr);
@@ -131,10 +134,10 @@ public:
     device::DeviceOps& deviceOps() const { return *ops_; }
 
     // ---- Controls ----
-    platform::CommPort* MSComm1() const { return comm_; }
-    QTimer* Timer1() const { return timer1_; }
-    QTimer* Timer2() const { return timer2_; }
-    QTimer* Timer3() const { return timer3_; }
+    platform::CommPort* MSComm1() const override { return comm_; }
+    QTimer* Timer1() const override { return timer1_; }
+    QTimer* Timer2() const override { return timer2_; }
+    QTimer* Timer3() const override { return timer3_; }
     QTimer* Timer4() const { return timer4_; }
     QToolBar* tbToolbar() const { return tbToolbar_; }
     QToolBar* Toolbar1() const { return toolbar1_; }
@@ -145,7 +148,9 @@ public:
 
     // A document window is closing for good: switches the menus and toolbars
     // when it was the last one.
-    void documentClosing(frmDocument* doc);
+    void documentClosing(frmDocument* doc) override;
+    // A new window's status request: a parse still pending is dropped.
+    void requestStatus() override;
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -36,7 +36,6 @@ int main(int argc, char** argv)
     }
 
     frmMain w;
-    g.mainWindow = &w;
     QObject::connect(&instance, &platform::SingleInstance::raiseRequested, &w, [&w] {
         if (w.isMinimized())
             w.showNormal();

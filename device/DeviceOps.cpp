@@ -1,8 +1,8 @@
 #include "device/DeviceOps.h"
 
-#include "state/Globals.h"
-#include "app/frmMain.h"
+#include "device/DeviceHost.h"
 #include "device/DocumentPanels.h"
+#include "state/Globals.h"
 #include "rules/device/Protocol.h"
 #include "document/HexGrid.h"
 #include "document/PinMap.h"
@@ -109,9 +109,9 @@ private:
     std::unique_ptr<frmDocument::Hold> hold_;
 };
 
-DeviceOps::DeviceOps(frmMain& main)
-    : QObject(&main)
-    , main_(main)
+DeviceOps::DeviceOps(DeviceHost& host, QObject* parent)
+    : QObject(parent)
+    , main_(host)
 {
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 // The device operations of the main window: every exchange with the SPD
 // programmer / module tester, and the handlers of the main window's three
-// device timers (test-result poller, status parse, packet pacing). frmMain
-// owns one instance and forwards its public device procedures to it.
+// device timers (test-result poller, status parse, packet pacing). The main
+// window owns one instance, lends it its port, timers and active document
+// (DeviceHost) and forwards its public device procedures to it; the
+// document's device panels call it directly.
 //
 // One conversation at a time: while an operation talks to the programmer,
 // a device command started from a menu, a toolbar, a button, a label or a
@@ -22,17 +24,17 @@
 #include <cstdint>
 #include <functional>
 
-class frmMain;
 class frmDocument;
 
 namespace device {
 
+class DeviceHost;
 class DevicePanels;
 
 class DeviceOps : public QObject {
     Q_OBJECT
 public:
-    explicit DeviceOps(frmMain& main);
+    explicit DeviceOps(DeviceHost& host, QObject* parent = nullptr);
     ~DeviceOps() override;
 
     // Timer handlers of the main window.
@@ -149,7 +151,7 @@ private:
     void applyStatusFrame(frmDocument* doc, const StatusFrame& f);
     void releaseTest();
 
-    frmMain& main_;
+    DeviceHost& main_;
     int talking_ = 0;
     QPointer<frmDocument> bound_;
     bool bindingActive_ = false;

@@ -1,7 +1,6 @@
 #include "device/DocumentPanels.h"
 
 #include "state/Globals.h"
-#include "app/frmMain.h"
 #include "device/DeviceOps.h"
 #include "rules/device/Frames.h"
 #include "document/frmDocument.h"
@@ -171,11 +170,16 @@ DevicePanels* devicePanels(const frmDocument* doc)
     return doc->findChild<DevicePanels*>(QStringLiteral("DevicePanels"), Qt::FindDirectChildrenOnly);
 }
 
-void buildDevicePanels(frmDocument& doc) { (void)new DevicePanels(doc); }
+void buildDevicePanels(frmDocument& doc, DeviceOps* ops)
+{
+    (void)new DevicePanels(doc, ops);
+    doc.registerLabels();
+}
 
-DevicePanels::DevicePanels(frmDocument& doc)
+DevicePanels::DevicePanels(frmDocument& doc, DeviceOps* ops)
     : QObject(&doc)
     , doc_(doc)
+    , ops_(ops)
 {
     setObjectName(QStringLiteral("DevicePanels"));
     QWidget* canvas = doc.canvas();
@@ -576,16 +580,14 @@ void DevicePanels::showPanel(int which)
 
 void DevicePanels::guardedButton(const std::function<void()>& calls)
 {
-    frmMain* m = gs().mainWindow;
-    if (!m)
-        return;
-    m->deviceOps().runButton(doc_, calls);
+    if (DeviceOps* m = ops_.data())
+        m->runButton(doc_, calls);
 }
 
 void DevicePanels::Command1_Click()
 {
     guardedButton([this] {
-        frmMain* m = gs().mainWindow;
+        DeviceOps* m = ops_.data();
         gs().transferMode = 4;
         gs().panelSelect = 1;
         m->Snumsetup();
@@ -597,41 +599,41 @@ void DevicePanels::Command1_Click()
     });
 }
 
-void DevicePanels::Command2_Click() { guardedButton([] { gs().mainWindow->ReadIC(); }); }
+void DevicePanels::Command2_Click() { guardedButton([this] { ops_->ReadIC(); }); }
 
 void DevicePanels::Command3_Click()
 {
     guardedButton([this] {
-        gs().mainWindow->VerifyIc();
+        ops_->VerifyIc();
         select_first_byte();
     });
 }
 
-void DevicePanels::Command4_Click() { guardedButton([] { gs().mainWindow->EraseIC(); }); }
-void DevicePanels::Command9_Click() { guardedButton([] { gs().mainWindow->ReadModule(); }); }
-void DevicePanels::Command5_Click() { guardedButton([] { gs().mainWindow->Read_Command(); }); }
-void DevicePanels::Command6_Click() { guardedButton([] { gs().mainWindow->Copy_Command(); }); }
-void DevicePanels::Command7_Click() { guardedButton([] { gs().mainWindow->Verify_Command(); }); }
-void DevicePanels::Command17_Click() { guardedButton([] { gs().mainWindow->LEARN_Command(); }); }
+void DevicePanels::Command4_Click() { guardedButton([this] { ops_->EraseIC(); }); }
+void DevicePanels::Command9_Click() { guardedButton([this] { ops_->ReadModule(); }); }
+void DevicePanels::Command5_Click() { guardedButton([this] { ops_->Read_Command(); }); }
+void DevicePanels::Command6_Click() { guardedButton([this] { ops_->Copy_Command(); }); }
+void DevicePanels::Command7_Click() { guardedButton([this] { ops_->Verify_Command(); }); }
+void DevicePanels::Command17_Click() { guardedButton([this] { ops_->LEARN_Command(); }); }
 
 void DevicePanels::TEST_COMMAND_Click()
 {
     S_FRAME->hide();
-    frmMain* m = gs().mainWindow;
-    if (!m || !m->deviceOps().canStartButton())
+    DeviceOps* m = ops_.data();
+    if (!m || !m->canStartButton())
         return;
     TEST_COMMAND->setEnabled(false);
     gs().deviceIdle = 0;
-    m->deviceOps().testStarted(doc_);
+    m->testStarted(doc_);
     TEST_COMMAND->setText(QStringLiteral("Testing..."));
     if (QTimer* t = doc_.Timer2())
         t->start(vclock::clock().scaled(10000));
-    m->deviceOps().runBound(doc_, [m] { m->auto_test(); });
+    m->runBound(doc_, [m] { m->auto_test(); });
 }
 
 void DevicePanels::Label60_Click()
 {
-    if (frmMain* m = gs().mainWindow)
+    if (DeviceOps* m = ops_.data())
         m->VERSION_Command();
 }
 
@@ -645,8 +647,8 @@ void DevicePanels::Timer2_Timer()
     }
     // Only the module test started from this window is ended here; the
     // time-out never frees the guard that another operation holds.
-    if (frmMain* m = gs().mainWindow)
-        m->deviceOps().testTimedOut(doc_);
+    if (DeviceOps* m = ops_.data())
+        m->testTimedOut(doc_);
 }
 
 void DevicePanels::select_first_byte()
@@ -806,8 +808,8 @@ void DevicePanels::Command10_Click()
 void DevicePanels::Command15_Click()
 {
     // Not while another operation talks to the programmer.
-    frmMain* m = gs().mainWindow;
-    if (m && m->deviceOps().talking())
+    DeviceOps* m = ops_.data();
+    if (m && m->talking())
         return;
     gs().panelSelect = 0;
     const bool decimal = HEX_OPT[0]->isChecked();
@@ -827,7 +829,7 @@ void DevicePanels::Command15_Click()
     if (!m)
         return;
     Command15->setEnabled(false);
-    m->deviceOps().runBound(doc_, [m] {
+    m->runBound(doc_, [m] {
         m->SETUPIC();
         m->STATUSIC();
     });

@@ -26,6 +26,8 @@ class QRadioButton;
 
 namespace device {
 
+class DeviceOps;
+
 // A round shape with a fill colour (the status and fail lamps).
 class Lamp : public QWidget {
     Q_OBJECT
@@ -63,7 +65,9 @@ enum class Scene {
 class DevicePanels : public QObject {
     Q_OBJECT
 public:
-    explicit DevicePanels(frmDocument& doc);
+    // ops: the device operations the buttons run (none: the buttons do
+    // nothing).
+    DevicePanels(frmDocument& doc, DeviceOps* ops);
 
     frmDocument& doc() const { return doc_; }
 
@@ -194,11 +198,14 @@ private:
     void guardedButton(const std::function<void()>& calls);
 
     frmDocument& doc_;
+    QPointer<DeviceOps> ops_;
 };
 
 // The panels of a document (nullptr for a widget that has none).
 DevicePanels* devicePanels(const frmDocument* doc);
 
-void buildDevicePanels(frmDocument& doc);
+// Puts the device panels on a new document window, their buttons running
+// ops.
+void buildDevicePanels(frmDocument& doc, DeviceOps* ops);
 
 } // namespace device

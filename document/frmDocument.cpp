@@ -1,8 +1,6 @@
 #include "document/frmDocument.h"
 
-#include "app/frmMain.h"
 #include "document/Decoders.h"
-#include "device/DocumentPanels.h"
 #include "rules/device/PinNameTables.h"
 #include "document/HexGrid.h"
 #include "document/PinMap.h"
@@ -70,8 +68,9 @@ int widthCodeOf(int b) { return 4 << (b & 3); }
 
 } // namespace
 
-frmDocument::frmDocument(QWidget* parent)
+frmDocument::frmDocument(DocumentHost* host, QWidget* parent)
     : QWidget(parent)
+    , host_(host)
 {
     setObjectName(QStringLiteral("frmDocument"));
     buildWindow();
@@ -205,9 +204,9 @@ void frmDocument::buildWindow()
     timer2_->setObjectName(QStringLiteral("Timer2"));
     timer2_->setSingleShot(true);
 
-    // The device panels (Frame4, Frame5, TEST_FRAME, S_FRAME, Frame15); they
-    // take the test time-out Timer2 as theirs.
-    device::buildDevicePanels(*this);
+    // The device panels (Frame4, Frame5, TEST_FRAME, S_FRAME, Frame15) are
+    // put on the window by the device subsystem when the main window makes
+    // it; they take the test time-out Timer2 as theirs.
 
     registerLabels();
     for (std::size_t i = 0; i < names_.size(); ++i)
@@ -287,10 +286,8 @@ void frmDocument::Form_Load()
 
     // 13. The programmer's status; window events run while it waits, and
     // the whole load holds the window open.
-    if (frmMain* m = gs().mainWindow) {
-        m->Timer2()->stop();
-        m->STATUSIC();
-    }
+    if (host_)
+        host_->requestStatus();
 
     // 14. Restricted mode.
     if (gs().passwordMode == 0) {
@@ -377,8 +374,8 @@ void frmDocument::closeEvent(QCloseEvent* e)
         const ui::Answer a = ui::msgBox(QStringLiteral(" SPD File has been modified , Save the file (Y/N) ?  "),
                                         ui::Buttons::YesNoCancel, ui::Icon::None, windowTitle(), this);
         if (a == ui::Answer::Yes) {
-            if (frmMain* m = gs().mainWindow)
-                (void)m->saveDocument(this);
+            if (host_)
+                (void)host_->saveDocument(this);
             // A save that failed or was cancelled keeps the window and its
             // changes.
             if (Chk_Form_Chang() == -1) {
@@ -402,8 +399,8 @@ void frmDocument::closeEvent(QCloseEvent* e)
 
 void frmDocument::last_form_close()
 {
-    if (frmMain* m = gs().mainWindow)
-        m->documentClosing(this);
+    if (host_)
+        host_->documentClosing(this);
 }
 
 // ---------------------------------------------------------------- operations

@@ -5,8 +5,9 @@
 // dispatch, the pin map and the device panels. A child window of the main
 // window; other windows reach it through its public operations.
 
-#include "state/Globals.h"
+#include "document/DocumentHost.h"
 #include "rules/spd/ByteNameTables.h"
+#include "state/Globals.h"
 #include "platform/Look.h"
 
 #include <QHash>
@@ -28,7 +29,9 @@ class QTimer;
 class frmDocument : public QWidget {
     Q_OBJECT
 public:
-    explicit frmDocument(QWidget* parent = nullptr);
+    // host: the main window; without one the window asks nothing of the
+    // programmer and saves nothing itself.
+    explicit frmDocument(DocumentHost* host = nullptr, QWidget* parent = nullptr);
     ~frmDocument() override;
 
     // Runs once after the window is created and before the creator sets its
@@ -123,6 +126,9 @@ public:
     QLabel* L(const QString& name) const;
     // Any named control of the window (frames, buttons, ...).
     QWidget* control(const QString& name) const;
+    // Takes in the named labels of parts added to the window after it was
+    // made (the device panels), so that L() finds them.
+    void registerLabels();
 
     // The byte listing that set_print_value composes.
     QString byteListing() const;
@@ -165,7 +171,6 @@ protected:
 
 private:
     void buildWindow();
-    void registerLabels();
     void get_date_code();
     void last_form_close();
     void copyNames(bytenames::Table t, int last);
@@ -175,6 +180,8 @@ private:
     void showSelection(int index, bool blankAfterByte);
     void applyPinTable(int family, bool soDimm);
     void setFrameShown(QWidget* w, bool shown);
+
+    DocumentHost* host_ = nullptr;
 
     // Per-instance state.
     int memoryTypeCode_ = 0;

@@ -8,8 +8,6 @@
 #include <array>
 #include <cstdint>
 
-class frmMain;
-
 namespace velmora {
 
 using SpdImage = std::array<std::uint8_t, 512>;
@@ -68,8 +66,6 @@ struct ProgramState {
     // The SPD wizard's output.
     std::array<std::int16_t, 16> wizardAnswers{};
     std::array<QString, 3> wizardTexts;
-
-    frmMain* mainWindow = nullptr;
 };
 
 ProgramState& gs();

@@ -34,7 +34,6 @@ protected:
         QDir().mkpath(bin());
         main = std::make_unique<frmMain>();
         main->setWindowTitle(QStringLiteral("VELMORA...."));
-        gs().mainWindow = main.get();
     }
     void TearDown() override
     {

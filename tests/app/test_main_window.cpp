@@ -74,7 +74,6 @@ protected:
         if (dialog)
             ui.dialogHandlers.push_back(dialog);
         main = std::make_unique<frmMain>();
-        velmora::gs().mainWindow = main.get();
         main->MDIForm_Load();
         main->setWindowTitle(QStringLiteral("VELMORA...."));
         main->show();

@@ -19,7 +19,6 @@ protected:
     {
         ProgramStateTest::SetUp();
         main = std::make_unique<frmMain>();
-        gs().mainWindow = main.get();
     }
     void TearDown() override
     {

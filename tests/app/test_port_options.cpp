@@ -48,7 +48,6 @@ protected:
         for (int i = 1; i <= 4; ++i)
             qunsetenv(qPrintable(QStringLiteral("VELMORA_COM%1").arg(i)));
         main = std::make_unique<frmMain>();
-        gs().mainWindow = main.get();
         gs().passwordMode = -1;
     }
     void TearDown() override

@@ -37,7 +37,6 @@ protected:
         qputenv("VELMORA_COM1", sim->devicePath().toLocal8Bit());
         velmora::gs().passwordMode = -1;
         main = std::make_unique<frmMain>();
-        velmora::gs().mainWindow = main.get();
         main->MSComm1()->setCommPort(1);
         main->MSComm1()->setPortOpen(true);
         main->show();
@@ -50,7 +49,6 @@ protected:
                 d->Set_form_chang(0);
         }
         main->mdiArea()->closeAllSubWindows();
-        velmora::gs().mainWindow = nullptr;
         main.reset();
         sim.reset();
         qunsetenv("VELMORA_COM1");

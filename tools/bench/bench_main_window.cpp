@@ -68,7 +68,6 @@ void BM_StartToMainWindow(benchmark::State& state)
     for (auto _ : state) {
         velmora::resetProgramState();
         auto* w = new frmMain;
-        velmora::gs().mainWindow = w;
         w->MDIForm_Load();
         w->setWindowTitle(QStringLiteral("VELMORA...."));
         w->show();
@@ -87,7 +86,6 @@ void BM_OpenDdr4File(benchmark::State& state)
     Env env;
     velmora::resetProgramState();
     frmMain w;
-    velmora::gs().mainWindow = &w;
     w.MDIForm_Load();
     w.show();
     const QString path = QStringLiteral(VELMORA_CORPUS "/memtest86plus_DDR4-M393A1G40EB1-CPB.bin");
@@ -109,7 +107,6 @@ void BM_TenDdr4Documents(benchmark::State& state)
     Env env;
     velmora::resetProgramState();
     frmMain w;
-    velmora::gs().mainWindow = &w;
     w.MDIForm_Load();
     w.show();
     const QString corpus = QStringLiteral(VELMORA_CORPUS "/memtest86plus_DDR4-M393A1G40EB1-CPB.bin");
