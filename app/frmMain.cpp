@@ -620,13 +620,16 @@ QString frmMain::chooseFile(bool save, const QString& title)
 
 frmDocument* frmMain::openImage(const QString& path, QString* error)
 {
-    // Already open: bring that window to the front.
+    // Already open and not modified: bring that window to the front. The
+    // window's own file is compared, not its caption, whose last "*" may be
+    // the modified mark or part of the file's name.
     for (QMdiSubWindow* sub : mdi_->subWindowList()) {
-        if (sub->widget() && sub->widget()->windowTitle() == path) {
+        auto* doc = qobject_cast<frmDocument*>(sub->widget());
+        if (doc && doc->Chk_Form_Chang() == 0 && spdfile::fileOf(*doc) == path) {
             mdi_->setActiveSubWindow(sub);
             File_List_Ctl(path);
             File_List_Save();
-            return qobject_cast<frmDocument*>(sub->widget());
+            return doc;
         }
     }
     // The file is read before a window is made: a file that cannot be read
@@ -641,6 +644,7 @@ frmDocument* frmMain::openImage(const QString& path, QString* error)
     // The window made here is the one filled, whichever window is active
     // after the status request's wait.
     doc->setWindowTitle(path);
+    spdfile::setFileOf(*doc, path);
     spdfile::fillDocument(*doc, r.bytes);
     File_List_Ctl(path);
     File_List_Save();
@@ -671,11 +675,17 @@ void frmMain::mnuFileMRU_Click(int index)
 bool frmMain::writeImage(frmDocument* doc, const QString& path)
 {
     QString why;
-    if (!spdfile::write(path, doc->image(), &why))
+    if (!spdfile::write(path, doc->image(), &why)) {
+        // The old file is left as it was; the user learns why.
+        ui::msgBox(QStringLiteral("*****   File can not be saved !   *****\n\n") + path + QStringLiteral("\n") + why,
+                   ui::Buttons::Ok, ui::Icon::Critical, QStringLiteral("Error"), this);
         return false;
-    // The caption and the modified mark change once the file is safely written.
-    doc->setWindowTitle(path);
+    }
+    // The caption and the modified mark change once the file is safely
+    // written. The mark goes first: a path may itself end in "*".
     doc->Set_form_chang(0);
+    doc->setWindowTitle(path);
+    spdfile::setFileOf(*doc, path);
     return true;
 }
 
@@ -696,19 +706,17 @@ bool frmMain::saveDocument(frmDocument* doc)
         return false;
     if (!doc)
         return false;
-    QString path;
-    if (doc->windowTitle().left(8) == QLatin1String("SPD_File")) {
+    // The document's own file, not its caption: the caption may end in the
+    // modified mark, and a file's name may end in "*" too.
+    QString path = spdfile::fileOf(*doc);
+    if (path.isEmpty()) {
         path = chooseFile(true, QStringLiteral("儲存"));
         if (path.isEmpty())
             return false;
-    } else {
-        path = doc->windowTitle();
-        if (path.endsWith(QLatin1Char('*')))
-            path.chop(1);
     }
     if (writeImage(doc, path))
         return true;
-    // Saving failed: Save As asks for another name.
+    // Saving failed (and was reported): Save As asks for another name.
     QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(doc->parentWidget());
     if (sub)
         mdi_->setActiveSubWindow(sub);
@@ -728,9 +736,7 @@ void frmMain::mnuFileSaveAs_Click()
     const QString path = chooseFile(true, QStringLiteral("另存新檔"));
     if (path.isEmpty())
         return;
-    if (!writeImage(doc, path))
-        ui::msgBox(QStringLiteral("*****   File can not be saved !   *****\n\n") + path, ui::Buttons::Ok,
-                   ui::Icon::Critical, QStringLiteral("Error"), this);
+    writeImage(doc, path);  // reports its own failure
 }
 
 // Entries that no menu shows and that nothing runs.

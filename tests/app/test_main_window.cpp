@@ -9,6 +9,7 @@
 #include "support/TestEnv.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -17,7 +18,12 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <memory>
+#include <sys/mount.h>
+#include <unistd.h>
 
 namespace {
 
@@ -413,19 +419,172 @@ TEST_F(MainWindowTest, FailedSaveFallsBackToSaveAsAndKeepsTheChanges)
 {
     startFull();
     frmDocument* d = main->NewDocumentWindow();
-    const QString bad = dir.filePath(QStringLiteral("no/folder/x.bin"));
-    d->setWindowTitle(bad);
+    // Saved once into a folder that then goes away.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("gone")));
+    const QString bad = dir.filePath(QStringLiteral("gone/x.bin"));
+    ui.fileAnswers.push_back(bad);
+    main->mnuFileSaveAs_Click();
+    ASSERT_EQ(d->windowTitle(), bad);
+    ASSERT_TRUE(QDir(dir.filePath(QStringLiteral("gone"))).removeRecursively());
+
     d->Set_form_chang(-1);
-    main->mnuFileSave_Click();  // Save As is asked; cancelled
-    ASSERT_EQ(ui.files.size(), 1u);
-    EXPECT_EQ(ui.files[0].title, QStringLiteral("另存新檔"));
+    ui.messages.clear();
+    main->mnuFileSave_Click();  // the failure is told, then Save As is asked; cancelled
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.lastText().startsWith(QStringLiteral("*****   File can not be saved !   *****\n\n") + bad + QLatin1Char('\n')));
+    ASSERT_EQ(ui.files.size(), 2u);
+    EXPECT_EQ(ui.files[1].title, QStringLiteral("另存新檔"));
     EXPECT_EQ(d->windowTitle(), bad + QLatin1Char('*'));
     EXPECT_EQ(d->Chk_Form_Chang(), -1);
 
     ui.fileAnswers.push_back(bad);
     main->mnuFileSaveAs_Click();
     EXPECT_TRUE(ui.lastText().startsWith(QStringLiteral("*****   File can not be saved !   *****")));
+    EXPECT_EQ(ui.messages.back().icon, ui::Icon::Critical);
     EXPECT_EQ(d->Chk_Form_Chang(), -1);
+}
+
+namespace {
+
+// A small tmpfs of its own for one test; needs the right to mount.
+class TinyFileSystem {
+public:
+    explicit TinyFileSystem(const QString& where)
+        : where_(QFile::encodeName(where))
+    {
+        QDir().mkpath(where);
+        mounted_ = ::mount("tmpfs", where_.constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k,mode=0755") == 0;
+    }
+    ~TinyFileSystem()
+    {
+        if (mounted_)
+            ::umount2(where_.constData(), MNT_DETACH);
+    }
+    bool mounted() const { return mounted_; }
+
+    // Fills what is left with one file until the file system refuses more.
+    bool fill() const
+    {
+        const QByteArray path = where_ + "/filler";
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        if (fd < 0)
+            return false;
+        const QByteArray block(4096, 'f');
+        int err = 0;
+        for (;;) {
+            if (::write(fd, block.constData(), static_cast<std::size_t>(block.size())) < 0) {
+                err = errno;
+                break;
+            }
+        }
+        // Single bytes fill the tail of the last page.
+        while (err == ENOSPC && ::write(fd, "f", 1) == 1) {
+        }
+        ::close(fd);
+        return err == ENOSPC;
+    }
+
+private:
+    QByteArray where_;
+    bool mounted_ = false;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, SaveOntoAFullFileSystemKeepsTheOldFileAndSaysWhy)
+{
+    TinyFileSystem fs(dir.filePath(QStringLiteral("tiny")));
+    if (!fs.mounted())
+        GTEST_SKIP() << "a small file system cannot be mounted here (needs root): " << std::strerror(errno);
+    startFull();
+    const QString path = dir.filePath(QStringLiteral("tiny/module.spd"));
+    velmora::SpdImage old{};
+    old[0] = 0x92;
+    old[2] = 0x0B;
+    QString e;
+    ASSERT_TRUE(spdfile::write(path, old, &e)) << qPrintable(e);
+    QFile in(path);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    const QByteArray before = in.readAll();
+    in.close();
+    ASSERT_EQ(before.size(), 1632);
+    ui.fileAnswers.push_back(path);
+    main->mnuFileOpen_Click();
+    frmDocument* d = main->ActiveForm();
+    ASSERT_NE(d, nullptr);
+    ASSERT_TRUE(fs.fill());
+
+    d->Value_Chang(5, 0x44);
+    d->Set_form_chang(-1);
+    ui.messages.clear();
+    main->mnuFileSave_Click();  // fails; Save As is then cancelled
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.files.back().title, QStringLiteral("另存新檔"));
+    const QString told = ui.messages.front().text;
+    EXPECT_TRUE(told.startsWith(QStringLiteral("*****   File can not be saved !   *****\n\n") + path + QLatin1Char('\n'))) << qPrintable(told);
+    EXPECT_TRUE(told.contains(QString::fromLocal8Bit(std::strerror(ENOSPC)))) << qPrintable(told);
+    EXPECT_EQ(ui.messages.front().icon, ui::Icon::Critical);
+    EXPECT_EQ(d->Chk_Form_Chang(), -1);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    EXPECT_EQ(in.readAll(), before);
+    in.close();
+    // Nothing is left behind in the folder.
+    EXPECT_EQ(QDir(dir.filePath(QStringLiteral("tiny"))).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{QStringLiteral("filler"), QStringLiteral("module.spd")}));
+
+    // Save As onto the same file says so too.
+    ui.fileAnswers.push_back(path);
+    main->mnuFileSaveAs_Click();
+    EXPECT_TRUE(ui.lastText().startsWith(QStringLiteral("*****   File can not be saved !   *****")));
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    EXPECT_EQ(in.readAll(), before);
+}
+
+TEST_F(MainWindowTest, AStarInTheFileNameIsNotTheModifiedMark)
+{
+    startFull();
+    // "x" and "x*" are two files.
+    const QString plain = imageFile(QStringLiteral("image"), 8);
+    const QString star = imageFile(QStringLiteral("image*"), 11);
+    ui.fileAnswers.push_back(star);
+    main->mnuFileOpen_Click();
+    frmDocument* d = main->ActiveForm();
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->windowTitle(), star);
+    EXPECT_EQ(d->Chk_Form_Chang(), 0);
+
+    d->Value_Chang(20, 0x20);
+    d->Set_form_chang(-1);
+    ui.messages.clear();
+    main->mnuFileSave_Click();
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(spdfile::read(star).bytes[20], 0x20);
+    EXPECT_EQ(spdfile::read(plain).bytes[20], 0x00);
+    EXPECT_EQ(d->windowTitle(), star);
+    EXPECT_EQ(d->Chk_Form_Chang(), 0);
+
+    // A modified "image" window is not the window of "image*".
+    ui.fileAnswers.push_back(plain);
+    main->mnuFileOpen_Click();
+    frmDocument* p = main->ActiveForm();
+    ASSERT_NE(p, d);
+    p->Set_form_chang(-1);
+    ASSERT_EQ(p->windowTitle(), star);  // what the caption shows
+    ui.fileAnswers.push_back(star);
+    main->mnuFileOpen_Click();
+    EXPECT_EQ(main->ActiveForm(), d);
+    EXPECT_EQ(main->documents().size(), 2);
+
+    // Save As moves the document to the new name; Save then writes there.
+    const QString other = dir.filePath(QStringLiteral("other**"));
+    ui.fileAnswers.push_back(other);
+    main->mnuFileSaveAs_Click();
+    d->Value_Chang(21, 0x21);
+    d->Set_form_chang(-1);
+    main->mnuFileSave_Click();
+    EXPECT_EQ(spdfile::read(other).bytes[21], 0x21);
+    EXPECT_EQ(spdfile::read(star).bytes[21], 0x00);
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("other*"))));
 }
 
 TEST_F(MainWindowTest, CloseQuestionYesSavesOrKeepsTheWindow)

@@ -7,8 +7,18 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <chrono>
+#include <fcntl.h>
+#include <functional>
+#include <future>
+#include <memory>
+#include <optional>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -239,4 +249,203 @@ TEST_F(FillDocumentTest, Ddr3AndDdr2AndUnknownTypes)
     spdfile::fillDocument(odd, bytes);
     EXPECT_EQ(odd.Get_Type(), 0);
     EXPECT_EQ(odd.checksumMode(), 0);
+}
+
+// ---------------------------------------------------------------- files that are not images
+
+namespace {
+
+// Runs the reader on its own thread and gives up after `limit`. A reader that
+// hangs in a FIFO's open is set free by `unblock` so that the thread can end.
+std::optional<spdfile::ReadResult> readWithin(const QString& path, std::chrono::milliseconds limit,
+                                              const std::function<void()>& unblock = nullptr)
+{
+    auto result = std::make_shared<std::promise<spdfile::ReadResult>>();
+    std::future<spdfile::ReadResult> done = result->get_future();
+    std::thread([result, path] { result->set_value(spdfile::read(path)); }).detach();
+    if (done.wait_for(limit) == std::future_status::ready)
+        return done.get();
+    if (unblock)
+        unblock();
+    return std::nullopt;
+}
+
+} // namespace
+
+TEST(SpdFileRead, FifosAndDevicesAreRefusedWithoutWaiting)
+{
+    QTemporaryDir dir;
+    using namespace std::chrono_literals;
+    for (const char* name : {"pipe.spd", "pipe.bin"}) {
+        const QString fifo = dir.filePath(QString::fromLatin1(name));
+        ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        // Should the reader wait for a writer, one comes after the limit.
+        const auto r = readWithin(fifo, 3s, [fifo] {
+            const int w = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+            if (w >= 0)
+                ::close(w);
+        });
+        ASSERT_TRUE(r.has_value()) << name << ": the reader waited for a writer";
+        EXPECT_FALSE(r->ok) << name;
+        EXPECT_FALSE(r->error.isEmpty()) << name;
+    }
+    // A link to an endless device is followed and refused; so is a device named
+    // directly.
+    for (const char* name : {"zero.spd", "zero.bin"}) {
+        const QString link = dir.filePath(QString::fromLatin1(name));
+        ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), link));
+        const auto r = readWithin(link, 3s);
+        ASSERT_TRUE(r.has_value()) << name << ": the reader did not stop";
+        EXPECT_FALSE(r->ok) << name;
+    }
+    const auto nul = readWithin(QStringLiteral("/dev/null"), 3s);
+    ASSERT_TRUE(nul.has_value());
+    EXPECT_FALSE(nul->ok);
+}
+
+TEST(SpdFileRead, HugeFilesAreReadOnlyAsFarAsAnImageReaches)
+{
+    QTemporaryDir dir;
+    using namespace std::chrono_literals;
+    // 64 GiB of holes: no line end anywhere.
+    const QString text = dir.filePath(QStringLiteral("huge.spd"));
+    const QString bin = dir.filePath(QStringLiteral("huge.bin"));
+    for (const QString& path : {text, bin}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        if (!f.resize(qint64(64) << 30))
+            GTEST_SKIP() << "this file system holds no sparse file of 64 GiB";
+    }
+    const auto t = readWithin(text, 3s);
+    ASSERT_TRUE(t.has_value()) << "the text reader went through the whole file";
+    EXPECT_FALSE(t->ok);  // no 32 lines within the size of a text image
+    EXPECT_FALSE(t->error.isEmpty());
+
+    const auto b = readWithin(bin, 3s);
+    ASSERT_TRUE(b.has_value());
+    ASSERT_TRUE(b->ok);
+    EXPECT_EQ(b->bytes, std::vector<std::uint8_t>(512, 0));
+
+    // Text after the fields is allowed while 32 lines end within 4096 bytes:
+    // 32 lines of 111 bytes do, of 151 bytes do not.
+    for (int extra : {60, 100}) {
+        QByteArray lines;
+        for (int n = 0; n < 32; ++n)
+            lines += " 11 22 33 44 55 66 77 88 99 AA BB CC DD EE FF 5A " + QByteArray(extra, 'x') + "\r\n";
+        const auto r = spdfile::read(writeFile(dir, QStringLiteral("wide%1.spd").arg(extra), lines));
+        EXPECT_EQ(r.ok, extra == 60) << extra;
+        EXPECT_EQ(r.bytes.size(), extra == 60 ? 512u : 0u) << extra;
+    }
+}
+
+// ---------------------------------------------------------------- writing
+
+namespace {
+
+// Takes the rights of an ordinary user for its lifetime when the test runs as
+// root, so that folder permissions count; nothing changes for other users.
+class OrdinaryUser {
+public:
+    OrdinaryUser()
+    {
+        if (::geteuid() != 0)
+            return;
+        if (::setegid(kNobody) != 0 || ::seteuid(kNobody) != 0) {
+            ::setegid(0);
+            failed_ = true;
+            return;
+        }
+        switched_ = true;
+    }
+    ~OrdinaryUser()
+    {
+        if (switched_) {
+            (void)::seteuid(0);
+            (void)::setegid(0);
+        }
+    }
+    bool failed() const { return failed_; }
+    // The owner a file must have for this user to write it.
+    static uid_t uid() { return ::geteuid() == 0 ? kNobody : ::geteuid(); }
+    static gid_t gid() { return ::geteuid() == 0 ? kNobody : ::getegid(); }
+    static constexpr uid_t kNobody = 65534;
+
+private:
+    bool switched_ = false;
+    bool failed_ = false;
+};
+
+} // namespace
+
+TEST(SpdFileWrite, WritableFileInAReadOnlyFolderIsWrittenInPlace)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("ro"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString path = folder + QStringLiteral("/kept.spd");
+    velmora::SpdImage img{};
+    img[0] = 0x92;
+    img[511] = 0x7E;
+    QString error;
+    ASSERT_TRUE(spdfile::write(path, img, &error)) << qPrintable(error);
+    const QByteArray f = QFile::encodeName(folder);
+    const QByteArray p = QFile::encodeName(path);
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    ASSERT_EQ(::chown(f.constData(), OrdinaryUser::uid(), OrdinaryUser::gid()), 0);
+    ASSERT_EQ(::chown(p.constData(), OrdinaryUser::uid(), OrdinaryUser::gid()), 0);
+    ASSERT_EQ(::chmod(f.constData(), 0555), 0);
+    {
+        OrdinaryUser user;
+        if (user.failed())
+            GTEST_SKIP() << "cannot take an ordinary user's rights, so a read-only folder cannot be made";
+        if (QFile probe(folder + QStringLiteral("/probe")); probe.open(QIODevice::WriteOnly))
+            GTEST_SKIP() << "the folder stays writable for this user";
+        img[0] = 0x23;
+        img[100] = 0x01;
+        EXPECT_TRUE(spdfile::write(path, img, &error)) << qPrintable(error);
+        // A file made read-only itself is not written in either way.
+        ASSERT_EQ(::chmod(p.constData(), 0444), 0);
+        img[0] = 0x55;
+        EXPECT_FALSE(spdfile::write(path, img, &error));
+        ASSERT_EQ(::chmod(f.constData(), 0755), 0);
+        EXPECT_FALSE(spdfile::write(path, img, &error));
+        ASSERT_EQ(::chmod(f.constData(), 0555), 0);
+        // A file the folder does not hold yet cannot be made there.
+        EXPECT_FALSE(spdfile::write(folder + QStringLiteral("/new.spd"), img, &error));
+        EXPECT_FALSE(error.isEmpty());
+    }
+    ::chmod(f.constData(), 0755);
+    const QByteArray text = readAll(path);
+    ASSERT_EQ(text.size(), 1632);
+    EXPECT_TRUE(text.startsWith(" 23 00 00 "));
+    EXPECT_TRUE(text.endsWith(" 00 7E \r\n"));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("kept.spd")});
+}
+
+TEST(SpdFileWrite, OnlyFilesAreReplaced)
+{
+    QTemporaryDir dir;
+    velmora::SpdImage img{};
+    QString error;
+    // A link is followed: its target is written and the link stays.
+    const QString target = dir.filePath(QStringLiteral("target.bin"));
+    ASSERT_TRUE(spdfile::write(target, img, &error));
+    const QString link = dir.filePath(QStringLiteral("link.bin"));
+    ASSERT_TRUE(QFile::link(target, link));
+    img[3] = 0x33;
+    ASSERT_TRUE(spdfile::write(link, img, &error)) << qPrintable(error);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(readAll(target).at(3), '\x33');
+
+    // A FIFO, named or behind a link, is not replaced by a file.
+    const QString fifo = dir.filePath(QStringLiteral("pipe.bin"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_FALSE(spdfile::write(fifo, img, &error));
+    EXPECT_FALSE(error.isEmpty());
+    const QString toFifo = dir.filePath(QStringLiteral("to-pipe.spd"));
+    ASSERT_TRUE(QFile::link(fifo, toFifo));
+    EXPECT_FALSE(spdfile::write(toFifo, img, &error));
+    struct stat st {};
+    ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
