@@ -223,7 +223,8 @@ void frmMain::buildMenus()
 
     QMenu* tool = newMenu("mnu_tool", QStringLiteral("Tool"));
     addAction(tool, "mnu_mft_setup", QStringLiteral("Manufacturer Information"));
-    addAction(tool, "mnuFileWarez", QStringLiteral("SPD Wizards"));
+    connect(addAction(tool, "mnuFileWarez", QStringLiteral("SPD Wizards")), &QAction::triggered, this,
+            &frmMain::mnuFileWarez_Click);
     addAction(tool, "mnu_xmp_view", QStringLiteral("XMP View"));
     addAction(tool, "mnu_xmp_wiz", QStringLiteral("XMP Wizards"));
 
@@ -329,6 +330,8 @@ void frmMain::runToolbarKey(const QString& key)
             mnuFileSave_Click();
         else if (key == QLatin1String("PRINT"))
             mnuFilePrint_Click();
+        else if (key == QLatin1String("WIZARD"))
+            mnuFileWarez_Click();
         else if (key == QLatin1String("MAIL"))
             mnuHelpContents_Click();
         else if (key == QLatin1String("CONNECT"))
@@ -455,6 +458,8 @@ void frmMain::applyRights()
     } else {
         tbToolbar_->hide();
         action(QStringLiteral("mnuFileWarez"))->setEnabled(false);
+        for (const char* key : {"tbToolbar.WIZARD", "Toolbar1.WIZARD"})
+            action(QString::fromLatin1(key))->setEnabled(false);
     }
 }
 

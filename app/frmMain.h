@@ -10,6 +10,8 @@
 #include <QList>
 #include <QMainWindow>
 #include <QString>
+#include <array>
+#include <cstdint>
 #include <memory>
 
 class frmDocument;
@@ -26,6 +28,9 @@ class CommPort;
 }
 namespace device {
 class DeviceOps;
+}
+namespace wizard {
+struct BuiltImage;
 }
 
 class frmMain : public QMainWindow, public DocumentHost, public device::DeviceHost {
@@ -70,6 +75,15 @@ public:
     // Recent files.
     void File_List_Ctl(const QString& fn);
     void File_List_Save();
+
+    // ---- SPD wizard ----
+    // "SPD Wizards" and the toolbars' "WIZARD": runs the wizard and, after
+    // "Finish", builds its answers into a new document marked modified.
+    void mnuFileWarez_Click();
+    // Builds the answers and texts into doc, the window made for them: the
+    // green marks, the byte names, the image with its decode, the checksum or
+    // CRC choice and the type switch (which computes the CRC bytes).
+    void warez_set(frmDocument& doc, const std::array<std::int16_t, 16>& answers, const std::array<QString, 3>& texts);
 
     // ---- Setup, Tool and Pinout menus ----
     void mnuConnection_Click();
@@ -168,6 +182,9 @@ private:
     void refreshWindowMenu();
     QAction* addAction(QMenu* m, const char* name, const QString& caption, const QString& shortcut = QString());
     bool writeImage(frmDocument* doc, const QString& path);
+    // Writes a built image into doc byte by byte, has the document compute
+    // byte 63 or selects its CRC option, and decodes every written byte.
+    void writeBuiltImage(frmDocument& doc, const wizard::BuiltImage& built);
     QString chooseFile(bool save, const QString& title);
 
     QMdiArea* mdi_ = nullptr;
