@@ -1,6 +1,7 @@
 #include "app/SpdFile.h"
 #include "app/frmLogin.h"
 #include "app/frmMain.h"
+#include "wizard/Frmwarez1.h"
 #include "document/HexGrid.h"
 #include "document/frmDocument.h"
 #include "platform/SettingsStore.h"
@@ -13,6 +14,8 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -59,7 +62,6 @@ protected:
             });
         }
         main = std::make_unique<frmMain>();
-        velmora::gs().mainWindow = main.get();
         main->MDIForm_Load();
         main->show();
     }
@@ -235,4 +237,32 @@ TEST_F(WizardCommandTest, BuiltImagesDecodeToWhatWasChosen)
     EXPECT_EQ(label(ddr4, "Label118"), QStringLiteral("2 Ranks"));
     EXPECT_EQ(label(ddr4, "Label126"), QStringLiteral("11 12 13 14 15 16 17 18 19 20 "));
     EXPECT_TRUE(label(ddr4, "Label128").endsWith(QStringLiteral("(19T)")));
+}
+
+// The real dialog, left at its defaults page after page, into the command:
+// the check bytes come out as the default images give them.
+TEST_F(WizardCommandTest, TheDialogsDefaultsBuildTheDefaultImages)
+{
+    start(true);
+    const struct {
+        int type;
+        std::vector<std::pair<int, int>> bytes;
+    } cases[] = {{0, {{63, 0x75}}}, {1, {{63, 0x71}}}, {2, {{63, 0xA8}}}, {3, {{126, 0xD6}, {127, 0xA0}}},
+                 {4, {{126, 0xD9}, {127, 0xA4}, {254, 0xDE}, {255, 0x27}}}};
+    for (const auto& c : cases) {
+        ui.dialogHandlers.push_back([t = c.type](QDialog* d) {
+            auto* w = qobject_cast<Frmwarez1*>(d);
+            w->optRamType(t)->click();
+            for (int i = 0; i < 4; ++i)
+                w->Command3()->click();
+            w->Command4()->click();
+            return d->result();
+        });
+        main->mnuFileWarez_Click();
+        frmDocument* doc = main->ActiveForm();
+        ASSERT_NE(doc, nullptr);
+        for (auto [i, v] : c.bytes)
+            EXPECT_EQ(doc->Get_Value(i), v) << "type option " << c.type << " byte " << i;
+    }
+    EXPECT_EQ(main->documents().size(), 5);
 }

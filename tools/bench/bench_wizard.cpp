@@ -51,7 +51,6 @@ void finishToDocument(benchmark::State& state, const std::array<std::int16_t, 16
 
     velmora::resetProgramState();
     auto* w = new frmMain;
-    velmora::gs().mainWindow = w;
     w->MDIForm_Load();
     w->show();
     QApplication::processEvents();
