@@ -1,6 +1,6 @@
 #include "document/frmDocument.h"
 
-#include "document/Decoders.h"
+#include "document/SummaryPanels.h"
 #include "rules/device/PinNameTables.h"
 #include "document/HexGrid.h"
 #include "document/PinMap.h"
@@ -458,12 +458,14 @@ void frmDocument::Set_Value_color_diff(int I_INDEX)
 
 void frmDocument::Set_form_chang(int REG_A)
 {
+    // The mark follows the flag, not the caption: a file whose own name
+    // ends in "*" keeps it, and gains a mark of its own when modified.
+    const bool marked = modified_ != 0;
     modified_ = static_cast<std::int16_t>(REG_A);
     QString caption = windowTitle();
-    if (REG_A != 0) {
-        if (!caption.endsWith(QLatin1Char('*')))
-            setWindowTitle(caption + QLatin1Char('*'));
-    } else if (caption.endsWith(QLatin1Char('*'))) {
+    if (REG_A != 0 && !marked) {
+        setWindowTitle(caption + QLatin1Char('*'));
+    } else if (REG_A == 0 && marked && caption.endsWith(QLatin1Char('*'))) {
         caption.chop(1);
         setWindowTitle(caption);
     }

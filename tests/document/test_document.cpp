@@ -121,9 +121,14 @@ TEST_F(DocumentTest, ModifiedMarkFollowsTheFlag)
     EXPECT_EQ(doc->windowTitle(), QStringLiteral("SPD_File 1"));
     doc->Set_form_chang(0);
     EXPECT_EQ(doc->windowTitle(), QStringLiteral("SPD_File 1"));
-    doc->setWindowTitle(QStringLiteral("a**"));
+    // A file whose name ends in "*": the mark is the document's own.
+    doc->setWindowTitle(QStringLiteral("/tmp/a*"));
     doc->Set_form_chang(0);
-    EXPECT_EQ(doc->windowTitle(), QStringLiteral("a*"));
+    EXPECT_EQ(doc->windowTitle(), QStringLiteral("/tmp/a*"));
+    doc->Set_form_chang(-1);
+    EXPECT_EQ(doc->windowTitle(), QStringLiteral("/tmp/a**"));
+    doc->Set_form_chang(0);
+    EXPECT_EQ(doc->windowTitle(), QStringLiteral("/tmp/a*"));
 }
 
 TEST_F(DocumentTest, XmpSpdLoadCopiesTheImageAndByte2)

@@ -1,4 +1,4 @@
-#include "document/Decoders.h"
+#include "document/SummaryPanels.h"
 
 #include "state/Globals.h"
 #include "rules/decode/SummaryRules.h"

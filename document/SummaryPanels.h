@@ -1,6 +1,8 @@
 #pragma once
-// The three summary decoders and the panels they caption. The document's
-// decode dispatch calls one of them for every decoded byte.
+// The document's two summary panels and the thin step that puts the
+// decoders' captions on them. The decoders themselves are plain rules
+// (rules/decode/); the document's decode dispatch calls one of the three
+// steps below for every decoded byte.
 
 class frmDocument;
 class QGroupBox;

@@ -1,0 +1,322 @@
+#include "rules/spd/SpdFile.h"
+
+#include "rules/spd/SpdRules.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace spdfile {
+
+namespace {
+
+constexpr int kLines = 32;
+// Characters of a line that the fields can reach; the rest is skipped.
+constexpr int kLineKeep = 64;
+
+QString systemError(int e) { return QString::fromLocal8Bit(std::strerror(e)); }
+
+// Closes a descriptor when it goes out of scope.
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    // Closes now; false (with errno) when the close reports an error, which
+    // can be the first report of a failed write.
+    bool close()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0 || errno == EINTR;
+    }
+
+private:
+    int fd_;
+};
+
+// Reads up to `limit` bytes; false (with errno) on a read error.
+bool readUpTo(int fd, qsizetype limit, QByteArray& out)
+{
+    out.resize(limit);
+    qsizetype got = 0;
+    while (got < limit) {
+        const ssize_t n = ::read(fd, out.data() + got, static_cast<std::size_t>(limit - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        got += n;
+    }
+    out.truncate(got);
+    return true;
+}
+
+// Writes every byte; false (with errno) when one does not go.
+bool writeAll(int fd, const QByteArray& data)
+{
+    qsizetype done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.constData() + done, static_cast<std::size_t>(data.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+// The line starting at `pos` of `data`: its first kLineKeep characters, and
+// where the next line starts. False when no line starts there.
+bool nextLine(const QByteArray& data, qsizetype& pos, QByteArray& line, bool& ended)
+{
+    line.clear();
+    ended = false;
+    if (pos >= data.size())
+        return false;
+    qsizetype i = pos;
+    while (i < data.size() && data[i] != '\n' && data[i] != '\r')
+        ++i;
+    line = data.mid(pos, std::min<qsizetype>(i - pos, kLineKeep));
+    if (i < data.size()) {
+        ended = true;
+        if (data[i] == '\r' && i + 1 < data.size() && data[i + 1] == '\n')
+            ++i;
+        ++i;
+    }
+    pos = i;
+    return true;
+}
+
+void parseLine(const QByteArray& line, std::vector<std::uint8_t>& out)
+{
+    for (int k = 0; k < 16 && out.size() < 512; ++k) {
+        const qsizetype from = 3 * k;  // characters 1 + 3k .. 3 + 3k, counted from 1
+        QString field = from < line.size() ? QString::fromLatin1(line.mid(from, 3)) : QString();
+        // Blanks at both ends go; tabs count as blanks here too.
+        field = field.trimmed();
+        out.push_back(spd::hex_to_byte(field));
+    }
+}
+
+// Follows links to the name of the file they lead to (which need not exist).
+QString followLinks(const QString& path)
+{
+    QString target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        const QFileInfo info(target);
+        if (!info.isSymLink())
+            return info.absoluteFilePath();
+        target = info.symLinkTarget();
+    }
+    return target;
+}
+
+// Writes `data` over the existing file itself: for a file that may be
+// written in a folder that takes no new file.
+bool writeInPlace(const QByteArray& name, const QByteArray& data, QString* error)
+{
+    auto fail = [error](int e) {
+        if (error)
+            *error = systemError(e) + QStringLiteral(" (the file was written in place and may be incomplete)");
+        return false;
+    };
+    Fd fd(::open(name.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat st {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) {
+        if (error)
+            *error = systemError(errno);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        if (error)
+            *error = QStringLiteral("The path is not a regular file.");
+        return false;
+    }
+    // The new bytes go over the old ones before the rest is cut off, so an
+    // image of the same size needs no new room on the disk.
+    if (!writeAll(fd.get(), data) || ::ftruncate(fd.get(), static_cast<off_t>(data.size())) != 0
+        || ::fsync(fd.get()) != 0 || !fd.close())
+        return fail(errno);
+    return true;
+}
+
+} // namespace
+
+Format formatFor(const QString& path) { return path.right(3).toUpper() == QStringLiteral("SPD") ? Format::Text : Format::Binary; }
+
+ReadResult read(const QString& path)
+{
+    ReadResult r;
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    // The kind of file is known before it is opened: opening a FIFO waits for
+    // a writer, and opening a device can act on it.
+    if (path.isEmpty() || ::stat(name.constData(), &st) != 0) {
+        r.error = path.isEmpty() || errno == ENOENT || errno == ENOTDIR ? QStringLiteral("The file does not exist.")
+                                                                         : systemError(errno);
+        return r;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        r.error = QStringLiteral("The path is a folder.");
+        return r;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        r.error = QStringLiteral("The path is not a regular file.");
+        return r;
+    }
+    // Should the name have been given to a FIFO meanwhile, the open does not
+    // wait and the check below refuses it.
+    Fd fd(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        r.error = systemError(errno);
+        return r;
+    }
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        r.error = QStringLiteral("The path is not a regular file.");
+        return r;
+    }
+    const bool text = formatFor(path) == Format::Text;
+    QByteArray data;
+    // One byte past the limit tells whether the file goes on.
+    if (!readUpTo(fd.get(), text ? kTextLimit + 1 : 512, data)) {
+        r.error = systemError(errno);
+        return r;
+    }
+    if (!text) {
+        // Every entry is stored; a short file gives 0 for the rest.
+        r.bytes.assign(data.begin(), data.end());
+        r.bytes.resize(512, 0);
+    } else {
+        const bool more = data.size() > kTextLimit;
+        data.truncate(kTextLimit);
+        QByteArray line;
+        bool ended = false;
+        qsizetype pos = 0;
+        for (int n = 0; n < kLines && nextLine(data, pos, line, ended); ++n) {
+            if (!ended && more) {
+                r.error = QStringLiteral("The file is not an SPD text image: its first %1 lines do not end within %2 bytes.")
+                              .arg(kLines)
+                              .arg(kTextLimit);
+                r.bytes.clear();
+                return r;
+            }
+            parseLine(line, r.bytes);
+        }
+    }
+    r.ok = true;
+    return r;
+}
+
+QByteArray encodeText(const velmora::SpdImage& img)
+{
+    QByteArray out;
+    out.reserve(kLines * 51);
+    static const char digits[] = "0123456789ABCDEF";
+    for (int r = 0; r < kLines; ++r) {
+        out.append(' ');
+        for (int k = 0; k < 16; ++k) {
+            const std::uint8_t v = img[static_cast<std::size_t>(16 * r + k)];
+            out.append(digits[v >> 4]);
+            out.append(digits[v & 15]);
+            out.append(' ');
+        }
+        out.append("\r\n");
+    }
+    return out;
+}
+
+QByteArray encodeBinary(const velmora::SpdImage& img)
+{
+    return QByteArray(reinterpret_cast<const char*>(img.data()), static_cast<qsizetype>(img.size()));
+}
+
+bool write(const QString& path, const velmora::SpdImage& img, QString* error)
+{
+    auto fail = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (path.isEmpty())
+        return fail(QStringLiteral("No file name was given."));
+    const QByteArray data = formatFor(path) == Format::Text ? encodeText(img) : encodeBinary(img);
+
+    const QString target = followLinks(path);
+    const QByteArray name = QFile::encodeName(target);
+    struct stat old {};
+    const bool exists = ::stat(name.constData(), &old) == 0;
+    if (!exists && errno != ENOENT)
+        return fail(systemError(errno));
+    if (exists && S_ISDIR(old.st_mode))
+        return fail(QStringLiteral("The path is a folder."));
+    if (exists && !S_ISREG(old.st_mode))
+        return fail(QStringLiteral("The path is not a regular file."));
+    // A file its owner made read-only stays as it is, though its folder
+    // would let a new file take its place.
+    if (exists && ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0)
+        return fail(systemError(errno));
+
+    // The new file beside the old one, under a name nobody else uses.
+    const QString folder = QFileInfo(target).absolutePath();
+    QByteArray temp;
+    int made = -1;
+    for (int attempt = 0; attempt < 64 && made < 0; ++attempt) {
+        temp = QFile::encodeName(folder + QStringLiteral("/.velmora-%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+        made = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+        if (made < 0 && errno != EEXIST)
+            break;
+    }
+    if (made < 0) {
+        const int e = errno;
+        // A folder that takes no new file: the existing file is written
+        // itself.
+        if (exists && (e == EACCES || e == EPERM || e == EROFS))
+            return writeInPlace(name, data, error);
+        return fail(systemError(e));
+    }
+    Fd fd(made);
+    auto dropTemp = [&temp, &fail](int e) {
+        ::unlink(temp.constData());
+        return fail(systemError(e));
+    };
+    if (exists) {
+        // The new file keeps the old one's owner (where allowed) and rights.
+        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
+            (void)!::fchown(fd.get(), old.st_uid, old.st_gid);
+        (void)::fchmod(fd.get(), old.st_mode & 07777);
+    }
+    // Every byte must reach the disk before the new file takes the old one's
+    // place: a full disk shows at the write, the sync or the close.
+    if (!writeAll(fd.get(), data) || ::fsync(fd.get()) != 0 || !fd.close())
+        return dropTemp(errno);
+    if (::rename(temp.constData(), name.constData()) != 0)
+        return dropTemp(errno);
+    // The new name itself reaches the disk with the folder.
+    const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        (void)::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+} // namespace spdfile
