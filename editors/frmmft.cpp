@@ -379,36 +379,18 @@ void frmmft::DDR34_FORM_LOAD()
         DDR4_MFT_STATUS();
 }
 
-void frmmft::DDR3_MFT_STATUS()
-{
-    const mft::Ddr34Map& m = mft::ddr34Map(11);
-    loading_ = true;
-    for (std::size_t i = 0; i < 8; ++i)
-        Lab1_[i]->setText(QString::fromLatin1(m.captions[i]));
-    const mft::Ddr34Fields f = mft::loadDdr34(gs().sharedSpd, m);
-    JID1_->setCurrentIndex(f.idCount);
-    JID2_->setCurrentIndex(f.idCode);
-    JID3_->setCurrentIndex(f.dramCount);
-    JID4_->setCurrentIndex(f.dramCode);
-    LOC_->setCurrentIndex(f.location);
-    YEAR_->setCurrentIndex(f.year);
-    WEEK_->setCurrentIndex(f.week);
-    for (std::size_t i = 0; i < 4; ++i)
-        SNUM_[i]->setCurrentIndex(f.serial[i]);
-    Text1_->setText(f.partNumber);
-    REV1_->setCurrentIndex(f.rev1);
-    REV2_->setCurrentIndex(f.rev2);
-    Text2_->setText(f.specificData);
-    loading_ = false;
-    SHOW_JEDEC_NAME1();
-    SHOW_JEDEC_NAME2();
-}
+void frmmft::DDR3_MFT_STATUS() { showDdr34(11); }
 
 void frmmft::DDR4_MFT_STATUS()
 {
-    const mft::Ddr34Map& m = mft::ddr34Map(12);
-    loading_ = true;
     REV2_->setVisible(false);
+    showDdr34(12);
+}
+
+void frmmft::showDdr34(int type)
+{
+    const mft::Ddr34Map& m = mft::ddr34Map(type);
+    loading_ = true;
     for (std::size_t i = 0; i < 8; ++i)
         Lab1_[i]->setText(QString::fromLatin1(m.captions[i]));
     const mft::Ddr34Fields f = mft::loadDdr34(gs().sharedSpd, m);
@@ -423,6 +405,8 @@ void frmmft::DDR4_MFT_STATUS()
         SNUM_[i]->setCurrentIndex(f.serial[i]);
     Text1_->setText(f.partNumber);
     REV1_->setCurrentIndex(f.rev1);
+    if (m.rev2 >= 0)
+        REV2_->setCurrentIndex(f.rev2);
     Text2_->setText(f.specificData);
     loading_ = false;
     SHOW_JEDEC_NAME1();

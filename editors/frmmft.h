@@ -75,6 +75,8 @@ public:
 private:
     void buildDdr34Frame();
     void buildDdr2Frame();
+    // Loads the DDR3 (11) or DDR4 (12) bytes into the DDR3/DDR4 layout.
+    void showDdr34(int type);
     QComboBox* makeList(QWidget* parent, const QString& name, int left, int top);
     void fillBytes(std::initializer_list<QComboBox*> lists);
     void stampDate(QComboBox* year, QComboBox* week, QCheckBox* box);
