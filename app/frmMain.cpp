@@ -222,7 +222,8 @@ void frmMain::buildMenus()
             &frmMain::mnu_spd_setup_Click);
 
     QMenu* tool = newMenu("mnu_tool", QStringLiteral("Tool"));
-    addAction(tool, "mnu_mft_setup", QStringLiteral("Manufacturer Information"));
+    connect(addAction(tool, "mnu_mft_setup", QStringLiteral("Manufacturer Information")), &QAction::triggered, this,
+            &frmMain::mnu_mft_setup_Click);
     connect(addAction(tool, "mnuFileWarez", QStringLiteral("SPD Wizards")), &QAction::triggered, this,
             &frmMain::mnuFileWarez_Click);
     addAction(tool, "mnu_xmp_view", QStringLiteral("XMP View"));
@@ -340,6 +341,8 @@ void frmMain::runToolbarKey(const QString& key)
             MNU_MDMAP_Click();
         else if (key == QLatin1String("IC"))
             MNU_ICMAP_Click();
+        else if (key == QLatin1String("MI"))
+            mnu_mft_setup_Click();
     } catch (const std::exception&) {
     }
 }

@@ -93,6 +93,9 @@ public:
     void mnu_spd_setup_Click();
     void MNU_ICMAP_Click();
     void MNU_MDMAP_Click();
+    // "Manufacturer Information": the manufacturer dialog on the active
+    // document's image, and the confirmed block written back into it.
+    void mnu_mft_setup_Click();
 
     // ---- View and Window menus ----
     void mnuViewToolbar_Click();
