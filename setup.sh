@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(build-essential cmake ninja-build pkg-config
-          qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev libgl1-mesa-dev
+          qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl1-mesa-dev
           libgtest-dev libgmock-dev libbenchmark-dev
           fonts-wqy-microhei xvfb xauth)
 

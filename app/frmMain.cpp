@@ -21,6 +21,7 @@
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStyle>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -513,6 +514,7 @@ frmDocument* frmMain::NewDocumentWindow()
     doc->Form_Load();
     doc->setWindowTitle(QStringLiteral("SPD_File ") + QString::number(lDocumentCount));
     sub->show();
+    fitDocumentWindow(sub);
     mdi_->setActiveSubWindow(sub);
     return doc;
 }
@@ -845,7 +847,44 @@ void frmMain::mnuKeyin_Click()
     action(QStringLiteral("mnuKeyin"))->setChecked(g.keyInMode == -1);
 }
 
-void frmMain::mnuWindowCascade_Click() { mdi_->cascadeSubWindows(); }
+void frmMain::fitDocumentWindow(QMdiSubWindow* sub)
+{
+    auto* doc = qobject_cast<frmDocument*>(sub->widget());
+    if (!doc || sub->isMinimized() || sub->isMaximized())
+        return;
+    // The window shows its whole content when the main window has room for
+    // it; otherwise it takes the room there is from its place on.
+    const QSize frame = sub->size() - doc->size();
+    const QSize want = doc->canvas()->size() + frame;
+    const QSize room = mdi_->viewport()->size() - QSize(sub->x(), sub->y());
+    sub->resize(want.boundedTo(room).expandedTo(sub->minimumSizeHint()));
+}
+
+void frmMain::mnuWindowCascade_Click()
+{
+    // Each window steps down by a title bar and keeps the size its content
+    // needs, as far as the room allows.
+    const int step = style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4;
+    const QSize area = mdi_->viewport()->size();
+    int k = 0;
+    for (QMdiSubWindow* sub : mdi_->subWindowList(QMdiArea::StackingOrder)) {
+        if (sub->isHidden() || sub->isMinimized())
+            continue;
+        if (sub->isMaximized())
+            sub->showNormal();
+        QPoint at(k * step, k * step);
+        if (at.x() > area.width() / 2 || at.y() > area.height() / 2) {
+            k = 0;
+            at = QPoint(0, 0);
+        }
+        sub->move(at);
+        fitDocumentWindow(sub);
+        sub->raise();
+        ++k;
+    }
+    if (QMdiSubWindow* active = mdi_->activeSubWindow())
+        active->raise();
+}
 void frmMain::mnuWindowTileHorizontal_Click() { mdi_->tileSubWindows(); }
 void frmMain::mnuWindowTileVertical_Click() { mdi_->tileSubWindows(); }
 

@@ -169,6 +169,10 @@ public:
     // A new window's status request: a parse still pending is dropped.
     void requestStatus() override;
 
+    // No toolbar or dock menu on a right click: the toolbars follow the
+    // rights and the open documents, not the user's choice.
+    QMenu* createPopupMenu() override { return nullptr; }
+
 protected:
     void closeEvent(QCloseEvent* e) override;
 
@@ -177,6 +181,8 @@ private:
     // conversation with the programmer to end.
     void retryPendingExit();
     void buildMenus();
+    // Sizes a document window to its content as far as the room allows.
+    void fitDocumentWindow(QMdiSubWindow* sub);
     void buildToolbars();
     void runToolbarKey(const QString& key);
     void noDocumentState();

@@ -785,6 +785,8 @@ void DeviceOps::readInto(bool module)
         default:
             break;
         }
+        // The selected byte's value box shows the byte now in the image.
+        doc.showSelectedByte();
         plainBox(module ? QStringLiteral("*****   Computer reads the DRAM-Module successfully !   ***** ")
                         : QStringLiteral("*****   Computer reads the Tester's SPD successfully !   ***** "));
         hideBusy();

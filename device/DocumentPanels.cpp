@@ -53,6 +53,9 @@ QGroupBox* frame(QWidget* parent, const char* name, const QString& title, const 
     f->setObjectName(QString::fromLatin1(name));
     f->setGeometry(r);
     f->setVisible(shown);
+    // The panels lie on top of each other and over the window; each one
+    // covers what lies under it, as a frame does.
+    f->setAutoFillBackground(true);
     return f;
 }
 

@@ -705,6 +705,8 @@ void frmDocument::showSelection(int index, bool blankAfterByte)
     label4_->setText(hex2(image_[static_cast<std::size_t>(index)]));
 }
 
+void frmDocument::showSelectedByte() { showSelection(byteCursor_, false); }
+
 void frmDocument::spd_l_value_Click(int index)
 {
     if (index < 0 || index > 511)

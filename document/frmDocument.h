@@ -96,6 +96,9 @@ public:
     const velmora::SpdImage& image() const { return image_; }
     int byteCursor() const { return byteCursor_; }
     void setByteCursor(int i);
+    // Shows the selected byte's number, name and value again (after the
+    // image was replaced under it).
+    void showSelectedByte();
     const QString& byteName(int i) const { return names_[static_cast<std::size_t>(i)]; }
     // 0 "Checksum", 1 "CRC (0-125)", 2 "None".
     int checksumMode() const;

@@ -76,8 +76,8 @@ QString interfaceLevel(int b8)
     return b8 < 7 ? names[b8] : QStringLiteral("-");
 }
 
-// Speed grade by memory type and clock period; an empty text leaves the
-// caption as it was.
+// Speed grade by memory type and clock period; a period outside the
+// grades is "Undefined" (never the grade of the image decoded before).
 QString speedGrade(int b2, int t)
 {
     switch (b2) {
@@ -86,18 +86,18 @@ QString speedGrade(int b2, int t)
         if (t <= 750) return QStringLiteral("133 MHz(PC-133)");
         if (t <= 1000) return QStringLiteral("100 MHz(PC-100)");
         if (t <= 1600) return QStringLiteral("66 MHz(PC-66)");
-        return {};
+        return QStringLiteral("Undefined");
     case 7:
         if (t <= 500) return QStringLiteral("400 MHz(PC-3200)");
         if (t <= 600) return QStringLiteral("333 MHz(PC-2700)");
         if (t <= 750) return QStringLiteral("266 MHz(PC-2100)");
         if (t <= 1000) return QStringLiteral("200 MHz(PC-1600)");
-        return {};
+        return QStringLiteral("Undefined");
     case 8:
         if (t <= 250) return QStringLiteral("800 MHz(PC2-6400)");
         if (t <= 300) return QStringLiteral("667 MHz(PC2-5300)");
         if (t <= 375) return QStringLiteral("533 MHz(PC2-4200)");
-        if (t < 500) return {};
+        if (t < 500) return QStringLiteral("Undefined");
         return QStringLiteral("400 MHz(PC2-3200)");
     default:
         return QStringLiteral("Undefined");
@@ -241,8 +241,7 @@ Effects ddr2Rules(const SpdImage& img, int A)
         break;
     case 8: fx.set(Field::Label34, interfaceLevel(b)); break;
     case 9:
-        if (QString s = speedGrade(b2, t); !s.isEmpty())
-            fx.set(Field::Label35, s);
+        fx.set(Field::Label35, speedGrade(b2, t));
         break;
     case 11: fx.set(Field::Label37, moduleConfig(b)); break;
     case 12: fx.set(Field::Label38, refreshRate(b)); break;

@@ -251,7 +251,9 @@ Effects ddr3Rules(const SpdImage& img, int A)
         case 2: fx.set(Field::Label155, QStringLiteral("1.35/1.5 V     ")); break;
         case 6: fx.set(Field::Label155, QStringLiteral("1.2X/1.35/1.5 V")); break;
         case 7: fx.set(Field::Label155, QStringLiteral("1.2X/1.35 V    ")); break;
-        default: break;  // the other codes keep the caption
+        // The other codes name no voltage; the previous image's caption
+        // must not stay.
+        default: fx.set(Field::Label155, QStringLiteral("-----           ")); break;
         }
         break;
     case 7: organisation(fx, b); break;

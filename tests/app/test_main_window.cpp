@@ -9,6 +9,7 @@
 #include "support/TestEnv.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -680,4 +681,36 @@ TEST_F(MainWindowTest, ViewAndWindowCommands)
     main->mnuKeyin_Click();
     EXPECT_EQ(velmora::gs().keyInMode, -1);
     EXPECT_TRUE(main->action(QStringLiteral("mnuKeyin"))->isChecked());
+}
+
+TEST_F(MainWindowTest, DocumentWindowsOpenAtTheSizeTheirContentNeeds)
+{
+    startFull();
+    // A main window with room for a whole document.
+    main->resize(1600, 1100);
+    QApplication::processEvents();
+    frmDocument* a = main->NewDocumentWindow();
+    auto* subA = qobject_cast<QMdiSubWindow*>(a->parentWidget());
+    const QSize content = a->canvas()->size();
+    EXPECT_GE(a->width(), content.width());
+    EXPECT_GE(a->height(), content.height());
+    frmDocument* b = main->NewDocumentWindow();
+    auto* subB = qobject_cast<QMdiSubWindow*>(b->parentWidget());
+    // Cascade keeps them whole, one a title bar below the other.
+    main->mnuWindowCascade_Click();
+    EXPECT_GE(a->width(), content.width());
+    EXPECT_GE(b->height(), content.height());
+    EXPECT_NE(subA->pos(), subB->pos());
+    EXPECT_EQ(main->ActiveForm(), b);
+
+    // A small main window: the window takes the room there is.
+    main->resize(700, 500);
+    QApplication::processEvents();
+    frmDocument* c = main->NewDocumentWindow();
+    auto* subC = qobject_cast<QMdiSubWindow*>(c->parentWidget());
+    const QSize room = main->mdiArea()->viewport()->size();
+    EXPECT_LE(subC->x() + subC->width(), room.width());
+    EXPECT_LE(subC->y() + subC->height(), room.height());
+    // No toolbar or dock menu on a right click.
+    EXPECT_EQ(main->createPopupMenu(), nullptr);
 }

@@ -603,3 +603,17 @@ TEST_F(DeviceTest, BlankCheckWaitsForAReplyThatCanHaveArrived)
     main->BlankIC();
     EXPECT_EQ(ui.messages[1].text, QStringLiteral("The IC is not Blank"));
 }
+
+TEST_F(DeviceTest, ReadsShowTheSelectedByteOfTheNewImage)
+{
+    frmDocument* doc = openDocument();
+    load(doc, image(11));
+    doc->spd_l_value_Click(5);
+    sim::Bytes512 buf{};
+    buf[2] = 11;
+    buf[5] = 0xA7;
+    sim->setBuffer(buf);
+    P(doc).Command2->click();
+    EXPECT_EQ(doc->L(QStringLiteral("Label4"))->text(), QStringLiteral("A7"));
+    EXPECT_EQ(doc->L(QStringLiteral("Label1"))->text(), QStringLiteral("Byte5"));
+}
