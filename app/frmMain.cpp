@@ -208,7 +208,8 @@ void frmMain::buildMenus()
     QMenu* tool = newMenu("mnu_tool", QStringLiteral("Tool"));
     addAction(tool, "mnu_mft_setup", QStringLiteral("Manufacturer Information"));
     addAction(tool, "mnuFileWarez", QStringLiteral("SPD Wizards"));
-    addAction(tool, "mnu_xmp_view", QStringLiteral("XMP View"));
+    connect(addAction(tool, "mnu_xmp_view", QStringLiteral("XMP View")), &QAction::triggered, this,
+            &frmMain::mnu_xmp_view_Click);
     addAction(tool, "mnu_xmp_wiz", QStringLiteral("XMP Wizards"));
 
     QMenu* view = newMenu("mnuView", QStringLiteral("View"));

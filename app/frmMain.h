@@ -76,6 +76,8 @@ public:
     void mnu_spd_setup_Click();
     void MNU_ICMAP_Click();
     void MNU_MDMAP_Click();
+    // "XMP View": the XMP view of the active DDR3 or DDR4 document.
+    void mnu_xmp_view_Click();
 
     // ---- View and Window menus ----
     void mnuViewToolbar_Click();
