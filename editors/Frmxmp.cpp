@@ -77,15 +77,20 @@ QFrame* frame(QWidget* parent, const QString& name, bool border)
 
 // The label keeps its designed point size when its caption fits its box;
 // a caption that does not fit (a wider face than the design's) is drawn
-// smaller, down to 5 pt. A latency list may wrap onto a second line.
+// smaller, down to 5 pt. A latency list wraps onto further lines and may
+// go down to 4.5 pt. Trailing blanks take no room.
 void fit(QLabel* l, qreal points)
 {
     QFont f = l->font();
     f.setPointSizeF(points);
+    QString text = l->text();
+    while (text.endsWith(QLatin1Char(' ')))
+        text.chop(1);
     const QRect box = l->contentsRect().adjusted(2, 0, -2, 0);
     const int flags = Qt::AlignCenter | (l->wordWrap() ? Qt::TextWordWrap : 0);
-    while (f.pointSizeF() > 5) {
-        const QRect need = QFontMetrics(f).boundingRect(box, flags, l->text());
+    const qreal floor = l->wordWrap() ? 4.5 : 5;
+    while (f.pointSizeF() > floor) {
+        const QRect need = QFontMetrics(f).boundingRect(box, flags, text);
         if (need.width() <= box.width() && need.height() <= box.height())
             break;
         f.setPointSizeF(f.pointSizeF() - 0.25);

@@ -6,6 +6,7 @@
 #include "support/TestEnv.h"
 
 #include <QFile>
+#include <algorithm>
 #include <initializer_list>
 #include <utility>
 
@@ -34,42 +35,28 @@ inline void poke(SpdImage& img, std::initializer_list<std::pair<int, int>> bytes
 // DDR4-2400 RDIMM (Samsung), no XMP block.
 inline SpdImage ddr4Plain() { return corpus("memtest86plus_DDR4-M393A1G40EB1-CRC.bin"); }
 
-// The same module with an XMP 2.0 block: profile 1 DDR4-3200 at 1.35 V,
-// profile 2 at tCK 682 ps (6 MTB, fine -68) at 1.2 V with fine offsets.
+// The same module with an XMP 2.0 block: profile 1 DDR4-3200 (tCK 5 MTB)
+// at 1.35 V, CL 16 18 20 22; profile 2 at tCK 682 ps (6 MTB, fine -68) at
+// 1.2 V, CL 10 to 24, with fine corrections on most fields.
 inline SpdImage ddr4TwoProfiles()
 {
     SpdImage img = ddr4Plain();
     // The module keeps its own data above byte 383; the block starts clean.
-    for (int i = 384; i < 512; ++i)
-        img[static_cast<std::size_t>(i)] = 0;
+    std::fill(img.begin() + 384, img.end(), std::uint8_t{0});
     poke(img, {{384, 0x0C}, {385, 0x4A}, {386, 0x03}, {387, 0x20}});
-    // Profile 1.
-    poke(img, {{393, 0xA3},                           // 1.35 V
-               {396, 0x05},                           // tCK 5 MTB = 625 ps
-               {397, 0x00}, {398, 0xAA}, {399, 0x00}, // CL 16 18 20 22
-               {401, 0x50},                           // tAA 80 MTB
-               {402, 0x5A}, {403, 0x5A},              // tRCD, tRP 90 MTB
-               {404, 0x10}, {405, 0xBE}, {406, 0x18}, // tRAS 0x0BE, tRC 0x118
-               {407, 0xF0}, {408, 0x0A},              // tRFC1 2800
-               {409, 0x20}, {410, 0x08},              // tRFC2 2080
-               {411, 0x00}, {412, 0x05},              // tRFC4 1280
-               {413, 0x00}, {414, 0xF0},              // tFAW 240
-               {415, 0x2B}, {416, 0x34},              // tRRD_S 43, tRRD_L 52
-               {425, 0x9C}, {426, 0xB5}});            // fine tRRD_L -100, tRRD_S -75
-    // Profile 2.
-    poke(img, {{440, 0x94},                           // 1.2 V
-               {443, 0x06}, {478, 0xBC},              // tCK 750 - 68 = 682 ps
-               {444, 0xF8}, {445, 0xFF}, {446, 0x03}, // CL 10 to 24
-               {448, 0x6F}, {477, 0x83},              // tAA 13875 - 125
-               {449, 0x6E},                           // tRCD 110 MTB
-               {450, 0x6E}, {475, 0xFB},              // tRP 13750 - 5
-               {451, 0x11}, {452, 0x00}, {453, 0x6E}, // tRAS 0x100, tRC 0x16E
-               {454, 0x30}, {455, 0x11},              // tRFC1 4400
-               {456, 0xF0}, {457, 0x0A},              // tRFC2 2800
-               {458, 0x20}, {459, 0x08},              // tRFC4 2080
-               {460, 0x00}, {461, 0xA8},              // tFAW 168
-               {462, 0x1B}, {463, 0x28},              // tRRD_S 27, tRRD_L 40
-               {472, 0x9C}, {473, 0xB5}});            // fine tRRD_L -100, tRRD_S -75
+    // Profile 1 (393..439): tAA 80, tRCD/tRP 90, tRAS 0x0BE, tRC 0x118,
+    // tRFC1/2/4 2800/2080/1280, tFAW 240, tRRD_S 43 -75 ps, tRRD_L 52 -100 ps.
+    poke(img, {{393, 0xA3}, {396, 0x05}, {397, 0x00}, {398, 0xAA}, {399, 0x00}, {401, 0x50}, {402, 0x5A},
+               {403, 0x5A}, {404, 0x10}, {405, 0xBE}, {406, 0x18}, {407, 0xF0}, {408, 0x0A}, {409, 0x20},
+               {410, 0x08}, {411, 0x00}, {412, 0x05}, {413, 0x00}, {414, 0xF0}, {415, 0x2B}, {416, 0x34},
+               {425, 0x9C}, {426, 0xB5}});
+    // Profile 2 (440..486): tAA 111 -125 ps, tRCD 110, tRP 110 -5 ps,
+    // tRAS 0x100, tRC 0x16E, tRFC1/2/4 4400/2800/2080, tFAW 168,
+    // tRRD_S 27 -75 ps, tRRD_L 40 -100 ps.
+    poke(img, {{440, 0x94}, {443, 0x06}, {478, 0xBC}, {444, 0xF8}, {445, 0xFF}, {446, 0x03}, {448, 0x6F},
+               {477, 0x83}, {449, 0x6E}, {450, 0x6E}, {475, 0xFB}, {451, 0x11}, {452, 0x00}, {453, 0x6E},
+               {454, 0x30}, {455, 0x11}, {456, 0xF0}, {457, 0x0A}, {458, 0x20}, {459, 0x08}, {460, 0x00},
+               {461, 0xA8}, {462, 0x1B}, {463, 0x28}, {472, 0x9C}, {473, 0xB5}});
     return img;
 }
 
