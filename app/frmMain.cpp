@@ -227,7 +227,8 @@ void frmMain::buildMenus()
             &frmMain::mnu_mft_setup_Click);
     connect(addAction(tool, "mnuFileWarez", QStringLiteral("SPD Wizards")), &QAction::triggered, this,
             &frmMain::mnuFileWarez_Click);
-    addAction(tool, "mnu_xmp_view", QStringLiteral("XMP View"));
+    connect(addAction(tool, "mnu_xmp_view", QStringLiteral("XMP View")), &QAction::triggered, this,
+            &frmMain::mnu_xmp_view_Click);
     addAction(tool, "mnu_xmp_wiz", QStringLiteral("XMP Wizards"));
 
     QMenu* view = newMenu("mnuView", QStringLiteral("View"));

@@ -96,6 +96,8 @@ public:
     // "Manufacturer Information": the manufacturer dialog on the active
     // document's image, and the confirmed block written back into it.
     void mnu_mft_setup_Click();
+    // "XMP View": the XMP view of the active DDR3 or DDR4 document.
+    void mnu_xmp_view_Click();
 
     // ---- View and Window menus ----
     void mnuViewToolbar_Click();

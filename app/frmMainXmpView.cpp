@@ -1,0 +1,42 @@
+// The main window's "XMP View" command: the active document is copied into
+// the shared SPD buffer and the one XMP view shows it.
+
+#include "app/frmMain.h"
+#include "document/frmDocument.h"
+#include "editors/Frmxmp.h"
+#include "platform/Ui.h"
+
+#include <exception>
+
+void frmMain::mnu_xmp_view_Click()
+{
+    try {
+        // The document asked about decides, by its own memory type byte; with
+        // no document the command is refused the same way.
+        frmDocument* doc = ActiveForm();
+        const int type = doc ? doc->Get_Value(2) : -1;
+        if (type != 11 && type != 12) {
+            ui::msgBox(QStringLiteral(" ***** DDR3/DDR4 Can Only use This Feature ***** "), ui::Buttons::Ok,
+                       ui::Icon::Critical, QStringLiteral(""), this);
+            return;
+        }
+        doc->xmp_spd_load();
+
+        // One view at a time: an open view shows the document now chosen.
+        Frmxmp* view = nullptr;
+        for (Frmxmp* v : findChildren<Frmxmp*>(QString(), Qt::FindDirectChildrenOnly))
+            if (!v->isUnloaded())
+                view = v;
+        if (!view)
+            view = new Frmxmp(this);
+        view->Form_Load();
+        if (view->isUnloaded())
+            return;
+        if (view->isMinimized())
+            view->showNormal();
+        view->show();
+        view->raise();
+        view->activateWindow();
+    } catch (const std::exception&) {
+    }
+}

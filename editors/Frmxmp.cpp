@@ -1,0 +1,375 @@
+#include "editors/Frmxmp.h"
+
+#include "platform/Look.h"
+#include "state/Globals.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+using look::tw;
+using look::twRect;
+using velmora::gs;
+using xmpview::Cell;
+using xmpview::Column;
+using xmpview::ColumnCaptions;
+using xmpview::PanelRow;
+using xmpview::Row;
+
+namespace {
+
+// Places in twips, relative to the panel: the first row 720 below its top
+// edge, one row every 360; row titles end at 1860; the JEDEC column frame
+// and the profile area start at 240, the profile column frames 400 lower
+// inside the area, under their titles.
+constexpr int kFirstRow = 720;
+constexpr int kPitch = 360;
+constexpr int kTitleLeft = 60;
+constexpr int kTitleRight = 1860;
+constexpr int kColumnTop = 240;
+constexpr int kColumnWidth = 1470;
+constexpr int kJedecLeft = 1920;
+constexpr int kAreaLeft = 3450;
+constexpr int kProfileGap = 60;
+constexpr int kProfileTop = 400;
+constexpr int kValueLeft = 60;
+constexpr int kValueWidth = kColumnWidth - 2 * kValueLeft;
+constexpr int kValueHeight = 330;
+constexpr int kListHeight = 380;
+
+QFont serif(qreal points, bool bold, bool italic = false)
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"), QStringLiteral("Tinos"),
+                   QStringLiteral("Nimbus Roman"), QStringLiteral("DejaVu Serif")});
+    f.setStyleHint(QFont::Serif);
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    f.setItalic(italic);
+    return f;
+}
+
+void paint(QLabel* l, look::VbColor c)
+{
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::WindowText, look::toQColor(c));
+    l->setPalette(pal);
+}
+
+QLabel* label(QWidget* parent, const QString& name, const QString& text, const QFont& font, look::VbColor color)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    l->setFont(font);
+    paint(l, color);
+    return l;
+}
+
+QFrame* frame(QWidget* parent, const QString& name, bool border)
+{
+    auto* f = new QFrame(parent);
+    f->setObjectName(name);
+    f->setFrameShape(border ? QFrame::Box : QFrame::NoFrame);
+    f->setFrameShadow(border ? QFrame::Sunken : QFrame::Plain);
+    return f;
+}
+
+// The label keeps its designed point size when its caption fits its box;
+// a caption that does not fit (a wider face than the design's) is drawn
+// smaller, down to 5 pt. A latency list wraps onto further lines and may
+// go down to 4.5 pt. Trailing blanks take no room.
+void fit(QLabel* l, qreal points)
+{
+    QFont f = l->font();
+    f.setPointSizeF(points);
+    QString text = l->text();
+    while (text.endsWith(QLatin1Char(' ')))
+        text.chop(1);
+    const QRect box = l->contentsRect().adjusted(2, 0, -2, 0);
+    const int flags = Qt::AlignCenter | (l->wordWrap() ? Qt::TextWordWrap : 0);
+    const qreal floor = l->wordWrap() ? 4.5 : 5;
+    while (f.pointSizeF() > floor) {
+        const QRect need = QFontMetrics(f).boundingRect(box, flags, text);
+        if (need.width() <= box.width() && need.height() <= box.height())
+            break;
+        f.setPointSizeF(f.pointSizeF() - 0.25);
+    }
+    l->setFont(f);
+}
+
+// Row title: right-aligned and ending at kTitleRight; shrunk like a value
+// when the face is wider than the design's.
+void placeTitle(QLabel* l, int top)
+{
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    l->setGeometry(twRect(kTitleLeft, top, kTitleRight - kTitleLeft, kValueHeight));
+    fit(l, 12);
+}
+
+} // namespace
+
+Frmxmp::Frmxmp(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("Frmxmp"));
+    setWindowTitle(QStringLiteral("XMP View"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(tw(6780), tw(7950));
+
+    buildPanel(0);
+    buildPanel(1);
+
+    label22_ = label(this, QStringLiteral("Label22"), QStringLiteral("XMP Revision:"), serif(12, false), 0xC00000);
+    label22_->move(tw(480), tw(7440));
+    label22_->adjustSize();
+    label23_ = label(this, QStringLiteral("Label23"), QString(), serif(12, true), look::kRed);
+    label23_->move(tw(2040), tw(7440));
+
+    command1_ = new QPushButton(QStringLiteral("Close"), this);
+    command1_->setObjectName(QStringLiteral("Command1"));
+    command1_->setGeometry(twRect(5400, 7320, 975, 495));
+    connect(command1_, &QPushButton::clicked, this, &Frmxmp::Command1_Click);
+
+    resetControls();
+}
+
+void Frmxmp::buildPanel(int k)
+{
+    const auto i = idx(k);
+    const std::span<const PanelRow> rows = k == 0 ? xmpview::ddr3Rows() : xmpview::ddr4Rows();
+    const int n = static_cast<int>(rows.size());
+    const auto at = [k](const char* name) { return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(k); };
+
+    QFrame* panel = frame(this, at("Frame2"), false);
+    panel->setGeometry(k == 0 ? twRect(120, 0, 6495, 7215) : twRect(120, 360, 6495, 6255));
+    frame2_[i] = panel;
+
+    QLabel* banner = label(panel, at("Label21"), k == 0 ? QStringLiteral("DDR3") : QStringLiteral("DDR4"),
+                           serif(21.75, true, true), look::kRed);
+    banner->move(tw(120), tw(120));
+    banner->adjustSize();
+
+    for (int r = 0; r < n; ++r) {
+        QLabel* t = label(panel, at(rows[static_cast<std::size_t>(r)].titleArray),
+                          QString::fromLatin1(rows[static_cast<std::size_t>(r)].title), serif(12, true), 0xFF0000);
+        placeTitle(t, kFirstRow + kPitch * r);
+    }
+
+    // The JEDEC column holds its title; the profile columns stand under
+    // theirs inside the profile area.
+    const int valuesBottom = kPitch * (n - 1) + kValueHeight + 60;
+    QFrame* jedec = frame(panel, at("Frame5"), true);
+    const int jedecFirst = kFirstRow - kColumnTop;
+    jedec->setGeometry(twRect(kJedecLeft, kColumnTop, kColumnWidth, jedecFirst + valuesBottom));
+    frame5_[i] = jedec;
+    QLabel* title = label(jedec, at("Label19"), QStringLiteral("JEDEC"), serif(14.25, true), 0xFF0000);
+    title->setAlignment(Qt::AlignCenter);
+    title->setGeometry(twRect(0, 60, kColumnWidth, 360));
+
+    QFrame* area = frame(panel, at("Frame1"), false);
+    const int profileFirst = kFirstRow - kColumnTop - kProfileTop;
+    area->setGeometry(twRect(kAreaLeft, kColumnTop, 2 * kColumnWidth + kProfileGap,
+                             kProfileTop + profileFirst + valuesBottom));
+    frame1_[i] = area;
+    QFrame* columns[2];
+    QLabel* titles[2];
+    for (int c = 0; c < 2; ++c) {
+        const int left = c * (kColumnWidth + kProfileGap);
+        columns[c] = frame(area, at(c == 0 ? "Frame3" : "Frame4"), true);
+        columns[c]->setGeometry(twRect(left, kProfileTop, kColumnWidth, profileFirst + valuesBottom));
+        titles[c] = label(area, at(c == 0 ? "Label1" : "Label20"),
+                          c == 0 ? QStringLiteral("Profile1") : QStringLiteral("Profile2"), serif(14.25, true),
+                          0xFF0000);
+        titles[c]->setAlignment(Qt::AlignCenter);
+        titles[c]->setGeometry(twRect(left, 40, kColumnWidth, 360));
+    }
+    frame3_[i] = columns[0];
+    frame4_[i] = columns[1];
+    label1_[i] = titles[0];
+    label20_[i] = titles[1];
+
+    // Value labels: one array per row, one element per column.
+    const Column order[3] = {Column::Jedec, Column::Profile1, Column::Profile2};
+    for (int r = 0; r < n; ++r) {
+        const Row row = rows[static_cast<std::size_t>(r)].row;
+        for (const Column c : order) {
+            const int index = k == 0 ? xmpview::ddr3Index(c) : xmpview::ddr4Index(c);
+            QFrame* parent = c == Column::Jedec ? jedec : c == Column::Profile1 ? columns[0] : columns[1];
+            const int first = c == Column::Jedec ? jedecFirst : profileFirst;
+            auto* l = new QLabel(parent);
+            l->setObjectName(QStringLiteral("%1(%2)").arg(xmpview::arrayName(row)).arg(index));
+            l->setFrameShape(QFrame::Box);
+            l->setFrameShadow(QFrame::Plain);
+            l->setLineWidth(1);
+            l->setAlignment(Qt::AlignCenter);
+            l->setAttribute(Qt::WA_TranslucentBackground);
+            l->setFont(serif(xmpview::kValuePoints, true));
+            const int top = first + kPitch * r;
+            if (row == Row::CL_SUPPORT) {
+                l->setWordWrap(true);
+                l->setGeometry(twRect(kValueLeft, top - (kListHeight - kValueHeight) / 2, kValueWidth, kListHeight));
+            } else {
+                l->setGeometry(twRect(kValueLeft, top, kValueWidth, kValueHeight));
+            }
+            values_[static_cast<std::size_t>(row)][static_cast<std::size_t>(index)] = l;
+        }
+    }
+}
+
+QLabel* Frmxmp::value(Row r, int index) const
+{
+    if (r >= Row::Count || index < 0 || index > 5)
+        return nullptr;
+    return values_[static_cast<std::size_t>(r)][static_cast<std::size_t>(index)];
+}
+
+QLabel* Frmxmp::value(const QString& array, int index) const
+{
+    for (int r = 0; r < xmpview::kRowCount; ++r)
+        if (xmpview::arrayName(static_cast<Row>(r)) == array)
+            return value(static_cast<Row>(r), index);
+    return nullptr;
+}
+
+void Frmxmp::setValue(QLabel* l, const Cell& cell)
+{
+    if (!l)
+        return;
+    l->setText(cell.text);
+    paint(l, cell.color);
+    fit(l, cell.small ? xmpview::kSmallPoints : xmpview::kValuePoints);
+}
+
+void Frmxmp::setRevision(const QString& text)
+{
+    // The revision stands after its caption, also where the caption's face
+    // is wider than the design's.
+    label23_->move(qMax(tw(2040), label22_->geometry().right() + tw(90)), tw(7440));
+    label23_->setText(text);
+    label23_->adjustSize();
+}
+
+void Frmxmp::resetControls()
+{
+    for (int k = 0; k < 2; ++k) {
+        const bool ddr3 = k == 0;
+        const Column order[3] = {Column::Jedec, Column::Profile1, Column::Profile2};
+        for (const Column c : order)
+            applyColumn(xmpview::initialColumn(c, ddr3), k, ddr3 ? xmpview::ddr3Index(c) : xmpview::ddr4Index(c));
+        frame2_[idx(k)]->hide();
+        frame1_[idx(k)]->show();
+        frame3_[idx(k)]->show();
+        frame4_[idx(k)]->show();
+        label1_[idx(k)]->show();
+        label20_[idx(k)]->show();
+    }
+    setRevision(QStringLiteral("Label23"));
+}
+
+void Frmxmp::applyColumn(const ColumnCaptions& col, int panel, int index)
+{
+    for (const PanelRow& r : panel == 0 ? xmpview::ddr3Rows() : xmpview::ddr4Rows())
+        setValue(value(r.row, index), col[r.row]);
+}
+
+void Frmxmp::unload()
+{
+    unloaded_ = true;
+    hide();
+    deleteLater();
+}
+
+void Frmxmp::closeEvent(QCloseEvent* e)
+{
+    unloaded_ = true;
+    QWidget::closeEvent(e);
+}
+
+// ---------------------------------------------------------------- load step
+
+void Frmxmp::Form_Load()
+{
+    resetControls();
+    frame2_[0]->hide();
+    frame2_[1]->hide();
+    const velmora::SpdImage& img = gs().sharedSpd;
+    switch (gs().currentMemoryType) {
+    case 11:
+        frame2_[0]->show();
+        frame1_[0]->setVisible(xmpview::ddr3Header(img).idPresent);
+        JEDEC_DDR3_PROFILE();
+        break;
+    case 12:
+        frame2_[1]->show();
+        frame1_[1]->setVisible(xmpview::ddr4Header(img).idPresent);
+        JEDEC_DDR4_PROFILE();
+        break;
+    default:
+        unload();
+        break;
+    }
+}
+
+void Frmxmp::Command1_Click() { close(); }
+
+// ---------------------------------------------------------------- DDR4
+
+void Frmxmp::JEDEC_DDR4_PROFILE()
+{
+    const velmora::SpdImage& img = gs().sharedSpd;
+    const xmpview::Header h = xmpview::ddr4Header(img);
+    setRevision(h.revision);
+    applyColumn(xmpview::ddr4Jedec(img), 1, xmpview::ddr4Index(Column::Jedec));
+    label1_[1]->setVisible(h.enabled[0]);
+    frame3_[1]->setVisible(h.enabled[0]);
+    if (h.enabled[0])
+        DDR4_XMP_PROFILE1();
+    label20_[1]->setVisible(h.enabled[1]);
+    frame4_[1]->setVisible(h.enabled[1]);
+    if (h.enabled[1])
+        DDR4_XMP_PROFILE2();
+}
+
+void Frmxmp::DDR4_XMP_PROFILE1()
+{
+    applyColumn(xmpview::ddr4Profile(gs().sharedSpd, 1), 1, xmpview::ddr4Index(Column::Profile1));
+}
+
+void Frmxmp::DDR4_XMP_PROFILE2()
+{
+    applyColumn(xmpview::ddr4Profile(gs().sharedSpd, 2), 1, xmpview::ddr4Index(Column::Profile2));
+}
+
+// ---------------------------------------------------------------- DDR3
+
+void Frmxmp::JEDEC_DDR3_PROFILE()
+{
+    velmora::SpdImage& img = gs().sharedSpd;
+    const xmpview::Header h = xmpview::ddr3Header(img);
+    setRevision(h.revision);
+    // The JEDEC timebase and clock bytes of the working copy: a 0 becomes 1
+    // (the document keeps its own bytes).
+    for (const int i : {10, 11, 12})
+        if (img[static_cast<std::size_t>(i)] == 0)
+            img[static_cast<std::size_t>(i)] = 1;
+    applyColumn(xmpview::ddr3Jedec(img), 0, xmpview::ddr3Index(Column::Jedec));
+    label1_[0]->setVisible(h.enabled[0]);
+    frame3_[0]->setVisible(h.enabled[0]);
+    if (h.enabled[0])
+        DDR3_XMP_PROFILE1();
+    label20_[0]->setVisible(h.enabled[1]);
+    frame4_[0]->setVisible(h.enabled[1]);
+    if (h.enabled[1])
+        DDR3_XMP_PROFILE2();
+}
+
+void Frmxmp::DDR3_XMP_PROFILE1()
+{
+    applyColumn(xmpview::ddr3Profile(gs().sharedSpd, 1), 0, xmpview::ddr3Index(Column::Profile1));
+}
+
+void Frmxmp::DDR3_XMP_PROFILE2()
+{
+    applyColumn(xmpview::ddr3Profile(gs().sharedSpd, 2), 0, xmpview::ddr3Index(Column::Profile2));
+}
