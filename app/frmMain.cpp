@@ -209,7 +209,8 @@ void frmMain::buildMenus()
     addAction(tool, "mnu_mft_setup", QStringLiteral("Manufacturer Information"));
     addAction(tool, "mnuFileWarez", QStringLiteral("SPD Wizards"));
     addAction(tool, "mnu_xmp_view", QStringLiteral("XMP View"));
-    addAction(tool, "mnu_xmp_wiz", QStringLiteral("XMP Wizards"));
+    connect(addAction(tool, "mnu_xmp_wiz", QStringLiteral("XMP Wizards")), &QAction::triggered, this,
+            &frmMain::mnu_xmp_wiz_Click);
 
     QMenu* view = newMenu("mnuView", QStringLiteral("View"));
     QAction* toolbarTick = addAction(view, "mnuViewToolbar", QStringLiteral("Toolbar"));
@@ -321,6 +322,8 @@ void frmMain::runToolbarKey(const QString& key)
             MNU_MDMAP_Click();
         else if (key == QLatin1String("IC"))
             MNU_ICMAP_Click();
+        else if (key == QLatin1String("XMP"))
+            mnu_xmp_wiz_Click();
     } catch (const std::exception&) {
     }
 }
@@ -440,6 +443,9 @@ void frmMain::applyRights()
         tbToolbar_->hide();
         action(QStringLiteral("mnuFileWarez"))->setEnabled(false);
     }
+    // The XMP wizard is barred in restricted mode, on the toolbars as in the menu.
+    for (QToolBar* tb : {tbToolbar_, toolbar1_})
+        tb->findChild<QAction*>(tb->objectName() + QStringLiteral(".XMP"))->setEnabled(full);
 }
 
 // ---------------------------------------------------------------- documents

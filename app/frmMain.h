@@ -76,6 +76,9 @@ public:
     void mnu_spd_setup_Click();
     void MNU_ICMAP_Click();
     void MNU_MDMAP_Click();
+    // "XMP Wizards": the XMP wizard on the active DDR3/DDR4 document and the
+    // copy-back of its XMP block.
+    void mnu_xmp_wiz_Click();
 
     // ---- View and Window menus ----
     void mnuViewToolbar_Click();
