@@ -14,45 +14,29 @@ namespace {
 
 class XmpWizardTest : public ProgramStateTest {
 protected:
-    // A DDR4 buffer whose JEDEC timings are a DDR4-2400 module.
+    static void put(std::initializer_list<std::pair<int, int>> bytes)
+    {
+        for (const auto& [i, v] : bytes)
+            gs().sharedSpd[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v);
+    }
+    // JEDEC timings of a DDR4-2400 module: CL 10-16, tAA/tRCD/tRP 13750 ps,
+    // tRAS 32000 ps, tRC 51750 ps.
     void ddr4Module()
     {
-        auto& b = gs().sharedSpd;
-        b[2] = 12;
-        b[18] = 0x07;
-        b[125] = 0xD6;
-        b[20] = 0xF8; // CL 10-16
-        b[21] = 0x03;
-        b[24] = 0x6E; // 13750 ps
-        b[25] = 0x6E;
-        b[26] = 0x6E;
-        b[27] = 0x11;
-        b[28] = 0x00; // tRAS 256 MTB = 32000 ps
-        b[29] = 0x9E; // tRC 414 MTB = 51750 ps
+        put({{2, 12}, {18, 0x07}, {125, 0xD6}, {20, 0xF8}, {21, 0x03}, {24, 0x6E}, {25, 0x6E}, {26, 0x6E},
+             {27, 0x11}, {28, 0x00}, {29, 0x9E}});
         gs().currentMemoryType = 12;
     }
+    // A DDR3-1600 module: CL 6-11, tAA 10.5 clocks, tRAS 28, tRC 39.
     void ddr3Module()
     {
-        auto& b = gs().sharedSpd;
-        b[2] = 11;
-        b[10] = 1;
-        b[11] = 8;
-        b[12] = 10;   // 1.25 ns
-        b[14] = 0xFC; // CL 6-11
-        b[16] = 0x69; // 105: 10.5 clocks
-        b[18] = 0x64;
-        b[20] = 0x64;
-        b[21] = 0x11;
-        b[22] = 0x18; // tRAS 280: 28 clocks
-        b[23] = 0x86; // tRC 390: 39 clocks
+        put({{2, 11}, {10, 1}, {11, 8}, {12, 10}, {14, 0xFC}, {16, 0x69}, {18, 0x64}, {20, 0x64}, {21, 0x11},
+             {22, 0x18}, {23, 0x86}});
         gs().currentMemoryType = 11;
     }
     ScriptedUi ui;
 };
 
-} // namespace
-
-namespace {
 int pos(const QComboBox* c) { return frmxmp_wiz::listIndex(c); }
 QString text(const QComboBox* c) { return c->currentText(); }
 } // namespace
@@ -78,17 +62,12 @@ TEST_F(XmpWizardTest, Ddr4PanelLoadsFromTheJedecBytes)
     EXPECT_EQ(w.TRAS()->count(), 127);
     EXPECT_EQ(w.VOLT2()->count(), 100);
 
-    // A grade snapped above DDR4-2400 brings its hundredths; no window keeps
-    // DDR4-2133 at 1.20 V.
+    // A grade snapped above DDR4-2400 brings its hundredths.
     gs().sharedSpd[18] = 5;
     gs().sharedSpd[125] = 0;
     frmxmp_wiz fast;
     EXPECT_EQ(text(fast.SPEED()), QStringLiteral("DDR4-3200"));
     EXPECT_EQ(text(fast.VOLT2()), QStringLiteral("35"));
-    gs().sharedSpd[125] = 0xE7; // 600 ps: 3333 is in no window
-    frmxmp_wiz none;
-    EXPECT_EQ(text(none.SPEED()), QStringLiteral("DDR4-2133"));
-    EXPECT_EQ(text(none.VOLT2()), QStringLiteral("20"));
 }
 
 TEST_F(XmpWizardTest, GradePresetsKeepTheWholeVolts)
@@ -136,74 +115,51 @@ TEST_F(XmpWizardTest, Ddr3PanelLoadsFromTheJedecBytes)
 TEST_F(XmpWizardTest, NoPutsTheBlockBackYesRaisesTheFlagAndCloses)
 {
     ddr4Module();
+    gs().sharedSpd[386] = 0x0F;
+    gs().sharedSpd[440] = 0x94;
     frmxmp_wiz w;
     const velmora::SpdImage before = gs().sharedSpd;
 
-    ui.answers = {ui::Answer::No};
-    w.Command3_Click(); // Setup, profile 1
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, QStringLiteral("*** XMP Profile-1 Setting ***"));
-    EXPECT_EQ(ui.messages[0].title, QStringLiteral("XMP Profile Setting"));
-    EXPECT_EQ(ui.messages[0].buttons, ui::Buttons::YesNo);
-    EXPECT_EQ(ui.messages[0].icon, ui::Icon::None);
+    w.PFNUM()->setCurrentIndex(xmp::kProfile2);
+    ui.answers = {ui::Answer::No, ui::Answer::No, ui::Answer::Yes};
+    w.Command2_Click(); // Clear
+    w.Command3_Click(); // Setup
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("*** Clear XMP Profile-2 Setting ***"));
+    EXPECT_EQ(ui.messages[0].title, QStringLiteral("Clear XMP"));
+    EXPECT_EQ(ui.messages[1].text, QStringLiteral("*** XMP Profile-2 Setting ***"));
+    EXPECT_EQ(ui.messages[1].title, QStringLiteral("XMP Profile Setting"));
+    EXPECT_EQ(ui.messages[1].buttons, ui::Buttons::YesNo);
+    EXPECT_EQ(ui.messages[1].icon, ui::Icon::None);
     EXPECT_EQ(gs().sharedSpd, before);
     EXPECT_EQ(gs().xmpChanged, 0);
 
     w.PFNUM()->setCurrentIndex(xmp::kAllProfiles);
-    ui.answers = {ui::Answer::Yes};
     w.Command3_Click();
     EXPECT_EQ(ui.lastText(), QStringLiteral("*** all XMP Profile Setting ***"));
     EXPECT_EQ(gs().xmpChanged, -1);
     EXPECT_EQ(w.result(), QDialog::Accepted);
-    EXPECT_EQ(gs().sharedSpd[386], 0x0F);
     EXPECT_EQ(gs().sharedSpd[401], 0x6A);
     EXPECT_EQ(gs().sharedSpd[448], 0x6A);
-}
-
-TEST_F(XmpWizardTest, ClearAsksWithItsOwnTitle)
-{
-    ddr3Module();
-    auto& b = gs().sharedSpd;
-    b[176] = 0x0C;
-    b[177] = 0x4A;
-    b[178] = 0x03;
-    b[179] = 0x13;
-    b[220] = 0x2A;
-    frmxmp_wiz w;
-    w.APFNUM()->setCurrentIndex(xmp::kProfile2);
-    ui.answers = {ui::Answer::No, ui::Answer::Yes};
-    w.Command2_Click();
-    EXPECT_EQ(ui.messages.back().text, QStringLiteral("*** Clear XMP Profile-2 Setting ***"));
-    EXPECT_EQ(ui.messages.back().title, QStringLiteral("Clear XMP"));
-    EXPECT_EQ(b[178], 0x03);
-    EXPECT_EQ(b[220], 0x2A);
-    w.Command2_Click();
-    EXPECT_EQ(b[178], 0x01);
-    EXPECT_EQ(b[220], 0x00);
-    EXPECT_EQ(b[176], 0x0C);
-    EXPECT_EQ(gs().xmpChanged, -1);
 }
 
 TEST_F(XmpWizardTest, MissingOrOversizedChoicesAreNamedAndWriteNothing)
 {
     ddr4Module();
+    const velmora::SpdImage loaded = gs().sharedSpd;
     frmxmp_wiz w;
-    const velmora::SpdImage before = gs().sharedSpd;
-    struct Case {
+    const struct {
         std::function<void()> change;
         const char* text;
     } cases[] = {
         {[&] { w.PFNUM()->setEditText(QStringLiteral("Profile 3")); }, "*****   Please choose the XMP Profile !   *****"},
-        {[&] { w.SPEED()->setEditText(QStringLiteral("fast")); }, "*****   Please choose the Module Speed !   *****"},
-        {[&] { w.VOLT2()->setCurrentIndex(-1); }, "*****   Please choose the VDD Voltage !   *****"},
         {[&] { w.TRCD()->setCurrentIndex(-1); }, "*****   Please choose the tRCD(min) !   *****"},
-        {[&] { w.TAA()->setCurrentIndex(38); },
-         "*****   CL-tAA(min) 39T does not fit DDR4-2400 (38T at most) !   *****"},
+        {[&] { w.TAA()->setCurrentIndex(38); }, "*****   CL-tAA(min) 39T does not fit DDR4-2400 (38T at most) !   *****"},
         {[&] { gs().sharedSpd[37] = 0xFE; w.SPEED()->setCurrentIndex(5); },
          "*****   The JEDEC tFAW(min) of this module does not fit DDR4-3200 !   *****"},
     };
-    for (const Case& k : cases) {
-        gs().sharedSpd = before;
+    for (const auto& k : cases) {
+        gs().sharedSpd = loaded;
         w.Form_Load();
         k.change();
         const velmora::SpdImage ready = gs().sharedSpd;
@@ -218,30 +174,15 @@ TEST_F(XmpWizardTest, MissingOrOversizedChoicesAreNamedAndWriteNothing)
     }
 }
 
-TEST_F(XmpWizardTest, CloseChangesNothing)
-{
-    ddr3Module();
-    frmxmp_wiz w;
-    const velmora::SpdImage loaded = gs().sharedSpd;
-    w.Command1_Click();
-    EXPECT_EQ(w.result(), QDialog::Rejected);
-    EXPECT_EQ(gs().xmpChanged, 0);
-    EXPECT_EQ(gs().sharedSpd, loaded);
-    EXPECT_TRUE(ui.messages.empty());
-}
-
+// Renders both panels for a look: /tmp/xmpwiz_ddr4.png, /tmp/xmpwiz_ddr3.png.
 TEST_F(XmpWizardTest, DISABLED_RenderPanels)
 {
     ddr4Module();
-    {
-        frmxmp_wiz w;
-        w.show();
-        w.grab().save(QStringLiteral("/tmp/xmpwiz_ddr4.png"));
-        w.SPEED()->showPopup();
-    }
-    gs().sharedSpd = {};
+    frmxmp_wiz w4;
+    w4.show();
+    w4.grab().save(QStringLiteral("/tmp/xmpwiz_ddr4.png"));
     ddr3Module();
-    frmxmp_wiz w;
-    w.show();
-    w.grab().save(QStringLiteral("/tmp/xmpwiz_ddr3.png"));
+    frmxmp_wiz w3;
+    w3.show();
+    w3.grab().save(QStringLiteral("/tmp/xmpwiz_ddr3.png"));
 }
