@@ -248,11 +248,9 @@ QGroupBox* frmxmp_wiz::buildPanel(bool ddr4, Panel& p)
     dot->setAlignment(Qt::AlignCenter);
     p.volt2 = list(panel, ddr4 ? "VOLT2" : "AVOLT2", hundredths, twRect(left + 1110, 1200, 900, height));
     label(panel, QStringLiteral("V"), twRect(left + 2070, 1200, 300, height));
-    for (QLabel* l : {dot}) {
-        QFont f = l->font();
-        f.setBold(true);
-        l->setFont(f);
-    }
+    QFont bold = dot->font();
+    bold.setBold(true);
+    dot->setFont(bold);
 
     caption(panel, QStringLiteral("CL Support"), 1740);
     auto* clFrame = new QGroupBox(panel);
