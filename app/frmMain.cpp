@@ -229,7 +229,8 @@ void frmMain::buildMenus()
             &frmMain::mnuFileWarez_Click);
     connect(addAction(tool, "mnu_xmp_view", QStringLiteral("XMP View")), &QAction::triggered, this,
             &frmMain::mnu_xmp_view_Click);
-    addAction(tool, "mnu_xmp_wiz", QStringLiteral("XMP Wizards"));
+    connect(addAction(tool, "mnu_xmp_wiz", QStringLiteral("XMP Wizards")), &QAction::triggered, this,
+            &frmMain::mnu_xmp_wiz_Click);
 
     QMenu* view = newMenu("mnuView", QStringLiteral("View"));
     QAction* toolbarTick = addAction(view, "mnuViewToolbar", QStringLiteral("Toolbar"));
@@ -345,6 +346,8 @@ void frmMain::runToolbarKey(const QString& key)
             MNU_ICMAP_Click();
         else if (key == QLatin1String("MI"))
             mnu_mft_setup_Click();
+        else if (key == QLatin1String("XMP"))
+            mnu_xmp_wiz_Click();
     } catch (const std::exception&) {
     }
 }
@@ -466,6 +469,9 @@ void frmMain::applyRights()
         for (const char* key : {"tbToolbar.WIZARD", "Toolbar1.WIZARD"})
             action(QString::fromLatin1(key))->setEnabled(false);
     }
+    // The XMP wizard is barred in restricted mode, on the toolbars as in the menu.
+    for (QToolBar* tb : {tbToolbar_, toolbar1_})
+        tb->findChild<QAction*>(tb->objectName() + QStringLiteral(".XMP"))->setEnabled(full);
 }
 
 // ---------------------------------------------------------------- documents

@@ -98,6 +98,9 @@ public:
     void mnu_mft_setup_Click();
     // "XMP View": the XMP view of the active DDR3 or DDR4 document.
     void mnu_xmp_view_Click();
+    // "XMP Wizards": the XMP wizard on the active DDR3/DDR4 document and the
+    // copy-back of its XMP block.
+    void mnu_xmp_wiz_Click();
 
     // ---- View and Window menus ----
     void mnuViewToolbar_Click();
