@@ -8,7 +8,10 @@ cd "$(dirname "$0")"
 PACKAGES=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl1-mesa-dev
           libgtest-dev libgmock-dev libbenchmark-dev
-          fonts-wqy-microhei xvfb xauth)
+          fonts-wqy-microhei fonts-liberation xvfb xauth)
+# fonts-wqy-microhei draws the Chinese texts; fonts-liberation gives the
+# windows that ask for Times New Roman and Courier New fonts of the same
+# widths.
 
 install_missing() {
     local missing=()
