@@ -151,9 +151,40 @@ void DeviceOps::request(const QByteArray& message)
 {
     // A reply belongs to the request that asked for it: whatever came
     // before, in the port or in the receive buffer, is not part of it.
-    discardInput();
+    const QString before = takeInput();
+    // A frame that had come is gone with it: it no longer comes.
+    if (before.contains(QLatin1String("55AA")))
+        frameCame();
     gs().receiveBuffer.clear();
     send(message);
+    // The programmer answers in order; the frames still to come are told
+    // apart by the order of the requests that asked for them.
+    const qint64 now = vclock::clock().monotonicMs();
+    if (message.startsWith('q'))
+        owed_.push_back({Owed::Status, now + vclock::clock().scaled(kOwedMs)});
+    else if (message.startsWith('p'))
+        owed_.push_back({Owed::Result, now + vclock::clock().scaled(kOwedMs)});
+}
+
+std::optional<DeviceOps::Owed::Kind> DeviceOps::frameCame()
+{
+    const qint64 now = vclock::clock().monotonicMs();
+    while (!owed_.empty() && owed_.front().until <= now)
+        owed_.pop_front();
+    if (owed_.empty())
+        return std::nullopt;
+    const Owed::Kind k = owed_.front().kind;
+    owed_.pop_front();
+    return k;
+}
+
+bool DeviceOps::statusOwed() const
+{
+    const qint64 now = vclock::clock().monotonicMs();
+    for (const Owed& o : owed_)
+        if (o.kind == Owed::Status && o.until > now)
+            return true;
+    return false;
 }
 QString DeviceOps::takeInput() { return QString::fromLatin1(main_.MSComm1()->input()); }
 void DeviceOps::discardInput() { (void)main_.MSComm1()->input(); }
@@ -192,7 +223,11 @@ std::array<std::uint8_t, 256> DeviceOps::readHalf(char letter)
     openPort();
     request(frameMessage(letter));
     wholeSecondWait(3);
-    const auto half = parseDataReply(takeInput());
+    const QString reply = takeInput();
+    // Everything asked for before this read has come by now, in front of
+    // its data.
+    owed_.clear();
+    const auto half = parseDataReply(reply);
     if (!half)
         throw DeviceFailure("no usable reply");
     return *half;
@@ -256,6 +291,8 @@ void DeviceOps::Timer2_Timer()
     }
     const Candidate c = takeCandidate(read, g.receiveBuffer, kStatusThreshold);
     const std::optional<StatusFrame> frame = parseStatusFrame(c);
+    if (c.complete)
+        (void)frameCame();
     if (frame) {
         applyStatusFrame(main_.ActiveForm(), *frame);
         g.deviceLink = -1;
@@ -362,7 +399,10 @@ void DeviceOps::Timer1_Timer()
     }
     const Candidate c = takeCandidate(read, gs().receiveBuffer, kResultThreshold);
     QPointer<frmDocument> reported;
-    if (c.complete) {
+    // A frame is a test result unless it is the answer to a status request
+    // that came after its parse gave up.
+    if (c.complete && frameCame() == Owed::Status) {
+    } else if (c.complete) {
         if (const std::optional<TestResult> r = decodeTestResult(c.text))
             reported = showReport(*r);
     }

@@ -22,7 +22,9 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <optional>
 
 class frmDocument;
 
@@ -95,6 +97,10 @@ public:
     // window's test holds the guard.
     void testTimedOut(frmDocument& doc);
     bool testRunning() const { return holder_ == Holder::Test; }
+    // A status request went out and its frame has not come yet (for at most
+    // kOwedMs).
+    bool statusOwed() const;
+    static constexpr int kOwedMs = 10000;
 
     // The whole-second wait: ends once the clock has reached the target
     // second (start second + n), between n - 1 and n seconds after it began,
@@ -160,6 +166,15 @@ private:
     QMetaObject::Connection testClosed_;
     QMetaObject::Connection testDestroyed_;
     bool inReport_ = false;
+    // The frames the programmer still owes, in the order they were asked
+    // for; each is waited for kOwedMs at most.
+    struct Owed {
+        enum Kind { Status, Result } kind;
+        qint64 until;
+    };
+    std::deque<Owed> owed_;
+    // A frame came (or was dropped): the kind of the oldest one owed.
+    std::optional<Owed::Kind> frameCame();
 };
 
 } // namespace device

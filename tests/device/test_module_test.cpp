@@ -423,3 +423,38 @@ TEST_F(ModuleTest, OptionCommandsSendOneLetterAndReport)
     EXPECT_FALSE(P(doc).Frame15->isVisible());
     EXPECT_TRUE(main->Timer1()->isActive());
 }
+
+TEST_F(ModuleTest, ALateLongStatusFrameIsNoTestResult)
+{
+    // The device answers the status request late, with a frame long enough
+    // to pass for a test result.
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.statusLength = 600;
+        k.statusDelayMs = 5000;
+    });
+    ui.messages.clear();
+    main->STATUSIC();
+    vclock::waitUntil([&] { return !main->Timer2()->isActive(); }, 6000);
+    EXPECT_EQ(ui.lastText(), QStringLiteral("*****    RS-232 Link Failure    *****"));
+    ASSERT_TRUE(sim->waitUntilSent(3000));
+    run(4500);
+    EXPECT_EQ(P(doc).List1->count(), 0);
+    EXPECT_EQ(P(doc).PASS_LABEL->text(), QStringLiteral("0"));
+    EXPECT_FALSE(main->deviceOps().statusOwed());
+    // A real test afterwards is reported.
+    sim->updateKnobs([](sim::Knobs& k) { k.resultFlags = sim::ShortFailFlag; });
+    runTest();
+    EXPECT_EQ(P(doc).FAIL_LABEL->text(), QStringLiteral("1"));
+    EXPECT_EQ(P(doc).List1->count(), 1);
+}
+
+TEST_F(ModuleTest, ATestRightAfterAStatusRequestIsReported)
+{
+    // The status frame has come but its parse is still pending when "TEST"
+    // drops it: the test's own frame is reported all the same.
+    main->STATUSIC();
+    ASSERT_TRUE(main->Timer2()->isActive());
+    runTest();
+    EXPECT_EQ(P(doc).PASS_LABEL->text(), QStringLiteral("1"));
+    EXPECT_FALSE(main->deviceOps().statusOwed());
+}
