@@ -155,6 +155,7 @@ int mostClocks(int g)
 
 bool hasIdBytes(const SpdImage& img) { return b(img, kIdByte1Pos) == kIdByte1 && b(img, kIdByte2Pos) == kIdByte2; }
 bool profileEnabled(const SpdImage& img, int n) { return (b(img, kEnablePos) >> (n - 1)) & 1; }
+int revision(const SpdImage& img) { return b(img, kRevisionPos); }
 
 Profile readProfile(const SpdImage& img, int n)
 {
@@ -418,6 +419,7 @@ int mostClocks(int g)
 
 bool hasIdBytes(const SpdImage& img) { return b(img, kIdByte1Pos) == kIdByte1 && b(img, kIdByte2Pos) == kIdByte2; }
 bool profileEnabled(const SpdImage& img, int n) { return (b(img, kEnablePos) >> (n - 1)) & 1; }
+int revision(const SpdImage& img) { return b(img, kRevisionPos); }
 
 Profile readProfile(const SpdImage& img, int n)
 {

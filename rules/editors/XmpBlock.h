@@ -156,6 +156,8 @@ struct Profile {
 };
 bool hasIdBytes(const SpdImage& img);
 bool profileEnabled(const SpdImage& img, int n);
+// The revision byte: major number in bits 7-4, minor in bits 3-0.
+int revision(const SpdImage& img);
 Profile readProfile(const SpdImage& img, int n);
 // The voltage byte: whole volts (0 or 1) and hundredths (0-127).
 inline int voltWhole(std::uint8_t b) { return b >> 7; }
@@ -281,7 +283,9 @@ struct Profile {
 };
 bool hasIdBytes(const SpdImage& img);
 bool profileEnabled(const SpdImage& img, int n);
+int revision(const SpdImage& img);
 Profile readProfile(const SpdImage& img, int n);
+// The voltage byte: whole volts (0-3; 3 names no voltage) and steps.
 inline int voltWhole(std::uint8_t b) { return (b & 0x60) >> 5; }
 inline int voltSteps(std::uint8_t b) { return b & 0x1F; } // 0.05 V each
 

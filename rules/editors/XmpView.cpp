@@ -1,14 +1,20 @@
 #include "rules/editors/XmpView.h"
 
+#include "rules/editors/XmpBlock.h"
+
 #include <QLocale>
 
 namespace xmpview {
+
+using xmp::roundHalfEven;
 
 namespace {
 
 using i64 = std::int64_t;
 
 int at(const SpdImage& img, int i) { return img[static_cast<std::size_t>(i)]; }
+// A fine correction byte of the JEDEC timings, in picoseconds.
+int fineAt(const SpdImage& img, int i) { return xmp::fineOffset(img[static_cast<std::size_t>(i)]); }
 
 const PanelRow kDdr3Rows[] = {
     {Row::SPEED, "Label7", "Module Speed"}, {Row::VOLT, "Label4", "VDD Voltage"},
@@ -141,16 +147,13 @@ QString ddr3Clocked(const Timebase& tb, i64 count, i64 b)
            QString::number(clocks) + QStringLiteral("T)");
 }
 
-QString ddr3ProfileVolt(int b)
+// Whole volts 3 and steps 20 to 31 name no voltage: their part of the text
+// is left out.
+QString ddr3ProfileVolt(std::uint8_t b)
 {
-    QString out;
-    switch (b & 0x60) {
-    case 0x00: out = QStringLiteral("0."); break;
-    case 0x20: out = QStringLiteral("1."); break;
-    case 0x40: out = QStringLiteral("2."); break;
-    default: break;
-    }
-    const int n = b & 0x1F;
+    static const char* const whole[] = {"0.", "1.", "2.", ""};
+    QString out = QLatin1String(whole[xmp::ddr3::voltWhole(b)]);
+    const int n = xmp::ddr3::voltSteps(b);
     if (n < 20)
         out += QString::number(5 * n).rightJustified(2, QLatin1Char('0')) + QStringLiteral(" V");
     return out;
@@ -259,19 +262,6 @@ ColumnCaptions initialColumn(Column c, bool ddr3)
 
 // ---------------------------------------------------------------- value rules
 
-i64 roundHalfEven(i64 n, i64 d)
-{
-    i64 q = n / d;
-    i64 r = n % d;
-    if (r < 0) {  // floor division
-        --q;
-        r += d;
-    }
-    if (2 * r > d || (2 * r == d && (q & 1) != 0))
-        ++q;
-    return q;
-}
-
 QString tenthsText(i64 tenths)
 {
     const bool negative = tenths < 0;
@@ -359,19 +349,21 @@ QString densityTag(int field, int count)
 
 Header ddr3Header(const SpdImage& img)
 {
+    using namespace xmp::ddr3;
     Header h;
-    h.idPresent = at(img, 176) == 0x0C && at(img, 177) == 0x4A;
-    h.enabled = {(at(img, 178) & 1) != 0, (at(img, 178) & 2) != 0};
-    h.revision = revisionOf(at(img, 179));
+    h.idPresent = hasIdBytes(img);
+    h.enabled = {profileEnabled(img, 1), profileEnabled(img, 2)};
+    h.revision = revisionOf(revision(img));
     return h;
 }
 
 Header ddr4Header(const SpdImage& img)
 {
+    using namespace xmp::ddr4;
     Header h;
-    h.idPresent = at(img, 384) == 0x0C && at(img, 385) == 0x4A;
-    h.enabled = {(at(img, 386) & 1) != 0, (at(img, 386) & 2) != 0};
-    h.revision = revisionOf(at(img, 387));
+    h.idPresent = hasIdBytes(img);
+    h.enabled = {profileEnabled(img, 1), profileEnabled(img, 2)};
+    h.revision = revisionOf(revision(img));
     return h;
 }
 
@@ -390,50 +382,50 @@ ColumnCaptions ddr4Jedec(const SpdImage& img)
     // A cycle-time count of 0 is taken as 1.
     const int mtb = at(img, 18) == 0 ? 1 : at(img, 18);
     Ddr4Fields f{};
-    f.tck = i64{mtb} * 125 + fine(at(img, 125));
+    f.tck = i64{mtb} * 125 + fineAt(img, 125);
     if (f.tck > 0)
         put(col, Row::SPEED, mhz(snapDdr4Jedec(ddr4Rate(f.tck))));
     putList(col, Row::CL_SUPPORT, ddr4CasList(at(img, 20), at(img, 21), at(img, 22)));
-    f.taa = i64{at(img, 24)} * 125 + fine(at(img, 123));
-    f.trcd = i64{at(img, 25)} * 125 + fine(at(img, 122));
-    f.trp = i64{at(img, 26)} * 125 + fine(at(img, 121));
+    f.taa = i64{at(img, 24)} * 125 + fineAt(img, 123);
+    f.trcd = i64{at(img, 25)} * 125 + fineAt(img, 122);
+    f.trp = i64{at(img, 26)} * 125 + fineAt(img, 121);
     f.tras = i64{(at(img, 27) & 0x0F) * 256 + at(img, 28)} * 125;
-    f.trc = i64{(at(img, 27) & 0xF0) * 16 + at(img, 29)} * 125 + fine(at(img, 120));
+    f.trc = i64{(at(img, 27) & 0xF0) * 16 + at(img, 29)} * 125 + fineAt(img, 120);
     f.trfc1 = at(img, 31) * 256 + at(img, 30);
     f.trfc2 = at(img, 33) * 256 + at(img, 32);
     f.trfc4 = at(img, 35) * 256 + at(img, 34);
     f.tfaw = i64{(at(img, 36) & 0x0F) * 256 + at(img, 37)} * 125;
-    f.trrds = i64{at(img, 38)} * 125 + fine(at(img, 119));
-    f.trrdl = i64{at(img, 39)} * 125 + fine(at(img, 118));
+    f.trrds = i64{at(img, 38)} * 125 + fineAt(img, 119);
+    f.trrdl = i64{at(img, 39)} * 125 + fineAt(img, 118);
     putDdr4Timings(col, f);
     return col;
 }
 
 ColumnCaptions ddr4Profile(const SpdImage& img, int profile)
 {
-    const Column c = profile == 2 ? Column::Profile2 : Column::Profile1;
-    ColumnCaptions col = initialColumn(c, false);
-    const int b = 393 + 47 * (profile == 2 ? 1 : 0);
-    auto p = [&img, b](int offset) { return at(img, b + offset); };
+    using namespace xmp::ddr4;
+    const int n = profile == 2 ? 2 : 1;
+    ColumnCaptions col = initialColumn(n == 2 ? Column::Profile2 : Column::Profile1, false);
+    const Profile p = readProfile(img, n);
 
-    const int v = p(0);
-    put(col, Row::VOLT, hundredthsText((v & 0x80 ? 100 : 0) + (v & 0x7F)) + QStringLiteral(" V"));
+    const auto v = static_cast<std::uint8_t>(p.vdd);
+    put(col, Row::VOLT, hundredthsText(100 * voltWhole(v) + voltHundredths(v)) + QStringLiteral(" V"));
     Ddr4Fields f{};
-    f.tck = i64{p(3)} * 125 + fine(p(38));
+    f.tck = picoseconds(p.tck, p.tckFine);
     if (f.tck > 0)
         put(col, Row::SPEED, mhz(snapDdr4Profile(ddr4Rate(f.tck))));
-    putList(col, Row::CL_SUPPORT, ddr4CasList(p(4), p(5), p(6)));
-    f.taa = i64{p(8)} * 125 + fine(p(37));
-    f.trcd = i64{p(9)} * 125 + fine(p(36));
-    f.trp = i64{p(10)} * 125 + fine(p(35));
-    f.tras = i64{(p(11) & 0x0F) * 256 + p(12)} * 125;
-    f.trc = i64{(p(11) & 0xF0) * 16 + p(13)} * 125 + fine(p(34));
-    f.trfc1 = p(15) * 256 + p(14);
-    f.trfc2 = p(17) * 256 + p(16);
-    f.trfc4 = p(19) * 256 + p(18);
-    f.tfaw = i64{(p(20) & 0x0F) * 256 + p(21)} * 125;
-    f.trrds = i64{p(22)} * 125 + fine(p(33));
-    f.trrdl = i64{p(23)} * 125 + fine(p(32));
+    putList(col, Row::CL_SUPPORT, ddr4CasList(p.cas[0], p.cas[1], p.cas[2]));
+    f.taa = picoseconds(p.taa, p.taaFine);
+    f.trcd = picoseconds(p.trcd, p.trcdFine);
+    f.trp = picoseconds(p.trp, p.trpFine);
+    f.tras = picoseconds(p.tras, 0);
+    f.trc = picoseconds(p.trc, p.trcFine);
+    f.trfc1 = p.trfc1;
+    f.trfc2 = p.trfc2;
+    f.trfc4 = p.trfc4;
+    f.tfaw = picoseconds(p.tfaw, 0);
+    f.trrds = picoseconds(p.trrdS, p.trrdSFine);
+    f.trrdl = picoseconds(p.trrdL, p.trrdLFine);
     putDdr4Timings(col, f);
     return col;
 }
@@ -468,40 +460,36 @@ ColumnCaptions ddr3Jedec(const SpdImage& img)
 
 ColumnCaptions ddr3Profile(const SpdImage& img, int profile)
 {
-    const int n = profile == 2 ? 1 : 0;
-    const Column c = n == 1 ? Column::Profile2 : Column::Profile1;
-    ColumnCaptions col = initialColumn(c, true);
-    const int b = 185 + 35 * n;
-    auto p = [&img, b](int offset) { return at(img, b + offset); };
-    const int dividend = at(img, 180 + 2 * n);
-    const int divisor = at(img, 181 + 2 * n);
+    const int n = profile == 2 ? 2 : 1;
+    ColumnCaptions col = initialColumn(n == 2 ? Column::Profile2 : Column::Profile1, true);
+    const xmp::ddr3::Profile p = xmp::ddr3::readProfile(img, n);
     Timebase tb;
-    if (divisor != 0)
-        tb.num = roundHalfEven(i64{10000} * dividend, divisor);
+    if (p.divisor != 0)
+        tb.num = roundHalfEven(i64{10000} * p.dividend, p.divisor);
 
-    put(col, Row::VOLT, ddr3ProfileVolt(p(0)));
-    putList(col, Row::CL_SUPPORT, ddr3CasList(p(3), p(4)));
+    put(col, Row::VOLT, ddr3ProfileVolt(static_cast<std::uint8_t>(p.vdd)));
+    putList(col, Row::CL_SUPPORT, ddr3CasList(p.casLow, p.casHigh));
     Ddr3Fields f{};
-    f.tck = p(1);
-    f.taa = p(2);
-    f.trp = p(6);
-    f.trcd = p(7);
-    f.twr = p(8);
-    f.tras = (p(9) & 0x0F) * 256 + p(10);
-    f.trc = (p(9) >> 4) * 256 + p(11);
-    f.trfc = p(15) * 256 + p(14);
-    f.trtp = p(16);
-    f.trrd = p(17);
-    f.tfaw = p(18) * 256 + p(19);
-    f.twtr = p(20);
+    f.tck = p.tck;
+    f.taa = p.taa;
+    f.trp = p.trp;
+    f.trcd = p.trcd;
+    f.twr = p.twr;
+    f.tras = p.tras;
+    f.trc = p.trc;
+    f.trfc = p.trfc;
+    f.trtp = p.trtp;
+    f.trrd = p.trrd;
+    f.tfaw = p.tfaw;
+    f.twtr = p.twtr;
     putDdr3Timings(col, tb, f);
     if (tb.valid()) {
-        put(col, Row::TCWL, ddr3Time(tb, p(5)));
-        put(col, Row::TREFI, ddr3Time(tb, p(13) * 256 + p(12)));
+        put(col, Row::TCWL, ddr3Time(tb, p.tcwl));
+        put(col, Row::TREFI, ddr3Time(tb, p.trefi));
     }
     // Command rate: 0 is the default; otherwise the count in the profile's
     // timebase, in whole nanoseconds, shown as clocks.
-    const int cmd = p(23);
+    const int cmd = p.cmdRate;
     if (cmd == 0)
         put(col, Row::CMD, QStringLiteral("Default"));
     else if (tb.valid())

@@ -5,6 +5,10 @@
 // shown, and the font and colour switches of single labels. The window
 // (editors/Frmxmp) applies them.
 //
+// The XMP header and the profiles are read through the block layout and the
+// readers of rules/editors/XmpBlock, which the XMP wizard writes with; the
+// JEDEC columns read the JEDEC bytes of the image.
+//
 // All arithmetic is exact: DDR4 times in whole picoseconds, DDR3 times as
 // fractions of the profile's timebase, rounded once, a half to the even
 // neighbour. No byte value stops a decode; a column whose clock period is
@@ -90,8 +94,8 @@ struct Header {
     std::array<bool, 2> enabled{};   // enable bits 0 and 1
     QString revision;                // "2.0"
 };
-Header ddr3Header(const SpdImage& img);  // bytes 176..179
-Header ddr4Header(const SpdImage& img);  // bytes 384..387
+Header ddr3Header(const SpdImage& img);
+Header ddr4Header(const SpdImage& img);
 
 // The decoded columns. profile is 1 or 2.
 ColumnCaptions ddr3Jedec(const SpdImage& img);
@@ -101,9 +105,6 @@ ColumnCaptions ddr4Profile(const SpdImage& img, int profile);
 
 // ---- Value rules (exposed for tests) ----
 
-// n / d rounded to a whole number, an exact half to the even neighbour
-// (d > 0).
-std::int64_t roundHalfEven(std::int64_t n, std::int64_t d);
 // Tenths as a plain decimal text without trailing zeros ("13.8", "350").
 QString tenthsText(std::int64_t tenths);
 // Picoseconds as nanoseconds rounded to a tenth ("13.8").
@@ -122,7 +123,5 @@ QString ddr4CasList(int b0, int b1, int b2);
 QString ddr3CasList(int low, int high);
 // Density tag of a DDR4 refresh count: field 1, 2 or 4 (tRFC1, tRFC2, tRFC4).
 QString densityTag(int field, int count);
-// A signed fine correction byte in picoseconds.
-inline int fine(int b) { return b < 128 ? b : b - 256; }
 
 } // namespace xmpview
