@@ -93,8 +93,9 @@ TEST_F(PinViewerTest, ChipViewerPicksThePictureByTypeAndWidth)
         EXPECT_FALSE(shown->isHidden());
         EXPECT_EQ(v->IC_COMBO()->currentIndex(), c.index);
         EXPECT_EQ(v->ICNAME_LABEL()->text(), QString::fromLatin1(c.caption));
-        if (c.index < 0)
+        if (c.index < 0) {
             EXPECT_EQ(v->IC_COMBO()->currentText(), QStringLiteral("DDR4 (x4,x8)"));
+        }
         unload(v);
     }
 }

@@ -116,8 +116,9 @@ TEST_F(XmpCommandTest, Ddr4SetupIsWrittenBackThroughTheMenu)
     for (const auto& w : want)
         EXPECT_EQ(img[static_cast<std::size_t>(w[0])], w[1]) << "byte " << w[0];
     for (int i = 0; i < 512; ++i) {
-        if (i < 384 || i > 439)
+        if (i < 384 || i > 439) {
             EXPECT_EQ(img[static_cast<std::size_t>(i)], file[static_cast<std::size_t>(i)]) << "byte " << i;
+        }
         EXPECT_EQ(lavender(doc, i), i >= 384 && i <= 486) << "cell " << i;
     }
     EXPECT_EQ(doc->Chk_Form_Chang(), -1);

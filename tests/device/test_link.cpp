@@ -216,8 +216,9 @@ TEST_P(ModuleReadTest, EepromSizeChoiceDecidesTheUpperHalf)
     }
     EXPECT_EQ(doc->grid()->line4Bottom(), c.upperRead ? 8280 : 4500);
     EXPECT_EQ(doc->checksumMode(), c.crcOption);
-    if (c.type == 12)
+    if (c.type == 12) {
         EXPECT_EQ(doc->Optcrc(1)->text(), QStringLiteral("CRC"));
+    }
     EXPECT_EQ(doc->grid()->header(c.markedRow).back, look::kRed);
     EXPECT_EQ(doc->Chk_Form_Chang(), 0);
     EXPECT_TRUE(main->Timer1()->isActive());

@@ -156,8 +156,9 @@ TEST(XmpBlockDdr4, RefusedSetupWritesNothingAndNamesTheField)
         EXPECT_EQ(r.problem, k.problem) << static_cast<int>(k.field);
         EXPECT_EQ(r.field, k.field);
         EXPECT_EQ(img, before);
-        if (k.problem == Problem::ClocksTooLarge)
+        if (k.problem == Problem::ClocksTooLarge) {
             EXPECT_EQ(r.mostClocks, 34);
+        }
     }
 }
 
