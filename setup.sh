@@ -6,13 +6,17 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(build-essential cmake ninja-build pkg-config
-          qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev libgl1-mesa-dev
+          qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl1-mesa-dev
           libgtest-dev libgmock-dev libbenchmark-dev
           fonts-wqy-microhei xvfb xauth)
+# Only the tests need these: pdftotext, pdfinfo and pdftoppm read the printed
+# reports back.
+TEST_PACKAGES=(poppler-utils)
 
+# install_missing PACKAGE...: installs those not yet installed.
 install_missing() {
     local missing=()
-    for p in "${PACKAGES[@]}"; do
+    for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
     if [ ${#missing[@]} -gt 0 ]; then
@@ -29,7 +33,7 @@ jobs=$(nproc 2>/dev/null || echo 4)
 case "${1:-}" in
 start)
     shift
-    install_missing
+    install_missing "${PACKAGES[@]}"
     cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF -DVELMORA_BENCH=OFF
     cmake --build build/release -j "$jobs"
     args=()
@@ -60,7 +64,7 @@ start)
     exec build/release/velmora "${args[@]}"
     ;;
 test)
-    install_missing
+    install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     cmake -S . -B build/ci -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON
     cmake --build build/ci -j "$jobs"
     export QT_QPA_PLATFORM=offscreen
