@@ -12,10 +12,14 @@ PACKAGES=(build-essential cmake ninja-build pkg-config
 # fonts-wqy-microhei draws the Chinese texts; fonts-liberation gives the
 # windows that ask for Times New Roman and Courier New fonts of the same
 # widths.
+# Only the tests need these: pdftotext, pdfinfo and pdftoppm read the printed
+# reports back.
+TEST_PACKAGES=(poppler-utils)
 
+# install_missing PACKAGE...: installs those not yet installed.
 install_missing() {
     local missing=()
-    for p in "${PACKAGES[@]}"; do
+    for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
     if [ ${#missing[@]} -gt 0 ]; then
@@ -32,7 +36,7 @@ jobs=$(nproc 2>/dev/null || echo 4)
 case "${1:-}" in
 start)
     shift
-    install_missing
+    install_missing "${PACKAGES[@]}"
     cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF -DVELMORA_BENCH=OFF
     cmake --build build/release -j "$jobs"
     args=()
@@ -63,7 +67,7 @@ start)
     exec build/release/velmora "${args[@]}"
     ;;
 test)
-    install_missing
+    install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     cmake -S . -B build/ci -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON
     cmake --build build/ci -j "$jobs"
     export QT_QPA_PLATFORM=offscreen

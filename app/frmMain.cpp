@@ -762,8 +762,6 @@ void frmMain::mnuFileOpenlist_Click() {}
 void frmMain::mnuFileImport_Click() {}
 void frmMain::mnuFileExport_Click() {}
 
-void frmMain::mnuFilePrint_Click() {}
-
 // ---------------------------------------------------------------- recent files
 
 void frmMain::File_List_Ctl(const QString& fn)

@@ -117,6 +117,11 @@ int QtSeam::exec(QDialog* dialog) { return dialog->exec(); }
 bool QtSeam::choosePrinter(QWidget* parent, QPrinter* printer)
 {
     QPrintDialog dlg(printer, parent ? parent : QApplication::activeWindow());
+    dlg.setWindowTitle(QStringLiteral("Print"));
+    // The reports are printed whole: no page range, selection or current page.
+    dlg.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dlg.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dlg.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     return dlg.exec() == QDialog::Accepted;
 }
 
