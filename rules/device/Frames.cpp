@@ -1,20 +1,12 @@
 #include "rules/device/Frames.h"
 
+#include "rules/spd/SpdRules.h"
+
 #include <algorithm>
 
 namespace device {
 
-int hexValue(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
-    return -1;
-}
+int hexValue(QChar c) { return spd::hexDigit(c); }
 
 std::optional<int> frameByte(QStringView text, int k)
 {

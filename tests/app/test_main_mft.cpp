@@ -4,6 +4,7 @@
 #include "document/frmDocument.h"
 #include "editors/frmmft.h"
 #include "platform/SettingsStore.h"
+#include "support/IsolatedMain.h"
 #include "support/ScriptedUi.h"
 #include "support/TestEnv.h"
 
@@ -29,29 +30,13 @@ std::uint16_t crcOf(const velmora::SpdImage& img, int first, int last)
     return crc;
 }
 
-class MainMftTest : public ProgramStateTest {
+class MainMftTest : public IsolatedMainTest {
 protected:
     void SetUp() override
     {
-        ProgramStateTest::SetUp();
-        vclock::clock().setSpeed(1000);
-        settings::useFile(dir.filePath(QStringLiteral("settings.ini")));
-        for (int n = 1; n <= 4; ++n)
-            qputenv(qPrintable(QStringLiteral("VELMORA_COM%1").arg(n)),
-                    dir.filePath(QStringLiteral("no-tty-%1").arg(n)).toUtf8());
+        IsolatedMainTest::SetUp();
         main = std::make_unique<frmMain>();
-        gs().passwordMode = -1;
-    }
-    void TearDown() override
-    {
-        for (frmDocument* d : main->documents())
-            d->Set_form_chang(0);
-        main.reset();
-        settings::useFile(QString());
-        for (int n = 1; n <= 4; ++n)
-            qunsetenv(qPrintable(QStringLiteral("VELMORA_COM%1").arg(n)));
-        vclock::clock().setSpeed(1);
-        ProgramStateTest::TearDown();
+        velmora::gs().passwordMode = -1;
     }
 
     // Opens a corpus image, with byte 0 replaced when byte0 >= 0.
@@ -90,9 +75,7 @@ protected:
         return n;
     }
 
-    QTemporaryDir dir;
     ScriptedUi ui;
-    std::unique_ptr<frmMain> main;
 };
 
 } // namespace

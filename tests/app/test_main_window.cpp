@@ -5,6 +5,7 @@
 #include "document/frmDocument.h"
 #include "platform/CommPort.h"
 #include "platform/SettingsStore.h"
+#include "support/IsolatedMain.h"
 #include "support/ScriptedUi.h"
 #include "support/TestEnv.h"
 
@@ -43,30 +44,8 @@ std::function<int(QDialog*)> loginWith(const QString& entry)
     };
 }
 
-class MainWindowTest : public ProgramStateTest {
+class MainWindowTest : public IsolatedMainTest {
 protected:
-    void SetUp() override
-    {
-        ProgramStateTest::SetUp();
-        vclock::clock().setSpeed(1000);
-        settings::useFile(dir.filePath(QStringLiteral("settings.ini")));
-        for (int n = 1; n <= 4; ++n)
-            qputenv(qPrintable(QStringLiteral("VELMORA_COM%1").arg(n)),
-                    dir.filePath(QStringLiteral("no-tty-%1").arg(n)).toUtf8());
-    }
-    void TearDown() override
-    {
-        if (main) {
-            for (frmDocument* d : main->documents())
-                d->Set_form_chang(0);
-            main.reset();
-        }
-        settings::useFile(QString());
-        for (int n = 1; n <= 4; ++n)
-            qunsetenv(qPrintable(QStringLiteral("VELMORA_COM%1").arg(n)));
-        vclock::clock().setSpeed(1);
-        ProgramStateTest::TearDown();
-    }
 
     void storePassword(const QString& pass)
     {
@@ -112,9 +91,7 @@ protected:
         return path;
     }
 
-    QTemporaryDir dir;
     ScriptedUi ui;
-    std::unique_ptr<frmMain> main;
 };
 
 } // namespace

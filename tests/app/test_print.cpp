@@ -3,6 +3,7 @@
 #include "document/frmDocument.h"
 #include "platform/PdfTextKit.h"
 #include "platform/SettingsStore.h"
+#include "support/IsolatedMain.h"
 #include "support/ScriptedUi.h"
 #include "support/TestEnv.h"
 
@@ -38,29 +39,13 @@ public:
     }
 };
 
-class PrintCommandTest : public ProgramStateTest {
+class PrintCommandTest : public IsolatedMainTest {
 protected:
     void SetUp() override
     {
-        ProgramStateTest::SetUp();
-        vclock::clock().setSpeed(1000);
-        settings::useFile(dir.filePath(QStringLiteral("settings.ini")));
-        for (int n = 1; n <= 4; ++n)
-            qputenv(qPrintable(QStringLiteral("VELMORA_COM%1").arg(n)),
-                    dir.filePath(QStringLiteral("no-tty-%1").arg(n)).toUtf8());
+        IsolatedMainTest::SetUp();
         main = std::make_unique<frmMain>();
         velmora::gs().passwordMode = -1;
-    }
-    void TearDown() override
-    {
-        for (frmDocument* d : main->documents())
-            d->Set_form_chang(0);
-        main.reset();
-        settings::useFile(QString());
-        for (int n = 1; n <= 4; ++n)
-            qunsetenv(qPrintable(QStringLiteral("VELMORA_COM%1").arg(n)));
-        vclock::clock().setSpeed(1);
-        ProgramStateTest::TearDown();
     }
 
     frmDocument* openCorpus(const QString& name)
@@ -98,9 +83,7 @@ protected:
         return ui.pdfPath;
     }
 
-    QTemporaryDir dir;
     PrintUi ui;
-    std::unique_ptr<frmMain> main;
 };
 
 } // namespace

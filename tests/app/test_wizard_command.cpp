@@ -6,6 +6,7 @@
 #include "document/frmDocument.h"
 #include "platform/SettingsStore.h"
 #include "rules/spd/ByteNameTables.h"
+#include "support/IsolatedMain.h"
 #include "support/ScriptedUi.h"
 #include "support/TestEnv.h"
 
@@ -23,30 +24,8 @@ namespace {
 
 using Answers = std::array<std::int16_t, 16>;
 
-class WizardCommandTest : public ProgramStateTest {
+class WizardCommandTest : public IsolatedMainTest {
 protected:
-    void SetUp() override
-    {
-        ProgramStateTest::SetUp();
-        vclock::clock().setSpeed(1000);
-        settings::useFile(dir.filePath(QStringLiteral("settings.ini")));
-        for (int n = 1; n <= 4; ++n)
-            qputenv(qPrintable(QStringLiteral("VELMORA_COM%1").arg(n)),
-                    dir.filePath(QStringLiteral("no-tty-%1").arg(n)).toUtf8());
-    }
-    void TearDown() override
-    {
-        if (main) {
-            for (frmDocument* d : main->documents())
-                d->Set_form_chang(0);
-            main.reset();
-        }
-        settings::useFile(QString());
-        for (int n = 1; n <= 4; ++n)
-            qunsetenv(qPrintable(QStringLiteral("VELMORA_COM%1").arg(n)));
-        vclock::clock().setSpeed(1);
-        ProgramStateTest::TearDown();
-    }
 
     // Starts the main window, logged in (full rights) or not.
     void start(bool fullRights)
@@ -89,9 +68,7 @@ protected:
     static bool green(frmDocument* d, int i) { return d->grid()->cell(i).back == look::kGreen; }
     static QString label(frmDocument* d, const char* name) { return d->L(QString::fromLatin1(name))->text(); }
 
-    QTemporaryDir dir;
     ScriptedUi ui;
-    std::unique_ptr<frmMain> main;
 };
 
 const Answers kSdram = {1, 3, 1, 12, 10, 1, 2, 3, 3, 7, 1, 1, 0, 32, 4, 156};

@@ -7,6 +7,7 @@
 #include "editors/Frmxmp.h"
 #include "editors/XmpImages.h"
 #include "platform/SettingsStore.h"
+#include "support/IsolatedMain.h"
 #include "support/ScriptedUi.h"
 #include "support/TestEnv.h"
 
@@ -21,28 +22,12 @@ using velmora::gs;
 
 namespace {
 
-class XmpViewCommandTest : public ProgramStateTest {
+class XmpViewCommandTest : public IsolatedMainTest {
 protected:
     void SetUp() override
     {
-        ProgramStateTest::SetUp();
-        vclock::clock().setSpeed(1000);
-        settings::useFile(dir.filePath(QStringLiteral("settings.ini")));
-        for (int n = 1; n <= 4; ++n)
-            qputenv(qPrintable(QStringLiteral("VELMORA_COM%1").arg(n)),
-                    dir.filePath(QStringLiteral("no-tty-%1").arg(n)).toUtf8());
+        IsolatedMainTest::SetUp();
         main = std::make_unique<frmMain>();
-    }
-    void TearDown() override
-    {
-        for (frmDocument* d : main->documents())
-            d->Set_form_chang(0);
-        main.reset();
-        settings::useFile(QString());
-        for (int n = 1; n <= 4; ++n)
-            qunsetenv(qPrintable(QStringLiteral("VELMORA_COM%1").arg(n)));
-        vclock::clock().setSpeed(1);
-        ProgramStateTest::TearDown();
     }
 
     frmDocument* document(const velmora::SpdImage& img)
@@ -85,9 +70,7 @@ protected:
         EXPECT_TRUE(views().isEmpty());
     }
 
-    QTemporaryDir dir;
     ScriptedUi ui;
-    std::unique_ptr<frmMain> main;
 };
 
 } // namespace

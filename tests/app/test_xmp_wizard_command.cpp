@@ -4,6 +4,7 @@
 #include "document/frmDocument.h"
 #include "editors/frmxmp_wiz.h"
 #include "platform/SettingsStore.h"
+#include "support/IsolatedMain.h"
 #include "support/ScriptedUi.h"
 #include "support/TestEnv.h"
 
@@ -24,29 +25,13 @@ namespace {
 
 const QString kRefusal = QStringLiteral(" ***** DDR3/DDR4 Can Only use This Feature ***** ");
 
-class XmpCommandTest : public ProgramStateTest {
+class XmpCommandTest : public IsolatedMainTest {
 protected:
     void SetUp() override
     {
-        ProgramStateTest::SetUp();
-        vclock::clock().setSpeed(1000);
-        settings::useFile(dir.filePath(QStringLiteral("settings.ini")));
-        for (int n = 1; n <= 4; ++n)
-            qputenv(qPrintable(QStringLiteral("VELMORA_COM%1").arg(n)),
-                    dir.filePath(QStringLiteral("no-tty-%1").arg(n)).toUtf8());
+        IsolatedMainTest::SetUp();
         main = std::make_unique<frmMain>();
-        gs().passwordMode = -1;
-    }
-    void TearDown() override
-    {
-        for (frmDocument* d : main->documents())
-            d->Set_form_chang(0);
-        main.reset();
-        settings::useFile(QString());
-        for (int n = 1; n <= 4; ++n)
-            qunsetenv(qPrintable(QStringLiteral("VELMORA_COM%1").arg(n)));
-        vclock::clock().setSpeed(1);
-        ProgramStateTest::TearDown();
+        velmora::gs().passwordMode = -1;
     }
 
     // A document holding the image; its status request has run out.
@@ -84,9 +69,7 @@ protected:
     static velmora::SpdImage imageOf(const frmDocument* doc) { return doc->image(); }
     static bool lavender(const frmDocument* doc, int i) { return doc->grid()->cell(i).back == look::kLavender; }
 
-    QTemporaryDir dir;
     ScriptedUi ui;
-    std::unique_ptr<frmMain> main;
 };
 
 } // namespace
