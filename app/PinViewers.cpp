@@ -130,9 +130,11 @@ struct ModuleRow {
     const char* caption;
 };
 const ModuleRow kModules[7] = {
-    {"DDR_DIMM_IMG", 360, 4755, 8505, "DDR-DIMM184"},      {"DDR_SODIMM_IMG", 480, 4755, 8505, "DDR-SODIMM200"},
+    // The two pictures designed at top 360 start under the caption and the
+    // list (450), which they would otherwise cover.
+    {"DDR_DIMM_IMG", 450, 4755, 8505, "DDR-DIMM184"},      {"DDR_SODIMM_IMG", 480, 4755, 8505, "DDR-SODIMM200"},
     {"DDR2_DIMM_IMG", 480, 4755, 8505, "DDR2-DIMM240"},    {"DDR2_SODIMM_IMG", 480, 4755, 8505, "DDR2-SODIMM200"},
-    {"DDR3_DIMM_IMG", 360, 4755, 8505, "DDR3-DIMM240"},    {"DDR3_SODIMM_IMG", 480, 4755, 8505, "DDR3-SODIMM204"},
+    {"DDR3_DIMM_IMG", 450, 4755, 8505, "DDR3-DIMM240"},    {"DDR3_SODIMM_IMG", 480, 4755, 8505, "DDR3-SODIMM204"},
     {"DDR4_DIMM_IMG", 480, 4725, 8955, "DDR4-DIMM288"},
 };
 const QRect kModuleLabel = twRect(1560, 75, 2355, 315);

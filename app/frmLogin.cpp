@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 using look::tw;
 using look::twRect;
@@ -114,10 +115,22 @@ frmLogin1::frmLogin1(QWidget* parent)
     setObjectName(QStringLiteral("frmLogin1"));
     setWindowTitle(QStringLiteral("Password Setup"));
     setFixedSize(tw(5505), tw(1545));
-    caption(this, "lblLabels(1)", QStringLiteral("Enter the New Password"), 0xFF0000, twRect(120, 150, 2100, 285));
+    QLabel* newLabel =
+        caption(this, "lblLabels(1)", QStringLiteral("Enter the New Password"), 0xFF0000, twRect(120, 150, 2100, 285));
     txtPassword2_ = passwordBox(this, "txtPassword2", twRect(2280, 120, 1800, 315));
-    caption(this, "lblLabels(0)", QStringLiteral("Rekey-IN :Password "), 0xC00000, twRect(120, 630, 2100, 285));
+    QLabel* againLabel =
+        caption(this, "lblLabels(0)", QStringLiteral("Rekey-IN :Password "), 0xC00000, twRect(120, 630, 2100, 285));
     txtPassword1_ = passwordBox(this, "txtPassword1", twRect(2280, 600, 1800, 315));
+    // The captions are as wide as their texts; the entry boxes start after
+    // them and keep their right edge.
+    int labelWidth = newLabel->width();
+    for (QLabel* l : {newLabel, againLabel})
+        labelWidth = std::max(labelWidth, l->fontMetrics().horizontalAdvance(l->text()) + 2);
+    const int boxLeft = std::max(txtPassword2_->x(), newLabel->x() + labelWidth + tw(60));
+    for (QLabel* l : {newLabel, againLabel})
+        l->resize(labelWidth, l->height());
+    for (QLineEdit* e : {txtPassword2_, txtPassword1_})
+        e->setGeometry(boxLeft, e->y(), e->geometry().right() + 1 - boxLeft, e->height());
     cmdOK_ = button(this, "cmdOK", QStringLiteral("OK"), twRect(4200, 120, 1140, 390));
     cmdCancel_ = button(this, "cmdCancel", QStringLiteral("Cancel"), twRect(4200, 600, 1140, 390));
     cmdOK_->setDefault(true);

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 
 using look::tw;
@@ -61,13 +62,23 @@ frmSplash::frmSplash(QWidget* parent)
     img->onClick = [this] { Image1_Click(); };
     image1_ = img;
 
-    overlay(this, "Label2(1)", QStringLiteral("DDR2/3/4"), 27.75, twRect(4800, 4320, 3015, 735));
+    QLabel* kinds = overlay(this, "Label2(1)", QStringLiteral("DDR2/3/4"), 27.75, twRect(4800, 4320, 3015, 735));
     QLabel* ver = overlay(this, "Label1", QStringLiteral("Ver: e 1.1"), 18, QRect());
     ver->move(tw(7800), tw(4560));
     ver->adjustSize();
-    // Keep the version inside the picture when the font runs wider.
+    // The memory kinds take the width of their text (the italic's last
+    // letter leans out), the version stands right of them and inside the
+    // picture; when the fonts run wider, the kinds move left to make room.
+    const QFontMetrics fm(kinds->font());
+    const QString kindsText = kinds->text();
+    kinds->resize(std::max(fm.horizontalAdvance(kindsText), fm.tightBoundingRect(kindsText).right() + 1) + 2,
+                  kinds->height());
+    const int gap = tw(120);
+    ver->move(std::max(ver->x(), kinds->geometry().right() + 1 + gap), ver->y());
     if (ver->geometry().right() > width() - 6)
         ver->move(width() - 6 - ver->width(), ver->y());
+    if (kinds->geometry().right() + 1 + gap > ver->x())
+        kinds->move(ver->x() - gap - kinds->width(), kinds->y());
 
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));

@@ -217,7 +217,7 @@ void DevicePanels::buildBusyPanel(QWidget* canvas)
     Image[17] = picture(Frame15, QStringLiteral("Image17"), QStringLiteral("hand"), twRect(2400, 480, 1305, 975), false);
     Image[14] = picture(Frame15, QStringLiteral("Image14"), QStringLiteral("arrowRight"), twRect(1560, 720, 705, 360), true);
     Image[15] = picture(Frame15, QStringLiteral("Image15"), QStringLiteral("arrowLeft"), twRect(1560, 1080, 720, 345), true);
-    Label134 = label(Frame15, "Label134", QStringLiteral("00"), 1800, 360);
+    Label134 = label(Frame15, "Label134", QStringLiteral("00"), 1800, 345);
     bold(Label134, 15.75);
     setForeColour(Label134, look::kRed);
     Label134->adjustSize();
@@ -412,6 +412,13 @@ void DevicePanels::buildTestPanel(QWidget* canvas)
     TEST_COMMAND = button(TEST_FRAME, "TEST_COMMAND", QStringLiteral("TEST"), twRect(120, 180, 1860, 1500));
     bold(TEST_COMMAND, 16);
     setBackColor(TEST_COMMAND, look::kGreen);
+    // Disabled ("Testing...", and in restricted mode) its caption stays
+    // grey, but a grey dark enough to read on the button's green and red.
+    {
+        QPalette pal = TEST_COMMAND->palette();
+        pal.setColor(QPalette::Disabled, QPalette::ButtonText, look::toQColor(kDisabledTestText));
+        TEST_COMMAND->setPalette(pal);
+    }
     connect(TEST_COMMAND, &QPushButton::clicked, this, &DevicePanels::TEST_COMMAND_Click);
 
     Frame8 = frame(TEST_FRAME, "Frame8", QString(), twRect(120, 1740, 1860, 1320), true);
@@ -470,9 +477,23 @@ void DevicePanels::buildTestPanel(QWidget* canvas)
     F_LAB14 = label(Frame22, "F_LAB14", QStringLiteral("S/N Encode(DEC)"), 480, 465 + 3 * 330);
     F_LAB15 = label(Frame22, "F_LAB15", QStringLiteral("S/N Directions(Low to High)"), 480, 465 + 4 * 330);
     F_LAB16 = label(Frame22, "F_LAB16", QStringLiteral("EEPROM (BY SPD)"), 480, 465 + 5 * 330);
-    for (QLabel* l : {F_LAB14, F_LAB15, F_LAB16}) {
-        setForeColour(l, 0xFF0000);
-        l->setMinimumWidth(look::tw(2640));
+    // Each as wide as the longest caption the status gives it; the last
+    // one ends short of the tester picture.
+    const struct {
+        QLabel* l;
+        QStringList captions;
+    } values[] = {
+        {F_LAB14, {QStringLiteral("S/N Encode(DEC)"), QStringLiteral("S/N Encode(HEX)")}},
+        {F_LAB15, {QStringLiteral("S/N Directions(Low to High)"), QStringLiteral("S/N Directions(High to Low)")}},
+        {F_LAB16, {QStringLiteral("EEPROM (BY SPD)"), QStringLiteral("EEPROM (256 Byte)"), QStringLiteral("EEPROM (512 Byte)")}},
+    };
+    for (const auto& v : values) {
+        setForeColour(v.l, 0xFF0000);
+        int width = 0;
+        for (const QString& c : v.captions)
+            width = std::max(width, v.l->fontMetrics().horizontalAdvance(c));
+        v.l->setMinimumWidth(width + 2);
+        v.l->adjustSize();
     }
     F_LAB20 = label(Frame22, "F_LAB20", QStringLiteral("S/N: 00000000"), 180, 2520);
     F_LAB20->setMinimumWidth(look::tw(2100));
@@ -517,9 +538,10 @@ void DevicePanels::buildBanner(QWidget* canvas)
     setBackColor(S_FRAME, kBannerGreen);
     STS_LAB1 = new QLabel(QStringLiteral("PASS"), S_FRAME);
     STS_LAB1->setObjectName(QStringLiteral("STS_LAB1"));
-    STS_LAB1->setGeometry(S_FRAME->rect());
     STS_LAB1->setAlignment(Qt::AlignCenter);
     bold(STS_LAB1, 26);
+    // The whole banner: "POWER FAIL" as well as "PASS".
+    STS_LAB1->setGeometry(S_FRAME->rect());
     STS_LAB1->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
 }
 

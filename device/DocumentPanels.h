@@ -48,6 +48,8 @@ inline constexpr look::VbColor kLampLit = look::kRed;
 inline constexpr look::VbColor kLampDark = look::kLightBlue;
 inline constexpr look::VbColor kBannerGreen = 0x00C000;
 inline constexpr look::VbColor kTestFailBack = 0x8080FF;
+// The caption of the disabled "TEST" button.
+inline constexpr look::VbColor kDisabledTestText = 0x505050;
 
 // The scenes of the busy panel: which of the pictures Image11, Image16,
 // Image12, Image13, Image14 and Image15 show.

@@ -34,6 +34,9 @@ public:
     void setCellEnabled(int i, bool on);
     QString cellToolTip(int i) const;
     QRect cellRect(int i) const;
+    // The fixed-pitch font the cells are drawn in (the headers use the
+    // widget's own font).
+    const QFont& cellFont() const { return cellFont_; }
 
     // Headers.
     const Item& header(int k) const { return headers_[static_cast<std::size_t>(k)]; }

@@ -17,8 +17,8 @@ namespace {
 // Places on the panels, in twips.
 constexpr int kCaptionLeft = 120;
 constexpr int kSdramValueLeft = 1800;  // Frame2's value column
-constexpr int kDdrValueLeft = 1920;    // Frame10's value column, where Label126 stands as designed
-constexpr int kLabel126MovedLeft = 1600;
+constexpr int kDdrValueLeft = 1920;    // Frame10's value column
+int ddrValueLeftPx() { return look::tw(kDdrValueLeft); }
 
 // A label for captions made of SPD bytes: control characters (0x00 and the
 // like) are drawn as blanks, the caption keeps them. A wrapping one breaks
@@ -100,6 +100,22 @@ void condense(QGroupBox* frame)
     frame->setFont(f);
 }
 
+// Labels of a fixed size that wrap their captions onto a second line.
+bool wrapsInPlace(Field f)
+{
+    return f == Field::Label28 || f == Field::Label147 || f == Field::Label59 || f == Field::Label148 ||
+           f == Field::Label126;
+}
+
+// A value label that takes two lines of the panel, from its place to the
+// panel's right edge.
+void twoLines(QLabel* l, int pitch)
+{
+    l->setWordWrap(true);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    l->setGeometry(l->x(), l->y(), l->parentWidget()->width() - l->x() - 4, look::tw(2 * pitch));
+}
+
 void setCaption(QLabel* l, const QString& text, bool autoSize = true)
 {
     if (!l || l->text() == text)
@@ -115,7 +131,7 @@ void apply(frmDocument& doc, const Effects& fx)
         doc.JEDEC_PROG(fx.lookupKey);
     for (int i = 0; i < fx.count; ++i) {
         const Caption& c = fx.captions[static_cast<std::size_t>(i)];
-        setCaption(doc.L(nameOf(c.field)), c.text, c.field != Field::Label28 && c.field != Field::Label147);
+        setCaption(doc.L(nameOf(c.field)), c.text, !wrapsInPlace(c.field));
     }
     if (fx.label59Visible >= 0) {
         if (QLabel* l59 = doc.L(nameOf(Field::Label59))) {
@@ -127,10 +143,8 @@ void apply(frmDocument& doc, const Effects& fx)
             velmora::gs().jedecName = l59->text();
         }
     }
-    if (fx.moveLabel126) {
-        if (QLabel* l = doc.L(nameOf(Field::Label126)); l && l->x() != look::tw(kLabel126MovedLeft))
-            l->move(look::tw(kLabel126MovedLeft), l->y());
-    }
+    // A long list of CAS latencies keeps to the value column: its label
+    // wraps onto the line kept free under it (fx.moveLabel126 needs no move).
     if (fx.setOptcrc1) {
         if (QRadioButton* b = doc.Optcrc(1); b && b->text() != fx.optcrc1) {
             b->setText(fx.optcrc1);
@@ -162,8 +176,6 @@ void buildSdramPanel(frmDocument&, QGroupBox* frame2)
         {"Revision(5B-5C)", Field::Label47},      {"Date Code(5D-5E)", Field::Label49},
         {"Serial Number(5F-62)", Field::Label26}, {"Specific Data(63-7F)", Field::Label28},
     };
-    // Frame2's lower edge lies under the device panels: its rows fill the
-    // upper 5880 twips.
     constexpr int top = 100;
     constexpr int pitch = 212;
     constexpr int indent = kCaptionLeft + 120;
@@ -172,12 +184,12 @@ void buildSdramPanel(frmDocument&, QGroupBox* frame2)
         const int y = top + line * pitch;
         staticCaption(frame2, QLatin1String(r.caption), kCaptionLeft, y);
         if (r.value == Field::Label6) {
-            // The sixteen identifier digits and the maker's name right of
-            // them take a line of their own below the caption.
-            QLabel* l6 = valueLabel(frame2, Field::Label6, QString(), indent, y + pitch);
+            // The sixteen identifier digits stand in the value column; the
+            // maker's name takes the two lines under them, across the panel.
+            valueLabel(frame2, Field::Label6, QString(), kSdramValueLeft, y);
             QLabel* l59 = valueLabel(frame2, Field::Label59, QString(), indent, y + pitch);
-            l59->move(l6->x() + l6->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000000")) + 6, l59->y());
-            line += 2;
+            twoLines(l59, pitch);
+            line += 3;
         } else if (r.value == Field::Label28) {
             // The specific data wraps below its caption, across the panel.
             auto* l28 = new ByteTextLabel(frame2, true);
@@ -213,31 +225,44 @@ void buildDdr34Panel(frmDocument&, QGroupBox* frame10)
         {"Serial Number", Field::Label143},    {"Part Number", Field::Label144},
         {"JEDEC ID", Field::Label146},         {"Specific Data", Field::Label147},
     };
-    // Frame10's lower edge lies under the device panels: its rows fill the
-    // upper 6000 twips.
+    // The CAS latencies may take a second line, the DRAM maker's name the
+    // two lines under its identifier.
     constexpr int top = 110;
-    constexpr int pitch = 234;
+    constexpr int pitch = 212;
+    constexpr int indent = kCaptionLeft + 120;
     int line = 0;
     for (const Row& r : rows) {
         const int y = top + line * pitch;
-        if (r.caption)
+        if (r.caption) {
             staticCaption(frame10, QLatin1String(r.caption), kCaptionLeft, y);
-        else
-            valueLabel(frame10, Field::Label115, QStringLiteral("CRC (0-125)"), kCaptionLeft, y);
+        } else {
+            // Its captions reach up to the value column ("CRC (0-125)/(128-253)").
+            QLabel* l115 = valueLabel(frame10, Field::Label115, QStringLiteral("CRC (0-125)"), kCaptionLeft, y);
+            l115->setMinimumWidth(look::tw(kDdrValueLeft - kCaptionLeft - 60));
+            l115->adjustSize();
+        }
         if (r.value == Field::Label147) {
             // The specific data may take two lines.
             auto* l147 = new ByteTextLabel(frame10, true);
             l147->setObjectName(nameOf(Field::Label147));
             makeRed(l147);
-            l147->setGeometry(look::twRect(kDdrValueLeft, y, 3855 - kDdrValueLeft - 60, 2 * pitch));
+            l147->setGeometry(ddrValueLeftPx(), look::tw(y), frame10->width() - ddrValueLeftPx() - 4, look::tw(2 * pitch));
             line += 2;
             continue;
         }
         QLabel* v = valueLabel(frame10, r.value, QString(), kDdrValueLeft, y);
+        if (r.value == Field::Label126) {
+            twoLines(v, pitch);
+            line += 2;
+            continue;
+        }
         if (r.value == Field::Label146) {
-            // The DRAM maker's name stands right of the four identifier digits.
-            QLabel* l148 = valueLabel(frame10, Field::Label148, QString(), kDdrValueLeft, y);
-            l148->move(v->x() + v->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 6, v->y());
+            // The DRAM maker's name takes the two lines under the four
+            // identifier digits, across the panel.
+            QLabel* l148 = valueLabel(frame10, Field::Label148, QString(), indent, y + pitch);
+            twoLines(l148, pitch);
+            line += 3;
+            continue;
         }
         ++line;
     }

@@ -95,10 +95,15 @@ void frmDocument::buildWindow()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scroll_);
 
-    // Selection labels and entry boxes.
+    // Selection labels and entry boxes. The byte number holds "Byte 511";
+    // the byte's name stands right of the entry box, where it has two lines
+    // for the long names of the later memory types.
     label1_ = makeLabel(canvas_, "Label1", QStringLiteral("Byte0"), 240, 120);
-    label2_ = makeLabel(canvas_, "Label2", QString(), 960, 120);
-    label2_->setMinimumWidth(look::tw(5400));
+    label1_->resize(label1_->fontMetrics().horizontalAdvance(QStringLiteral("Byte 888")) + 2, label1_->height());
+    label2_ = makeLabel(canvas_, "Label2", QString(), 2160, 120);
+    label2_->setWordWrap(true);
+    label2_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label2_->resize(look::tw(4380), look::tw(510));
     setTextColour(label2_, look::kRed);
     label3_ = makeLabel(canvas_, "Label3", QStringLiteral("Value"), 240, 380);
     label4_ = makeLabel(canvas_, "Label4", QStringLiteral("00"), 960, 360);
@@ -107,10 +112,11 @@ void frmDocument::buildWindow()
     label4_->setAlignment(Qt::AlignCenter);
     label4_->setToolTip(QStringLiteral("Byte value, press then chang"));
 
-    // The grid.
+    // The grid, below the value box and the entry box, and left of the
+    // summary.
     frame1_ = new QGroupBox(QStringLiteral("SPD Value"), canvas_);
     frame1_->setObjectName(QStringLiteral("Frame1"));
-    frame1_->setGeometry(twRect(120, 600, 6495, 8550));
+    frame1_->setGeometry(twRect(120, 645, 6480, 8505));
     grid_ = new HexGrid(frame1_);
     grid_->setGeometry(0, 0, frame1_->width(), frame1_->height());
     connect(grid_, &HexGrid::cellClicked, this, &frmDocument::spd_l_value_Click);
@@ -130,41 +136,66 @@ void frmDocument::buildWindow()
 
     text2_ = new QLineEdit(canvas_);
     text2_->setObjectName(QStringLiteral("Text2"));
-    text2_->setGeometry(twRect(200, 760, 400, 285));
+    // In the grid's empty corner, under the frame's caption.
+    text2_->setGeometry(twRect(200, 840, 400, 285));
     text2_->setMaxLength(2);
     text2_->setValidator(hexOnly);
     text2_->installEventFilter(this);
     text2_->raise();
 
-    // Checksum mode.
+    // The date code and the checksum mode share the row under the grid: the
+    // date frame as wide as the check box, with the date and its week on a
+    // line under it; the checksum frame takes the rest.
+    constexpr int kBottomTop = 9180;
+    constexpr int kBottomHeight = 780;
+    const int margin = look::tw(120);
+    frame13_ = new QGroupBox(QStringLiteral("Date"), canvas_);
+    frame13_->setObjectName(QStringLiteral("Frame13"));
+    check2_ = new QCheckBox(QStringLiteral("SPD Date Code"), frame13_);
+    check2_->setObjectName(QStringLiteral("Check2"));
+    check2_->move(margin, look::tw(210));
+    check2_->adjustSize();
+    connect(check2_, &QCheckBox::clicked, this, [this] { Check2_Click(); });
+    label97_ = makeLabel(frame13_, "Label97", QString(), 120, 0);
+    label98_ = makeLabel(frame13_, "Label98", QString(), 120, 0);
+    label97_->move(margin, check2_->geometry().bottom() + 1);
+    label98_->move(margin, label97_->y());
+    setTextColour(label97_, look::kRed);
+    setTextColour(label98_, look::kRed);
+    int widestDate = 0;
+    for (int month = 1; month <= 12; ++month)
+        widestDate = std::max(widestDate, label97_->fontMetrics().horizontalAdvance(
+                                              QLocale().toString(QDate(2000, month, 28), QLocale::ShortFormat)));
+    const int dateLine = widestDate + margin + label98_->fontMetrics().horizontalAdvance(QStringLiteral("53"));
+    const int frame13Width = 2 * margin + std::max(check2_->width(), dateLine);
+    frame13_->setGeometry(look::tw(120), look::tw(kBottomTop), frame13Width, look::tw(kBottomHeight));
+
     frame9_ = new QGroupBox(QStringLiteral("Checksum  /  CRC"), canvas_);
     frame9_->setObjectName(QStringLiteral("Frame9"));
-    frame9_->setGeometry(twRect(2880, 9180, 3735, 780));
+    const int frame9Left = frame13_->geometry().right() + 1 + margin;
+    frame9_->setGeometry(frame9Left, look::tw(kBottomTop), look::tw(6600) - frame9Left, look::tw(kBottomHeight));
     const QString captions[3] = {QStringLiteral("Checksum"), QStringLiteral("CRC (0-125)"), QStringLiteral("None")};
-    const int lefts[3] = {120, 1320, 2760};
     for (int i = 0; i < 3; ++i) {
         auto* b = new QRadioButton(captions[i], frame9_);
         b->setObjectName(QStringLiteral("Optcrc(%1)").arg(i));
-        b->move(look::tw(lefts[i]), look::tw(330));
         b->adjustSize();
         connect(b, &QRadioButton::clicked, this, [this, i] { Optcrc_Click(i); });
         optcrc_[static_cast<std::size_t>(i)] = b;
     }
+    // The CRC choice is captioned by the decoders ("CRC (0-116)", "CRC"):
+    // its room is that of its widest caption.
+    int crcWidth = optcrc_[1]->width();
+    for (const char* c : {"CRC (0-116)", "CRC"}) {
+        optcrc_[1]->setText(QString::fromLatin1(c));
+        crcWidth = std::max(crcWidth, optcrc_[1]->sizeHint().width());
+    }
+    optcrc_[1]->setText(captions[1]);
+    const int used = optcrc_[0]->width() + crcWidth + optcrc_[2]->width();
+    const int gap = std::max(margin, (frame9_->width() - 2 * margin - used) / 2);
+    optcrc_[0]->move(margin, look::tw(330));
+    optcrc_[1]->move(optcrc_[0]->geometry().right() + 1 + gap, look::tw(330));
+    optcrc_[2]->move(optcrc_[1]->x() + crcWidth + gap, look::tw(330));
     optcrc_[2]->setChecked(true);
-
-    // Date code.
-    frame13_ = new QGroupBox(QStringLiteral("Date"), canvas_);
-    frame13_->setObjectName(QStringLiteral("Frame13"));
-    frame13_->setGeometry(twRect(120, 9180, 2640, 780));
-    check2_ = new QCheckBox(QStringLiteral("SPD Date Code"), frame13_);
-    check2_->setObjectName(QStringLiteral("Check2"));
-    check2_->move(look::tw(120), look::tw(330));
-    check2_->adjustSize();
-    connect(check2_, &QCheckBox::clicked, this, [this] { Check2_Click(); });
-    label97_ = makeLabel(frame13_, "Label97", QString(), 1560, 250);
-    label98_ = makeLabel(frame13_, "Label98", QString(), 1560, 490);
-    setTextColour(label97_, look::kRed);
-    setTextColour(label98_, look::kRed);
 
     // SPD information: the type caption and the version label.
     frame3_ = new QGroupBox(QStringLiteral("SPD Information"), canvas_);
@@ -185,7 +216,8 @@ void frmDocument::buildWindow()
     frame2_->setGeometry(twRect(6600, 600, 3615, 6105));
     frame10_ = new QGroupBox(canvas_);
     frame10_->setObjectName(QStringLiteral("Frame10"));
-    frame10_->setGeometry(twRect(6600, 480, 3855, 6120));
+    // 45 twips wider than designed: a part number of 20 characters fits.
+    frame10_->setGeometry(twRect(6600, 480, 3900, 6120));
     decode::buildSdramPanel(*this, frame2_);
     decode::buildDdr34Panel(*this, frame10_);
 
@@ -878,6 +910,8 @@ void frmDocument::get_date_code()
     const spd::DateCode code = spd::dateCodeOf(today);
     label98_->setText(QString::number(code.week));
     label98_->adjustSize();
+    // The week follows the date on its line.
+    label98_->move(label97_->geometry().right() + 1 + look::tw(120), label97_->y());
     dateYear_ = code.year;
     dateWeek_ = code.week;
 }

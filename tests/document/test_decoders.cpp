@@ -103,16 +103,16 @@ TEST_F(DecoderWindowTest, UnknownDramMakerShowsNoNameAfterAKnownOne)
     EXPECT_EQ(text(Field::Label148), "");
 }
 
-TEST_F(DecoderWindowTest, CasListMovesItsLabelOnceAndForGood)
+TEST_F(DecoderWindowTest, CasListKeepsToTheValueColumn)
 {
     load(11, {{14, 0x7F}});  // seven latencies
     EXPECT_EQ(label(Field::Label126)->x(), look::tw(1920));
-    set(15, 0x01);  // eight
+    set(15, 0x01);  // eight: a long list wraps in place rather than moving left
     EXPECT_EQ(text(Field::Label126), "4 5 6 7 8 9 10 12 ");
-    EXPECT_EQ(label(Field::Label126)->x(), look::tw(1600));
+    EXPECT_EQ(label(Field::Label126)->x(), look::tw(1920));
     load(12, {{20, 0x01}});
     EXPECT_EQ(text(Field::Label126), "7 ");
-    EXPECT_EQ(label(Field::Label126)->x(), look::tw(1600));
+    EXPECT_EQ(label(Field::Label126)->x(), look::tw(1920));
 }
 
 TEST_F(DecoderWindowTest, DecodersCaptionTheCrcOption)

@@ -1,0 +1,525 @@
+// Every window and dialog in each state a user sees, checked for cut texts,
+// controls lying on each other and unreadable colours (LayoutCheck.h).
+// VELMORA_LAYOUT_SHOTS=<folder> writes a picture of each state there.
+
+#include "LayoutCheck.h"
+
+#include "app/PinViewers.h"
+#include "app/frmAbout.h"
+#include "app/frmLogin.h"
+#include "app/frmMain.h"
+#include "app/frmOptions.h"
+#include "app/frmSplash.h"
+#include "device/DocumentPanels.h"
+#include "document/HexGrid.h"
+#include "document/frmDocument.h"
+#include "platform/SettingsStore.h"
+#include "rules/device/Frames.h"
+#include "rules/spd/SpdFile.h"
+#include "support/ScriptedUi.h"
+#include "support/TestEnv.h"
+#include "wizard/Frmwarez1.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <memory>
+
+using velmora::gs;
+
+namespace {
+
+class LayoutTest : public ProgramStateTest {
+protected:
+    void SetUp() override
+    {
+        ProgramStateTest::SetUp();
+        vclock::clock().setSpeed(1000);
+        settings::useFile(dir.filePath(QStringLiteral("settings.ini")));
+        for (int n = 1; n <= 4; ++n)
+            qputenv(qPrintable(QStringLiteral("VELMORA_COM%1").arg(n)),
+                    dir.filePath(QStringLiteral("no-tty-%1").arg(n)).toUtf8());
+    }
+    void TearDown() override
+    {
+        closeMain();
+        settings::useFile(QString());
+        for (int n = 1; n <= 4; ++n)
+            qunsetenv(qPrintable(QStringLiteral("VELMORA_COM%1").arg(n)));
+        vclock::clock().setSpeed(1);
+        ProgramStateTest::TearDown();
+    }
+
+    // The main window after its load step: with full rights (the stored
+    // password typed) or in restricted mode (the login cancelled).
+    void startMain(bool full)
+    {
+        closeMain();
+        settings::write(QStringLiteral("History"), QStringLiteral("PASS1"), QStringLiteral("KT527"));
+        settings::write(QStringLiteral("History"), QStringLiteral("PASS2"), QStringLiteral("secret"));
+        if (full)
+            ui.dialogHandlers.push_back([](QDialog* d) {
+                auto* l = qobject_cast<frmLogin*>(d);
+                l->txtPassword()->setText(QStringLiteral("secret"));
+                l->cmdOK_Click();
+                return d->result();
+            });
+        main = std::make_unique<frmMain>();
+        main->MDIForm_Load();
+        main->setWindowTitle(QStringLiteral("VELMORA...."));
+        main->show();
+        ASSERT_EQ(gs().passwordMode, full ? -1 : 0);
+    }
+    void closeMain()
+    {
+        if (!main)
+            return;
+        for (frmDocument* d : main->documents())
+            d->Set_form_chang(0);
+        main.reset();
+    }
+
+    // A document of an image, opened as "Open File" opens it, in a window
+    // large enough to show all of it.
+    frmDocument* open(const QString& path)
+    {
+        frmDocument* doc = main->openImage(path);
+        EXPECT_NE(doc, nullptr) << path.toStdString();
+        if (doc) {
+            auto* sub = qobject_cast<QMdiSubWindow*>(doc->parentWidget());
+            main->resize(1500, 1000);
+            sub->showMaximized();
+            QCoreApplication::processEvents();
+        }
+        return doc;
+    }
+    QString madeUp(const QString& name, const velmora::SpdImage& img)
+    {
+        const QString path = dir.filePath(name);
+        QString why;
+        EXPECT_TRUE(spdfile::write(path, img, &why)) << why.toStdString();
+        return path;
+    }
+
+    // The state of a document: its own canvas, the part of the window that
+    // holds every control. No events run between setting a state up and
+    // checking it (the test-result poller would hide the banner).
+    void checkDocument(frmDocument* doc, const QString& state) { c.check(doc->canvas(), state, QStringLiteral("frmDocument")); }
+
+    QTemporaryDir dir;
+    ScriptedUi ui;
+    std::unique_ptr<frmMain> main;
+    layout::LayoutCheck c;
+};
+
+// Text of bytes: an ASCII text from `at` on.
+void putText(velmora::SpdImage& img, int at, const char* text)
+{
+    for (int i = 0; text[i]; ++i)
+        img[static_cast<std::size_t>(at + i)] = static_cast<std::uint8_t>(text[i]);
+}
+
+// A PC133 SDRAM DIMM: 128 MB, one rank, CL 2 and 3, with an 18-character part
+// number and a manufacturer's specific data block of text.
+velmora::SpdImage sdramImage()
+{
+    velmora::SpdImage img{};
+    const std::uint8_t head[36] = {0x80, 0x08, 0x04, 0x0C, 0x09, 0x01, 0x40, 0x00, 0x01, 0x75, 0x54, 0x00,
+                                   0x80, 0x08, 0x00, 0x01, 0x8F, 0x04, 0x06, 0x01, 0x01, 0x00, 0x0E, 0xA0,
+                                   0x60, 0x00, 0x00, 0x14, 0x0F, 0x14, 0x2D, 0x20, 0x15, 0x08, 0x15, 0x08};
+    std::copy(std::begin(head), std::end(head), img.begin());
+    img[62] = 0x12;
+    img[64] = 0x7F;
+    img[65] = 0x7F;
+    img[66] = 0x9E;
+    img[72] = 0x01;
+    putText(img, 73, "VM-SDR133-128M-XYZ");
+    img[91] = 0x0A;
+    img[92] = 0x0B;
+    img[93] = 0x24;
+    img[94] = 0x10;
+    img[95] = 0x12;
+    img[96] = 0x34;
+    img[97] = 0x56;
+    img[98] = 0x78;
+    putText(img, 99, "MANUFACTURER SPECIFIC DATA 1");
+    int sum = 0;
+    for (int i = 0; i < 63; ++i)
+        sum += img[static_cast<std::size_t>(i)];
+    img[63] = static_cast<std::uint8_t>(sum & 0xFF);
+    return img;
+}
+
+// A DDR-400 registered ECC DIMM: 1 GB, two ranks, CL 2, 2.5 and 3.
+velmora::SpdImage ddrImage()
+{
+    velmora::SpdImage img{};
+    const std::uint8_t head[36] = {0x80, 0x08, 0x07, 0x0D, 0x0B, 0x02, 0x48, 0x00, 0x04, 0x50, 0x70, 0x02,
+                                   0x82, 0x08, 0x08, 0x01, 0x0E, 0x04, 0x1C, 0x01, 0x02, 0x26, 0xC1, 0x60,
+                                   0x70, 0x75, 0x70, 0x3C, 0x28, 0x3C, 0x28, 0x80, 0x60, 0x60, 0x40, 0x40};
+    std::copy(std::begin(head), std::end(head), img.begin());
+    img[62] = 0x10;
+    // The longest maker's name there is.
+    img[64] = 0x7F;
+    img[65] = 0x46;
+    img[72] = 0x05;
+    putText(img, 73, "VM-DDR400-1GB-R-EC");
+    img[93] = 0x05;
+    img[94] = 0x32;
+    img[95] = 0xAB;
+    img[96] = 0xCD;
+    img[97] = 0xEF;
+    img[98] = 0x01;
+    putText(img, 99, "DDR400 REGISTERED ECC MODULE");
+    int sum = 0;
+    for (int i = 0; i < 63; ++i)
+        sum += img[static_cast<std::size_t>(i)];
+    img[63] = static_cast<std::uint8_t>(sum & 0xFF);
+    return img;
+}
+
+// A real image with the longest texts its panel shows: every CAS latency a
+// real module offers, the longest DRAM maker's name, a full part number and
+// specific data.
+velmora::SpdImage stretched(const QString& path)
+{
+    const spdfile::ReadResult r = spdfile::read(path);
+    velmora::SpdImage img{};
+    std::copy(r.bytes.begin(), r.bytes.end(), img.begin());
+    const bool ddr4 = img[2] == 12;
+    if (ddr4) {
+        img[20] = 0xFC;  // CL 9 to 24
+        img[21] = 0xFF;
+        img[22] = 0x03;
+        img[350] = 0x01;
+        img[351] = 0x46;
+        putText(img, 329, "VM4R16G72PB2-3200XXY");
+        putText(img, 353, "MANUFACTURER SPECIFIC DATA BLOCK");
+    } else {
+        img[14] = 0xFF;  // CL 4 to 18
+        img[15] = 0x7F;
+        img[148] = 0x01;
+        img[149] = 0x46;
+        putText(img, 128, "VM3R8G72PB1-1866XY");
+        putText(img, 150, "MANUFACTURER SPECIFIC DATA");
+    }
+    return img;
+}
+
+struct TypeCase {
+    const char* name;
+    QString path;  // empty: made up
+};
+
+// The widest byte name of the document's table: the byte whose name is
+// hardest to show.
+int widestName(frmDocument* doc)
+{
+    const QLabel* l2 = doc->L(QStringLiteral("Label2"));
+    const QFontMetrics fm(l2->font());
+    int best = 0;
+    for (int i = 0; i < 512; ++i)
+        if (fm.horizontalAdvance(doc->byteName(i)) > fm.horizontalAdvance(doc->byteName(best)))
+            best = i;
+    return best;
+}
+
+} // namespace
+
+TEST_F(LayoutTest, MainWindowWithAndWithoutDocuments)
+{
+    for (bool full : {true, false}) {
+        const QString rights = full ? QStringLiteral("full rights") : QStringLiteral("restricted");
+        startMain(full);
+        c.check(main.get(), QStringLiteral("no document, ") + rights);
+        main->NewDocumentWindow();
+        main->NewDocumentWindow();
+        QCoreApplication::processEvents();
+        c.check(main.get(), QStringLiteral("two new documents, ") + rights);
+        main->mnuWindowCascade_Click();
+        c.check(main.get(), QStringLiteral("cascaded, ") + rights);
+        main->mnuFileCloseAll_Click();
+        QCoreApplication::processEvents();
+        c.check(main.get(), QStringLiteral("all closed, ") + rights);
+    }
+    EXPECT_TRUE(c.ok()) << c.report().toStdString();
+}
+
+TEST_F(LayoutTest, DocumentOfEachTypeWithEachPanel)
+{
+    const TypeCase types[] = {
+        {"SDRAM", madeUp(QStringLiteral("sdram.bin"), sdramImage())},
+        {"DDR made up", madeUp(QStringLiteral("ddr.bin"), ddrImage())},
+        {"DDR", testData(QStringLiteral("corpus/memtest86plus_DDR-OCZ4001024ELPE.bin"))},
+        {"DDR2", testData(QStringLiteral("corpus/memtest86plus_DDR2-2G-UDIMM.bin"))},
+        {"DDR2 FB", testData(QStringLiteral("corpus/memtest86plus_DDR2-GoldenEmpire-1.bin"))},
+        {"DDR3", testData(QStringLiteral("corpus/memtest86plus_DDR3-M392B1G73DB0-YH9.bin"))},
+        {"DDR3 UDIMM", testData(QStringLiteral("corpus/memtest86plus_DDR3-M378B5173DB0-CK0.bin"))},
+        {"DDR4", testData(QStringLiteral("corpus/memtest86plus_DDR4-M393A1G40EB1-CRC.bin"))},
+        {"DDR3 long texts", madeUp(QStringLiteral("ddr3.bin"),
+                                   stretched(testData(QStringLiteral("corpus/memtest86plus_DDR3-M392B1G73DB0-YH9.bin"))))},
+        {"DDR4 long texts", madeUp(QStringLiteral("ddr4.bin"),
+                                   stretched(testData(QStringLiteral("corpus/memtest86plus_DDR4-M393A1G40EB1-CPB.bin"))))},
+    };
+    for (bool full : {true, false}) {
+        startMain(full);
+        for (const TypeCase& t : types) {
+            const QString type = QString::fromLatin1(t.name) + (full ? QString() : QStringLiteral(", restricted"));
+            frmDocument* doc = open(t.path);
+            ASSERT_NE(doc, nullptr);
+            device::DevicePanels& p = *device::devicePanels(doc);
+            QCoreApplication::processEvents();
+            // As the window opens, before a status reply arranges it.
+            checkDocument(doc, type + QStringLiteral(", opened"));
+
+            // The selected byte: the one with the widest name, then the last
+            // ones after a click and after Enter ("Byte511", "Byte 511").
+            doc->spd_l_value_Click(widestName(doc));
+            checkDocument(doc, type + QStringLiteral(", widest byte name"));
+            const int last = doc->Get_Type() == 5 ? 511 : 255;
+            doc->spd_l_value_Click(last - 1);
+            if (full) {
+                doc->Text1()->setText(look::hex2(doc->Get_Value(last - 1)));
+                doc->Text1_KeyDown(Qt::Key_Return);
+            } else {
+                doc->spd_l_value_Click(last);
+            }
+            if (full && doc->Get_Type() == 5 && doc->L(QStringLiteral("Label1"))->text() != QStringLiteral("Byte 511"))
+                ADD_FAILURE() << doc->L(QStringLiteral("Label1"))->text().toStdString();
+            if (full) {
+                doc->Check2()->click();
+                checkDocument(doc, type + QStringLiteral(", last byte, date code stamped"));
+                doc->Check2()->click();
+            } else {
+                checkDocument(doc, type + QStringLiteral(", last byte"));
+            }
+
+            // The three panels that share a place, one at a time.
+            p.showPanel(0);
+            checkDocument(doc, type + QStringLiteral(", SPD transfer panel"));
+            p.showPanel(1);
+            p.F_LAB15->setText(QStringLiteral("S/N Directions(High to Low)"));
+            checkDocument(doc, type + QStringLiteral(", tester set-up panel"));
+            p.showPanel(2);
+            p.F_LAB14->setText(QStringLiteral("S/N Encode(HEX)"));
+            p.F_LAB16->setText(QStringLiteral("EEPROM (256 Byte)"));
+            p.F_LAB20->setText(QStringLiteral("S/N:99999999"));
+            p.F_LAB20->show();
+            p.Label56->setText(QStringLiteral("2000 mA"));
+            p.PASS_LABEL->setText(QStringLiteral("32767"));
+            p.FAIL_LABEL->setText(QStringLiteral("32767"));
+            checkDocument(doc, type + QStringLiteral(", test panel"));
+            p.Command11_Click();
+            p.AMP_LAB->setText(QStringLiteral("2000"));
+            p.List1->addItem(QStringLiteral("Test Fail    <POWER FAIL>  <SPD FAIL>  <OPEN FAIL>  <SHORT FAIL> "));
+            checkDocument(doc, type + QStringLiteral(", test log"));
+            p.Command19_Click();
+
+            // A test running: the button disabled with "Testing...".
+            p.TEST_COMMAND->setEnabled(false);
+            p.TEST_COMMAND->setText(QStringLiteral("Testing..."));
+            checkDocument(doc, type + QStringLiteral(", testing"));
+            p.TEST_COMMAND->setText(QStringLiteral("TEST"));
+            p.TEST_COMMAND->setEnabled(full);
+
+            // The result banner, passed and failed.
+            for (int flags : {0, int(device::PowerFail), int(device::ShortFail)}) {
+                device::TestResult r;
+                r.flags = flags;
+                p.STS_LAB1->setText(r.banner());
+                device::DevicePanels::setBackColor(p.S_FRAME, flags ? look::kRed : device::kBannerGreen);
+                device::DevicePanels::setBackColor(p.TEST_COMMAND, flags ? device::kTestFailBack : look::kGreen);
+                p.S_FRAME->show();
+                p.S_FRAME->raise();
+                checkDocument(doc, type + QStringLiteral(", banner ") + r.banner());
+            }
+            p.S_FRAME->hide();
+
+            // The busy panel with its pictures and counters.
+            p.showBusy(device::Scene::ComputerProgrammerBoth);
+            p.Label134->setText(QStringLiteral("FF"));
+            p.Label134->show();
+            checkDocument(doc, type + QStringLiteral(", busy with a transfer"));
+            p.Label134->hide();
+            p.showBusy(device::Scene::ProgrammerAndHand);
+            p.Label99->show();
+            checkDocument(doc, type + QStringLiteral(", busy at the programmer"));
+            p.Label99->hide();
+            p.hideBusy();
+        }
+        // The main window with its documents, as it shows them.
+        main->mnuWindowCascade_Click();
+        c.check(main.get(), full ? QStringLiteral("documents of each type")
+                                 : QStringLiteral("documents of each type, restricted"));
+    }
+
+    // The grid's own cells and headers hold their captions.
+    startMain(true);
+    frmDocument* doc = main->NewDocumentWindow();
+    HexGrid* g = doc->grid();
+    for (int i = 0; i < HexGrid::kCells; i += 17)
+        c.checkPaintedText(QStringLiteral("frmDocument"), QStringLiteral("grid"), QStringLiteral("spd_l_value(%1)").arg(i),
+                           g->cellFont(), g->cellRect(i), QStringLiteral("88"));
+    for (int k = 0; k < HexGrid::kHeaders; ++k)
+        c.checkPaintedText(QStringLiteral("frmDocument"), QStringLiteral("grid"), QStringLiteral("value_x(%1)").arg(k),
+                           g->font(), g->headerRect(k), g->header(k).caption,
+                           k < 16 ? Qt::AlignCenter : (Qt::AlignVCenter | Qt::AlignRight));
+    EXPECT_TRUE(c.ok()) << c.report().toStdString();
+}
+
+TEST_F(LayoutTest, StartUpAndSmallDialogs)
+{
+    {
+        frmSplash s;
+        s.show();
+        c.check(&s, QStringLiteral("shown"));
+    }
+    {
+        frmLogin l;
+        l.show();
+        c.check(&l, QStringLiteral("empty"));
+        l.txtPassword()->setText(QStringLiteral("WRONGPASSWORD"));
+        c.check(&l, QStringLiteral("typed"));
+    }
+    for (const char* title : {"Password Setup", "The first password setting"}) {
+        frmLogin1 l;
+        l.setWindowTitle(QString::fromLatin1(title));
+        l.show();
+        c.check(&l, QString::fromLatin1(title));
+    }
+    startMain(true);
+    {
+        frmOptions o(main.get());
+        o.Form_Load();
+        o.show();
+        c.check(&o, QStringLiteral("port 1"));
+    }
+    {
+        frmAbout a(main.get());
+        a.Form_Load();
+        a.show();
+        c.check(&a, QStringLiteral("shown"));
+    }
+    EXPECT_TRUE(c.ok()) << c.report().toStdString();
+}
+
+TEST_F(LayoutTest, PinViewersForTheirCases)
+{
+    startMain(true);
+    const struct {
+        int type;
+        int width;
+        int so;
+    } cases[] = {{0, 8, 0}, {7, 8, 0}, {7, 4, 1}, {8, 8, 0}, {8, 16, 1}, {11, 8, 0}, {11, 16, 1}, {12, 4, 0}, {12, 16, 1}};
+    auto viewers = [this](const char* name) {
+        QList<PinViewer*> out;
+        for (PinViewer* v : main->findChildren<PinViewer*>(QString(), Qt::FindDirectChildrenOnly))
+            if (!v->isUnloaded() && v->objectName() == QLatin1String(name))
+                out << v;
+        return out;
+    };
+    for (const auto& k : cases) {
+        gs().currentMemoryType = static_cast<std::int16_t>(k.type);
+        gs().deviceWidthCode = static_cast<std::int16_t>(k.width);
+        gs().soDimmFlag = static_cast<std::int16_t>(k.so);
+        const QString state = QStringLiteral("type %1 x%2 so %3").arg(k.type).arg(k.width).arg(k.so);
+        main->MNU_ICMAP_Click();
+        main->MNU_MDMAP_Click();
+        for (const char* name : {"FrmICMAP", "FrmMDMAP"}) {
+            const auto v = viewers(name);
+            ASSERT_EQ(v.size(), 1) << name;
+            QCoreApplication::processEvents();
+            c.check(v.front(), state);
+            v.front()->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
+    // Every entry of each viewer's list, chosen by hand.
+    main->MNU_ICMAP_Click();
+    main->MNU_MDMAP_Click();
+    auto* ic = qobject_cast<FrmICMAP*>(viewers("FrmICMAP").front());
+    auto* md = qobject_cast<FrmMDMAP*>(viewers("FrmMDMAP").front());
+    for (int i = 0; i < 7; ++i) {
+        ic->IC_COMBO()->setCurrentIndex(i);
+        ic->IC_COMBO_Click();
+        c.check(ic, QStringLiteral("list entry %1").arg(i));
+        md->DIMM_COMBO()->setCurrentIndex(i);
+        md->DIMM_COMBO_Click();
+        c.check(md, QStringLiteral("list entry %1").arg(i));
+    }
+    EXPECT_TRUE(c.ok()) << c.report().toStdString();
+}
+
+TEST_F(LayoutTest, WizardOnEveryPageForEveryType)
+{
+    const char* types[] = {"SDRAM", "DDR", "DDR2", "DDR3", "DDR4"};
+    for (int t = 0; t < 5; ++t) {
+        const QString type = QString::fromLatin1(types[t]);
+        Frmwarez1 d;
+        d.show();
+        d.optRamType(t)->setChecked(true);
+        c.check(&d, type + QStringLiteral(", module type"));
+        d.Command3()->click();
+        for (int o = 0; o < 4; ++o) {
+            d.speedOption(t + 1, o)->setChecked(true);
+        }
+        c.check(&d, type + QStringLiteral(", speed"));
+        d.Command3()->click();
+        d.Check1()->setChecked(true);
+        c.check(&d, type + QStringLiteral(", parameters"));
+        d.Command3()->click();
+        c.check(&d, type + QStringLiteral(", timing"));
+        d.Command3()->click();
+        d.Text1()->setText(QStringLiteral("7F7F7F7F7F7F9E"));
+        d.Text2()->setText(QStringLiteral("VM-DDR4-2133-8G-ABCDEFGH"));
+        c.check(&d, type + QStringLiteral(", manufacturer"));
+        d.Command2()->click();
+        d.Command2()->click();
+        c.check(&d, type + QStringLiteral(", back to parameters"));
+    }
+    EXPECT_TRUE(c.ok()) << c.report().toStdString();
+}
+
+// The checker itself: it finds a cut text, an overlap and grey on green, and
+// lets the meant overlays pass.
+TEST(LayoutCheckSelf, FindsWhatItShould)
+{
+    QWidget w;
+    w.setObjectName(QStringLiteral("w"));
+    w.resize(300, 200);
+    auto* cut = new QLabel(QStringLiteral("A long caption that is cut"), &w);
+    cut->setObjectName(QStringLiteral("cut"));
+    cut->setGeometry(10, 10, 40, 20);
+    auto* a = new QPushButton(QStringLiteral("A"), &w);
+    a->setObjectName(QStringLiteral("a"));
+    a->setGeometry(10, 40, 60, 30);
+    auto* b = new QCheckBox(QStringLiteral("B"), &w);
+    b->setObjectName(QStringLiteral("b"));
+    b->setGeometry(50, 50, 60, 30);
+    auto* f4 = new QWidget(&w);
+    f4->setObjectName(QStringLiteral("Frame4"));
+    f4->setGeometry(10, 100, 100, 50);
+    auto* f5 = new QWidget(&w);
+    f5->setObjectName(QStringLiteral("Frame5"));
+    f5->setGeometry(10, 100, 100, 50);
+    auto* grey = new QPushButton(QStringLiteral("Grey"), &w);
+    grey->setObjectName(QStringLiteral("grey"));
+    grey->setGeometry(150, 100, 120, 60);
+    grey->setStyleSheet(QStringLiteral("#grey { background-color: #00ff00; color: #c0c0c0; }"));
+    w.show();
+
+    layout::LayoutCheck c;
+    EXPECT_EQ(c.check(&w, QStringLiteral("s")), 3) << c.report().toStdString();
+    const QString r = c.report();
+    EXPECT_TRUE(r.contains(QStringLiteral("cut: \"A long caption that is cut\" needs")));
+    EXPECT_TRUE(r.contains(QStringLiteral("overlaps")) && r.contains(QStringLiteral("a")));
+    EXPECT_TRUE(r.contains(QStringLiteral("grey: text #c0c0c0 on")));
+    EXPECT_FALSE(r.contains(QStringLiteral("Frame4")));
+}
