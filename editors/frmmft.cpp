@@ -72,7 +72,7 @@ QLabel* title(QWidget* parent, const char* name, const QString& caption, const Q
 QLabel* rangeCaption(QWidget* parent, int index, int row, int extraTop = 0)
 {
     QLabel* l = makeLabel(parent, QStringLiteral("Lab1(%1)").arg(index), QString(),
-                          twRect(kTitleLeft, kRowTop + row * kRowStep + extraTop + 255, kTitleWidth, 240));
+                          twRect(kTitleLeft, kRowTop + row * kRowStep + extraTop + 270, kTitleWidth, 240));
     setColour(l, look::kRed);
     return l;
 }

@@ -19,6 +19,10 @@
 #include "support/ScriptedUi.h"
 #include "support/TestEnv.h"
 #include "wizard/Frmwarez1.h"
+#include "editors/Frmxmp.h"
+#include "editors/XmpImages.h"
+#include "editors/frmmft.h"
+#include "editors/frmxmp_wiz.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -483,6 +487,59 @@ TEST_F(LayoutTest, WizardOnEveryPageForEveryType)
         d.Command2()->click();
         d.Command2()->click();
         c.check(&d, type + QStringLiteral(", back to parameters"));
+    }
+    EXPECT_TRUE(c.ok()) << c.report().toStdString();
+}
+
+// The manufacturer dialog, the XMP view and the XMP wizard, opened by their
+// commands on documents of each type, in both modes.
+TEST_F(LayoutTest, ManufacturerAndXmpWindows)
+{
+    vclock::clock().setFixedNow(QDateTime(QDate(2024, 12, 31), QTime(9, 0)));
+    const struct {
+        const char* name;
+        velmora::SpdImage img;
+    } images[] = {
+        {"SDRAM", sdramImage()},
+        {"DDR", ddrImage()},
+        {"DDR2", xmptest::corpus("memtest86plus_DDR2-GoldenEmpire-1.bin")},
+        {"DDR3", xmptest::ddr3TwoProfiles()},
+        {"DDR3 Kingston", xmptest::corpus("memtest86plus_DDR3-9905403-440.A00LF.bin")},
+        {"DDR4", xmptest::ddr4TwoProfiles()},
+        {"DDR4 plain", xmptest::ddr4Plain()},
+    };
+    // A modal window is checked while it shows, then closed.
+    auto checkModal = [this](const QString& state) {
+        ui.dialogHandlers.push_back([this, state](QDialog* d) {
+            d->show();
+            QCoreApplication::processEvents();
+            c.check(d, state);
+            return static_cast<int>(QDialog::Rejected);
+        });
+    };
+    for (bool full : {true, false}) {
+        startMain(full);
+        const QString rights = full ? QStringLiteral(", full rights") : QStringLiteral(", restricted");
+        for (const auto& im : images) {
+            const QString name = QString::fromLatin1(im.name);
+            frmDocument* doc = open(madeUp(name + QStringLiteral(".bin"), im.img));
+            if (!doc)
+                continue;
+            checkModal(name + QStringLiteral(" manufacturer dialog") + rights);
+            main->mnu_mft_setup_Click();
+            if (im.img[2] == 11 || im.img[2] == 12) {
+                main->mnu_xmp_view_Click();
+                QCoreApplication::processEvents();
+                for (Frmxmp* v : main->findChildren<Frmxmp*>())
+                    if (v->isVisible())
+                        c.check(v, name + QStringLiteral(" XMP view") + rights);
+                if (full) {
+                    checkModal(name + QStringLiteral(" XMP wizard"));
+                    main->mnu_xmp_wiz_Click();
+                }
+            }
+            main->mnuFileCloseAll_Click();
+        }
     }
     EXPECT_TRUE(c.ok()) << c.report().toStdString();
 }
