@@ -2,7 +2,7 @@
 // What a document window asks of the window that holds it: the programmer's
 // status when it loads, a save when the user closes it with changes, and a
 // word when it has closed. The main window fills it in; a document made
-// without a host (an inspector, a benchmark) does without these.
+// without a host (the dump tool, a benchmark) does without these.
 
 class frmDocument;
 

@@ -1,4 +1,4 @@
-// spd-inspect: loads an SPD image file into an offscreen document window the
+// spd-dump: loads an SPD image file into an offscreen document window the
 // way the program's Open does and prints what the window shows: the 512
 // bytes, the memory type code, the checksum mode with the caption of the CRC
 // option, and the caption of every visible label of the summary panels as
@@ -6,7 +6,7 @@
 // line break as \n and any other control character as \xNN (two upper-case
 // digits), so every caption stays on its line.
 //
-//   spd-inspect FILE
+//   spd-dump FILE
 
 #include "state/Globals.h"
 #include "app/SpdFile.h"
@@ -60,12 +60,12 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const QStringList args = QApplication::arguments();
     if (args.size() != 2) {
-        std::fprintf(stderr, "usage: spd-inspect FILE\n");
+        std::fprintf(stderr, "usage: spd-dump FILE\n");
         return 2;
     }
     const spdfile::ReadResult r = spdfile::read(args[1]);
     if (!r.ok) {
-        std::fprintf(stderr, "spd-inspect: %s: %s\n", qPrintable(args[1]), qPrintable(r.error));
+        std::fprintf(stderr, "spd-dump: %s: %s\n", qPrintable(args[1]), qPrintable(r.error));
         return 1;
     }
 
