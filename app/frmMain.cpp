@@ -6,6 +6,7 @@
 #include "app/frmMainHelp.h"
 #include "device/DeviceOps.h"
 #include "device/DocumentPanels.h"
+#include "document/HexGrid.h"
 #include "document/frmDocument.h"
 #include "platform/Clock.h"
 #include "platform/CommPort.h"
@@ -27,6 +28,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <algorithm>
 #include <optional>
 
 using velmora::gs;
@@ -111,13 +113,35 @@ frmMain::frmMain(QWidget* parent)
     connect(ops_, &device::DeviceOps::conversationEnded, this, &frmMain::retryPendingExit, Qt::QueuedConnection);
 }
 
+bool frmMain::anyDocumentHeld() const
+{
+    const QList<frmDocument*> docs = documents();
+    return std::any_of(docs.begin(), docs.end(), [](const frmDocument* d) { return d->isHeld(); });
+}
+
+frmDocument* frmMain::xmpDocument()
+{
+    frmDocument* doc = ActiveForm();
+    const int type = doc ? doc->Get_Value(2) : -1;
+    if (type == 11 || type == 12)
+        return doc;
+    ui::msgBox(QStringLiteral(" ***** DDR3/DDR4 Can Only use This Feature ***** "), ui::Buttons::Ok, ui::Icon::Critical,
+               QStringLiteral(""), this);
+    return nullptr;
+}
+
+void frmMain::copyBack(frmDocument& doc, int first, int last, std::uint32_t colour)
+{
+    for (int i = first; i <= last; ++i) {
+        doc.Value_Chang(i, gs().sharedSpd[static_cast<std::size_t>(i)]);
+        doc.grid()->setCellBack(i, colour);
+    }
+}
+
 void frmMain::retryPendingExit()
 {
-    if (!exitPending_ || ops_->talking())
+    if (!exitPending_ || ops_->talking() || anyDocumentHeld())
         return;
-    for (frmDocument* d : documents())
-        if (d->isHeld())
-            return;
     exitPending_ = false;
     close();
 }
@@ -552,25 +576,18 @@ void frmMain::mnuFileCloseAll_Click()
     // Each document asks about saving as it closes; one that the user keeps
     // open (Cancel, or a save that did not happen) ends the loop. A window
     // that work still runs on closes when that work is done.
-    QList<QMdiSubWindow*> waiting;
+    QList<frmDocument*> waiting;
     while (true) {
-        auto gone = [](QMdiSubWindow* s) {
-            auto* d = qobject_cast<frmDocument*>(s->widget());
-            return d && d->isClosedForGood();
-        };
-        QMdiSubWindow* sub = mdi_->currentSubWindow();
-        if (!sub || waiting.contains(sub) || gone(sub)) {
-            sub = nullptr;
-            for (QMdiSubWindow* s : mdi_->subWindowList())
-                if (!waiting.contains(s) && !gone(s))
-                    sub = s;
-        }
-        if (!sub)
+        // The active window first, then the others from the last one.
+        QList<frmDocument*> left = documents();
+        left.removeIf([&waiting](frmDocument* d) { return waiting.contains(d); });
+        frmDocument* doc = left.contains(ActiveForm()) ? ActiveForm() : (left.isEmpty() ? nullptr : left.constLast());
+        if (!doc)
             break;
-        auto* doc = qobject_cast<frmDocument*>(sub->widget());
-        if (doc && doc->isHeld()) {
+        auto* sub = qobject_cast<QMdiSubWindow*>(doc->parentWidget());
+        if (doc->isHeld()) {
             sub->close();  // remembered by the window
-            waiting << sub;
+            waiting << doc;
             continue;
         }
         if (!sub->close())
@@ -609,10 +626,7 @@ void frmMain::closeEvent(QCloseEvent* e)
     if (!documents().isEmpty()) {
         // A document the user chose to keep stops the program from ending;
         // one that work still runs on ends it once the work is done.
-        bool held = false;
-        for (frmDocument* d : documents())
-            held = held || d->isHeld();
-        exitPending_ = held;
+        exitPending_ = anyDocumentHeld();
         e->ignore();
         return;
     }

@@ -185,6 +185,14 @@ private:
     // Carries out an exit that waited for work on a window or a
     // conversation with the programmer to end.
     void retryPendingExit();
+    // Work runs on one of the document windows.
+    bool anyDocumentHeld() const;
+    // The active document when it is a DDR3 or DDR4 image (by its own byte
+    // 2); otherwise the XMP commands' refusal is shown and nullptr returned.
+    frmDocument* xmpDocument();
+    // Writes bytes first..last of the shared SPD buffer back into doc, each
+    // through Value_Chang, and gives their cells the background colour.
+    void copyBack(frmDocument& doc, int first, int last, std::uint32_t colour);
     void buildMenus();
     // Sizes a document window to its content as far as the room allows.
     void fitDocumentWindow(QMdiSubWindow* sub);

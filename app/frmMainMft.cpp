@@ -8,6 +8,7 @@
 #include "state/Globals.h"
 #include "document/frmDocument.h"
 #include "editors/frmmft.h"
+#include "platform/Look.h"
 #include "platform/Ui.h"
 #include "rules/editors/MftRules.h"
 
@@ -41,10 +42,7 @@ void frmMain::mnu_mft_setup_Click()
         if (!range)
             return;
         const velmora::SpdImage before = doc->image();
-        for (int i = range->first; i <= range->last; ++i) {
-            doc->Value_Chang(i, gs().sharedSpd[static_cast<std::size_t>(i)]);
-            doc->Set_Value_color_diff(i);
-        }
+        copyBack(*doc, range->first, range->last, look::kGreen);
         doc->Type_Chang(mft::typeCodeOf(type));
         // A write-back that changed the image must not be lost on close.
         if (doc->image() != before)

@@ -4,7 +4,6 @@
 #include "app/frmMain.h"
 
 #include "state/Globals.h"
-#include "document/HexGrid.h"
 #include "document/frmDocument.h"
 #include "editors/frmxmp_wiz.h"
 #include "platform/Look.h"
@@ -25,14 +24,10 @@ void frmMain::mnu_xmp_wiz_Click()
 
     // The active document's own memory type decides, not the type of the
     // document decoded last.
-    QPointer<frmDocument> doc = ActiveForm();
-    const int type = doc ? doc->Get_Value(2) : 0;
-    if (type != 11 && type != 12) {
-        ui::msgBox(QStringLiteral(" ***** DDR3/DDR4 Can Only use This Feature ***** "), ui::Buttons::Ok,
-                   ui::Icon::Critical, QStringLiteral(""), this);
+    QPointer<frmDocument> doc = xmpDocument();
+    if (!doc)
         return;
-    }
-
+    const int type = doc->Get_Value(2);
     doc->xmp_spd_load();
     {
         frmxmp_wiz wizard(this);
@@ -43,15 +38,10 @@ void frmMain::mnu_xmp_wiz_Click()
 
     const int first = type == 11 ? xmp::ddr3::kFirst : xmp::ddr4::kFirst;
     const int last = type == 11 ? xmp::ddr3::kLast : xmp::ddr4::kLast;
-    bool changed = false;
-    for (int i = first; i <= last; ++i) {
-        const int v = gs().sharedSpd[static_cast<std::size_t>(i)];
-        changed = changed || doc->Get_Value(i) != v;
-        doc->Value_Chang(i, v);
-        doc->grid()->setCellBack(i, look::kLavender);
-    }
+    const velmora::SpdImage before = doc->image();
+    copyBack(*doc, first, last, look::kLavender);
     // Nothing is decoded again and no checksum or CRC is recomputed (the CRCs
     // end below the block); a block that changed makes the document modified.
-    if (changed)
+    if (doc->image() != before)
         doc->Set_form_chang(-1);
 }

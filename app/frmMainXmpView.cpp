@@ -4,7 +4,6 @@
 #include "app/frmMain.h"
 #include "document/frmDocument.h"
 #include "editors/Frmxmp.h"
-#include "platform/Ui.h"
 
 #include <exception>
 
@@ -13,13 +12,9 @@ void frmMain::mnu_xmp_view_Click()
     try {
         // The document asked about decides, by its own memory type byte; with
         // no document the command is refused the same way.
-        frmDocument* doc = ActiveForm();
-        const int type = doc ? doc->Get_Value(2) : -1;
-        if (type != 11 && type != 12) {
-            ui::msgBox(QStringLiteral(" ***** DDR3/DDR4 Can Only use This Feature ***** "), ui::Buttons::Ok,
-                       ui::Icon::Critical, QStringLiteral(""), this);
+        frmDocument* doc = xmpDocument();
+        if (!doc)
             return;
-        }
         doc->xmp_spd_load();
 
         // One view at a time: an open view shows the document now chosen.

@@ -233,17 +233,11 @@ std::array<std::uint8_t, 256> DeviceOps::readHalf(char letter)
     return *half;
 }
 
-QString DeviceOps::collectReply(int chars, int atLeastMs)
+QString DeviceOps::collectReply(int chars)
 {
-    // The reply cannot be complete before it had the time to cross the
-    // line; after the wait, what is still on its way is waited for, up to
-    // the time a whole reply takes at 9600 baud.
-    const qint64 start = vclock::clock().monotonicMs();
+    // A whole-second wait can end at once; what is still on its way is
+    // waited for, up to twice the time the reply takes at 9600 baud.
     wholeSecondWait(1);
-    const qint64 spent = vclock::clock().monotonicMs() - start;
-    const int minimum = vclock::clock().scaled(atLeastMs);
-    if (spent < minimum)
-        vclock::waitMs(static_cast<int>((minimum - spent) * vclock::clock().speed()));
     QString reply = takeInput();
     vclock::waitUntil(
         [&] {
@@ -893,7 +887,7 @@ void DeviceOps::BlankIC()
         }
         openPort();
         request(shortMessage('L'));
-        const QString reply = collectReply(512, 1000);
+        const QString reply = collectReply(512);
         for (int i = 0; i < 256; ++i) {
             if (2 * i + 1 >= reply.size())
                 throw DeviceFailure("short reply");

@@ -137,10 +137,9 @@ private:
     // Asks for one half of an image ("l", "L", "k", "K") and takes its data
     // reply; throws when no usable reply came.
     std::array<std::uint8_t, 256> readHalf(char letter);
-    // Waits one whole second, but never less than atLeastMs, then goes on
-    // reading until chars characters came or a reply of that length would
-    // have crossed the line.
-    QString collectReply(int chars, int atLeastMs);
+    // Waits one whole second, then goes on reading until chars characters
+    // came or a reply of that length would have crossed the line twice.
+    QString collectReply(int chars);
     // Milliseconds one character takes at 9600 baud, 8N1, rounded up.
     static constexpr int kLineMsPerChar = 2;
 

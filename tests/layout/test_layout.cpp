@@ -16,6 +16,7 @@
 #include "platform/SettingsStore.h"
 #include "rules/device/Frames.h"
 #include "rules/spd/SpdFile.h"
+#include "support/IsolatedMain.h"
 #include "support/ScriptedUi.h"
 #include "support/TestEnv.h"
 #include "wizard/Frmwarez1.h"
@@ -40,27 +41,8 @@ using velmora::gs;
 
 namespace {
 
-class LayoutTest : public ProgramStateTest {
+class LayoutTest : public IsolatedMainTest {
 protected:
-    void SetUp() override
-    {
-        ProgramStateTest::SetUp();
-        vclock::clock().setSpeed(1000);
-        settings::useFile(dir.filePath(QStringLiteral("settings.ini")));
-        for (int n = 1; n <= 4; ++n)
-            qputenv(qPrintable(QStringLiteral("VELMORA_COM%1").arg(n)),
-                    dir.filePath(QStringLiteral("no-tty-%1").arg(n)).toUtf8());
-    }
-    void TearDown() override
-    {
-        closeMain();
-        settings::useFile(QString());
-        for (int n = 1; n <= 4; ++n)
-            qunsetenv(qPrintable(QStringLiteral("VELMORA_COM%1").arg(n)));
-        vclock::clock().setSpeed(1);
-        ProgramStateTest::TearDown();
-    }
-
     // The main window after its load step: with full rights (the stored
     // password typed) or in restricted mode (the login cancelled).
     void startMain(bool full)
@@ -117,9 +99,7 @@ protected:
     // checking it (the test-result poller would hide the banner).
     void checkDocument(frmDocument* doc, const QString& state) { c.check(doc->canvas(), state, QStringLiteral("frmDocument")); }
 
-    QTemporaryDir dir;
     ScriptedUi ui;
-    std::unique_ptr<frmMain> main;
     layout::LayoutCheck c;
 };
 
