@@ -24,6 +24,8 @@ void frmMain::mnu_mft_setup_Click()
         QPointer<frmDocument> doc = ActiveForm();
         if (!doc)
             return;
+        // The window stays open while the dialog works on its copy.
+        const frmDocument::Hold hold(doc);
         doc->xmp_spd_load();
         // The block follows this document's type byte, whatever other
         // windows decode while the dialog is open.

@@ -32,6 +32,8 @@ void frmMain::mnuFilePrint_Click()
     if (!doc)
         return;
 
+    // The window stays open while the print dialog asks.
+    const frmDocument::Hold hold(doc);
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(report::fileNameOf(doc->windowTitle()));
     const bool chosen = ui::seam().choosePrinter(this, &printer);

@@ -28,6 +28,8 @@ void frmMain::mnu_xmp_wiz_Click()
     if (!doc)
         return;
     const int type = doc->Get_Value(2);
+    // The window stays open while the wizard works on its copy.
+    const frmDocument::Hold hold(doc);
     doc->xmp_spd_load();
     {
         frmxmp_wiz wizard(this);

@@ -26,7 +26,7 @@ const char* closeName(CloseBy c)
     return "?";
 }
 
-enum class Work { Load, Write, Verify, Setup };
+enum class Work { Load, Write, Verify, Setup, LoadTester, LoadModule, Clear, Read, Test, Option };
 
 const char* workName(Work w)
 {
@@ -35,6 +35,12 @@ const char* workName(Work w)
     case Work::Write: return "Write";
     case Work::Verify: return "Verify";
     case Work::Setup: return "Setup";
+    case Work::LoadTester: return "LoadTester";
+    case Work::LoadModule: return "LoadModule";
+    case Work::Clear: return "Clear";
+    case Work::Read: return "StandAloneRead";
+    case Work::Test: return "ModuleTest";
+    case Work::Option: return "OptionCommand";
     }
     return "?";
 }
@@ -114,6 +120,12 @@ TEST_P(CloseDuringWorkTest, TheWindowClosesWhenItsWorkHasEnded)
             P(doc).Command12_Click();
             P(doc).Command15->click();
             break;
+        case Work::LoadTester: P(doc).Command2->click(); break;
+        case Work::LoadModule: P(doc).Command9->click(); break;
+        case Work::Clear: P(doc).Command4->click(); break;
+        case Work::Read: P(doc).Command5->click(); break;
+        case Work::Test: P(doc).TEST_COMMAND->click(); break;
+        case Work::Option: main->EEPROM_512_Command(); break;
         case Work::Load: break;
         }
         EXPECT_TRUE(closedInTime);
@@ -124,6 +136,13 @@ TEST_P(CloseDuringWorkTest, TheWindowClosesWhenItsWorkHasEnded)
             EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   SPD file transfer success !   *****      "));
         } else if (c.work == Work::Verify) {
             EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   PC and Tester's SPD verify success !    *****    "));
+        } else if (c.work == Work::LoadTester) {
+            EXPECT_EQ(ui.lastText(), QStringLiteral("*****   Computer reads the Tester's SPD successfully !   ***** "));
+            EXPECT_EQ(doc->image(), velmora::SpdImage{});
+        } else if (c.work == Work::LoadModule) {
+            EXPECT_EQ(ui.lastText(), QStringLiteral("*****   Computer reads the DRAM-Module successfully !   ***** "));
+        } else if (c.work == Work::Clear) {
+            EXPECT_EQ(ui.lastText(), QStringLiteral("*****   Tester's SPD clear success !   *****      "));
         }
     }
 
@@ -153,7 +172,10 @@ INSTANTIATE_TEST_SUITE_P(
                       LifetimeCase{Work::Write, 10500, CloseBy::CloseBox}, LifetimeCase{Work::Write, 13000, CloseBy::Exit},
                       LifetimeCase{Work::Verify, 1000, CloseBy::CloseBox}, LifetimeCase{Work::Verify, 4000, CloseBy::Exit},
                       LifetimeCase{Work::Verify, 2000, CloseBy::CloseAll}, LifetimeCase{Work::Setup, 100, CloseBy::CloseMenu},
-                      LifetimeCase{Work::Setup, 1000, CloseBy::Exit}),
+                      LifetimeCase{Work::Setup, 1000, CloseBy::Exit}, LifetimeCase{Work::LoadTester, 1500, CloseBy::CloseBox},
+                      LifetimeCase{Work::LoadTester, 4500, CloseBy::Exit}, LifetimeCase{Work::LoadModule, 2000, CloseBy::CloseAll},
+                      LifetimeCase{Work::Clear, 1000, CloseBy::CloseMenu}, LifetimeCase{Work::Read, 3000, CloseBy::CloseBox},
+                      LifetimeCase{Work::Test, 500, CloseBy::Exit}, LifetimeCase{Work::Option, 1500, CloseBy::CloseAll}),
     caseName);
 
 TEST_F(DeviceTest, AModifiedWindowClosedDuringAWriteAsksOnceTheWriteIsDone)
