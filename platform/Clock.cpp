@@ -63,17 +63,21 @@ int sundayWeekOfYear(const QDate& d)
 bool waitUntil(const std::function<bool()>& done, int ms)
 {
     const qint64 deadline = clock().monotonicMs() + clock().scaled(ms);
+    // Events are processed at least once, also when the time given has
+    // already run out: what was posted before the wait gets its turn.
+    bool first = true;
     while (!done()) {
         const qint64 left = deadline - clock().monotonicMs();
-        if (left <= 0)
+        if (left <= 0 && !first)
             break;
+        first = false;
         QEventLoop loop;
         QTimer stop;
         stop.setSingleShot(true);
         QObject::connect(&stop, &QTimer::timeout, &loop, &QEventLoop::quit);
         // Look at the condition again every few milliseconds: it is changed by
         // event handlers that do not know about this wait.
-        stop.start(static_cast<int>(std::min<qint64>(left, 5)));
+        stop.start(static_cast<int>(std::clamp<qint64>(left, 0, 5)));
         loop.exec();
     }
     return done();
@@ -82,15 +86,17 @@ bool waitUntil(const std::function<bool()>& done, int ms)
 void waitMs(int ms)
 {
     const qint64 deadline = clock().monotonicMs() + clock().scaled(ms);
+    bool first = true;
     while (true) {
         const qint64 left = deadline - clock().monotonicMs();
-        if (left <= 0)
+        if (left <= 0 && !first)
             return;
+        first = false;
         QEventLoop loop;
         QTimer stop;
         stop.setSingleShot(true);
         QObject::connect(&stop, &QTimer::timeout, &loop, &QEventLoop::quit);
-        stop.start(static_cast<int>(left));
+        stop.start(static_cast<int>(std::max<qint64>(left, 0)));
         loop.exec();
     }
 }

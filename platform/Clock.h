@@ -41,12 +41,13 @@ int sundayWeekOfYear(const QDate& d);
 
 // Processes window events until ms (scaled) have passed on the monotonic
 // clock. The wait ends once that time is reached or passed, also when an
-// event handler run inside it took longer than the wait.
+// event handler run inside it took longer than the wait. Events are
+// processed at least once, however short the wait.
 void waitMs(int ms);
 inline void waitSeconds(int n) { waitMs(n * 1000); }
 
 // Processes window events until done() is true or ms (scaled) have passed;
-// returns done().
+// returns done(). Events are processed at least once before it gives up.
 bool waitUntil(const std::function<bool()>& done, int ms);
 
 } // namespace vclock

@@ -3,6 +3,7 @@
 // window that was asked about, and the window closes afterwards, asking
 // about its changes as any close does.
 
+#include "support/Wait.h"
 #include "app/SpdFile.h"
 #include "support/IsolatedMain.h"
 #include "support/ScriptedUi.h"
@@ -28,7 +29,7 @@ protected:
     frmDocument* openCorpus(const char* name)
     {
         frmDocument* d = main->openImage(testData(QStringLiteral("corpus/") + QString::fromLatin1(name)));
-        vclock::waitUntil([this] { return !main->Timer2()->isActive(); }, 10000);
+        testwait::until([this] { return !main->Timer2()->isActive(); }, 10000);
         ui.messages.clear();
         return d;
     }
@@ -49,7 +50,7 @@ protected:
     void expectClosedAfterwards(QPointer<frmDocument>& doc)
     {
         ui.answers = {ui::Answer::No};
-        vclock::waitUntil([&] { return doc.isNull(); }, 3000);
+        testwait::until([&] { return doc.isNull(); }, 3000);
         EXPECT_TRUE(doc.isNull());
         ASSERT_FALSE(ui.messages.empty());
         EXPECT_EQ(ui.lastText(), QStringLiteral(" SPD File has been modified , Save the file (Y/N) ?  "));
@@ -101,7 +102,7 @@ TEST_F(DialogLifetimeTest, PrintDialog)
         closing.main = main.get();
         main->mnuFilePrint_Click();
         EXPECT_FALSE(doc.isNull());
-        vclock::waitUntil([&] { return doc.isNull(); }, 3000);
+        testwait::until([&] { return doc.isNull(); }, 3000);
     }
     EXPECT_TRUE(doc.isNull());
     EXPECT_TRUE(main->documents().isEmpty());

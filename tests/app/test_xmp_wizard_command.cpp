@@ -1,4 +1,5 @@
 #include "app/SpdFile.h"
+#include "support/Wait.h"
 #include "app/frmMain.h"
 #include "document/HexGrid.h"
 #include "document/frmDocument.h"
@@ -50,7 +51,7 @@ protected:
     }
     void settle()
     {
-        vclock::waitUntil([this] { return !main->Timer2()->isActive(); }, 10000);
+        testwait::until([this] { return !main->Timer2()->isActive(); }, 10000);
         ui.messages.clear();
     }
 

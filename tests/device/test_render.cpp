@@ -3,6 +3,7 @@
 // (under xvfb-run or QT_QPA_PLATFORM=offscreen); the PNGs go to
 // $VELMORA_RENDER_DIR (default /tmp).
 
+#include "support/Wait.h"
 #include "device/DeviceFixture.h"
 
 #include <QDir>
@@ -40,7 +41,7 @@ TEST_F(DeviceTest, DISABLED_RenderPanels)
     });
     poll.start(5);
     p.TEST_COMMAND->click();
-    vclock::waitUntil([&] { return p.TEST_COMMAND->isEnabled(); }, 10000);
+    testwait::until([&] { return p.TEST_COMMAND->isEnabled(); }, 10000);
     save(doc->canvas(), "velmora-test-failed.png");
     p.Command11->click();
     save(p.TEST_FRAME, "velmora-test-log.png");
