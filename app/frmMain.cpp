@@ -146,11 +146,16 @@ void frmMain::retryPendingExit()
     close();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    // The port closes with its children after this window is gone: nothing
+    // it signals then may reach the device operations.
+    QObject::disconnect(comm_, nullptr, ops_, nullptr);
+}
 
 void frmMain::requestStatus()
 {
-    timer2_->stop();
+    ops_->dropStatusParse();
     STATUSIC();
 }
 

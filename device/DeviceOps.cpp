@@ -113,6 +113,15 @@ DeviceOps::DeviceOps(DeviceHost& host, QObject* parent)
     : QObject(parent)
     , main_(host)
 {
+    // Whatever comes is read into the conversation as it comes; what waits
+    // when the port closes is read first.
+    if (platform::CommPort* port = host.MSComm1()) {
+        connect(port, &platform::CommPort::received, this, [this] { pump(); });
+        connect(port, &platform::CommPort::aboutToClose, this, [this, port] {
+            conv_.arrived(port->input(), now());
+            conv_.lineClosed(now());
+        });
+    }
 }
 
 DeviceOps::~DeviceOps() = default;
@@ -134,7 +143,17 @@ DevicePanels* DeviceOps::panels() const { return devicePanels(target()); }
 void DeviceOps::pollerOn() { setTimerOn(main_.Timer1()); }
 void DeviceOps::pollerOff() { main_.Timer1()->stop(); }
 void DeviceOps::statusTimerOn() { setTimerOn(main_.Timer2()); }
-void DeviceOps::statusTimerOff() { main_.Timer2()->stop(); }
+void DeviceOps::statusTimerOff()
+{
+    main_.Timer2()->stop();
+    dropStatus();
+}
+
+void DeviceOps::dropStatus()
+{
+    conv_.release(statusTicket_);
+    statusTicket_ = 0;
+}
 void DeviceOps::pacingOff() { main_.Timer3()->stop(); }
 
 void DeviceOps::openPort()
@@ -147,47 +166,50 @@ void DeviceOps::openPort()
 void DeviceOps::closePort() { main_.MSComm1()->setPortOpen(false); }
 void DeviceOps::send(const QByteArray& message) { main_.MSComm1()->output(message); }
 
-void DeviceOps::request(const QByteArray& message)
+std::int64_t DeviceOps::now() { return vclock::clock().programMs(); }
+
+void DeviceOps::pump()
 {
-    // A reply belongs to the request that asked for it: whatever came
-    // before, in the port or in the receive buffer, is not part of it.
-    const QString before = takeInput();
-    // A frame that had come is gone with it: it no longer comes.
-    if (before.contains(QLatin1String("55AA")))
-        frameCame();
-    gs().receiveBuffer.clear();
+    platform::CommPort* port = main_.MSComm1();
+    if (port && port->portOpen())
+        conv_.arrived(port->input(), now());
+    else
+        conv_.advance(now());
+}
+
+Conversation::Ticket DeviceOps::request(const QByteArray& message)
+{
+    const Owes owes = owedBy(message);
+    pump();
+    if (owes != Owes::Nothing && !conv_.clearToSend(now())) {
+        // A reply whose asker gave up is still to come, or the line is out of
+        // step: the new reply could not be told from it. Wait until it has
+        // come, or the programmer's answer limit has passed in quiet.
+        vclock::waitUntil(
+            [this] {
+                pump();
+                return conv_.clearToSend(now());
+            },
+            static_cast<int>(kAnswerLimitMs) + 500);
+        if (!conv_.clearToSend(now()))
+            throw DeviceFailure("the line is out of step");
+    }
     send(message);
-    // The programmer answers in order; the frames still to come are told
-    // apart by the order of the requests that asked for them.
-    const qint64 now = vclock::clock().monotonicMs();
-    if (message.startsWith('q'))
-        owed_.push_back({Owed::Status, now + vclock::clock().scaled(kOwedMs)});
-    else if (message.startsWith('p'))
-        owed_.push_back({Owed::Result, now + vclock::clock().scaled(kOwedMs)});
+    const Conversation::Ticket t = conv_.sent(owes, now());
+    if (owes == Owes::StatusFrame) {
+        lastStatus_ = t;
+        lastStatusAnswered_ = false;
+    }
+    return t;
 }
 
-std::optional<DeviceOps::Owed::Kind> DeviceOps::frameCame()
+bool DeviceOps::programmerAnswered()
 {
-    const qint64 now = vclock::clock().monotonicMs();
-    while (!owed_.empty() && owed_.front().until <= now)
-        owed_.pop_front();
-    if (owed_.empty())
-        return std::nullopt;
-    const Owed::Kind k = owed_.front().kind;
-    owed_.pop_front();
-    return k;
+    pump();
+    if (lastStatus_ && conv_.state(lastStatus_) == Conversation::State::Complete)
+        return true;
+    return lastStatusAnswered_;
 }
-
-bool DeviceOps::statusOwed() const
-{
-    const qint64 now = vclock::clock().monotonicMs();
-    for (const Owed& o : owed_)
-        if (o.kind == Owed::Status && o.until > now)
-            return true;
-    return false;
-}
-QString DeviceOps::takeInput() { return QString::fromLatin1(main_.MSComm1()->input()); }
-void DeviceOps::discardInput() { (void)main_.MSComm1()->input(); }
 
 void DeviceOps::wholeSecondWait(int n)
 {
@@ -221,31 +243,42 @@ void DeviceOps::pacingWait()
 std::array<std::uint8_t, 256> DeviceOps::readHalf(char letter)
 {
     openPort();
-    request(frameMessage(letter));
+    const Conversation::Ticket t = request(frameMessage(letter));
+    const std::int64_t sentAt = now();
     wholeSecondWait(3);
-    const QString reply = takeInput();
-    // Everything asked for before this read has come by now, in front of
-    // its data.
-    owed_.clear();
-    const auto half = parseDataReply(reply);
+    const auto half = parseDataReply(takeReply(t, sentAt));
     if (!half)
         throw DeviceFailure("no usable reply");
     return *half;
 }
 
-QString DeviceOps::collectReply(int chars)
+QString DeviceOps::takeReply(Conversation::Ticket t, std::int64_t sentAt)
 {
-    // A whole-second wait can end at once; what is still on its way is
-    // waited for, up to twice the time the reply takes at 9600 baud.
-    wholeSecondWait(1);
-    QString reply = takeInput();
+    // The asker gives the reply up however it ends: a reply still to come is
+    // consumed when it comes, and thrown away.
+    struct Release {
+        Conversation& c;
+        Conversation::Ticket t;
+        ~Release() { c.release(t); }
+    } release{conv_, t};
+    // A whole-second wait can end at once, long before 512 characters can
+    // have crossed the line: the reply is waited for until it could have
+    // crossed twice over since its request, and a reply still on its way
+    // for as long again as its rest takes.
+    const std::int64_t crossed = sentAt + 2 * kLineMsPerChar * kDataReplyChars;
     vclock::waitUntil(
         [&] {
-            reply += takeInput();
-            return reply.size() >= chars;
+            pump();
+            const Conversation::State st = conv_.state(t);
+            if (st != Conversation::State::Waiting && st != Conversation::State::Arriving)
+                return true;
+            const std::int64_t rest = kDataReplyChars - conv_.text(t).size();
+            return now() >= crossed + (st == Conversation::State::Arriving ? 2 * kLineMsPerChar * rest : 0);
         },
-        kLineMsPerChar * chars);
-    return reply;
+        4 * kLineMsPerChar * kDataReplyChars);
+    if (conv_.state(t) != Conversation::State::Complete)
+        throw DeviceFailure("no reply");
+    return conv_.text(t);
 }
 
 void DeviceOps::hideBusy()
@@ -270,7 +303,8 @@ void DeviceOps::Timer3_Timer()
 void DeviceOps::Timer2_Timer()
 {
     auto& g = gs();
-    statusTimerOff();
+    // One parse per request: the timer goes off, its ticket is read below.
+    main_.Timer2()->stop();
     // The window the parse arranges stays open while its boxes show.
     const frmDocument::Hold hold(main_.ActiveForm());
     g.deviceLink = 0;
@@ -278,20 +312,24 @@ void DeviceOps::Timer2_Timer()
         openPort();
     } catch (const std::exception&) {
     }
-    QString read;
-    try {
-        read = takeInput();
-    } catch (const std::exception&) {
-    }
-    const Candidate c = takeCandidate(read, g.receiveBuffer, kStatusThreshold);
+    // The frame of this parse's own request, as far as it came: complete
+    // once more than 500 characters of it came.
+    pump();
+    const Conversation::Ticket t = statusTicket_;
+    statusTicket_ = 0;
+    Candidate c;
+    c.text = conv_.text(t);
+    c.complete = conv_.state(t) == Conversation::State::Complete ||
+                 (conv_.state(t) == Conversation::State::Arriving && c.text.size() > kStatusThreshold);
+    conv_.release(t);
     const std::optional<StatusFrame> frame = parseStatusFrame(c);
-    if (c.complete)
-        (void)frameCame();
     if (frame) {
         applyStatusFrame(main_.ActiveForm(), *frame);
         g.deviceLink = -1;
     }
     const bool complete = frame.has_value();
+    if (t == lastStatus_)
+        lastStatusAnswered_ = complete;
     const bool idOk = deviceIdOf(c.text) == QLatin1String(kDeviceId);
 
     frmDocument* doc = main_.ActiveForm();
@@ -386,19 +424,26 @@ void DeviceOps::Timer1_Timer()
         openPort();
     } catch (const std::exception&) {
     }
-    QString read;
-    try {
-        read = takeInput();
-    } catch (const std::exception&) {
-    }
-    const Candidate c = takeCandidate(read, gs().receiveBuffer, kResultThreshold);
+    pump();
+    // The results owed come in the order the tests were asked for; each
+    // goes to the window whose test it answers.
     QPointer<frmDocument> reported;
-    // A frame is a test result unless it is the answer to a status request
-    // that came after its parse gave up.
-    if (c.complete && frameCame() == Owed::Status) {
-    } else if (c.complete) {
-        if (const std::optional<TestResult> r = decodeTestResult(c.text))
-            reported = showReport(*r);
+    while (!tests_.empty()) {
+        const OwedTest test = tests_.front();
+        const Conversation::State st = conv_.state(test.ticket);
+        if (st == Conversation::State::Waiting || st == Conversation::State::Arriving)
+            break;
+        tests_.pop_front();
+        const QString text = conv_.text(test.ticket);
+        conv_.release(test.ticket);
+        const bool endsTest = test.ticket == runningTest_;
+        if (endsTest)
+            runningTest_ = 0;
+        if (st != Conversation::State::Complete)
+            continue;  // no result came: the test's time-out ends it
+        if (const std::optional<TestResult> r = decodeTestResult(text))
+            reported = showReport(*r, test.owner.data(), endsTest);
+        break;  // one report per tick: a report has its display wait
     }
     // The banner shows only while its report waits.
     for (frmDocument* d : {main_.ActiveForm(), reported.data()})
@@ -406,18 +451,18 @@ void DeviceOps::Timer1_Timer()
             p->S_FRAME->hide();
 }
 
-QPointer<frmDocument> DeviceOps::showReport(const TestResult& r)
+QPointer<frmDocument> DeviceOps::showReport(const TestResult& r, frmDocument* owner, bool endsTest)
 {
     auto& g = gs();
     inReport_ = true;
-    // The report belongs to the window whose test is running; otherwise to
-    // the active one.
-    QPointer<frmDocument> doc = (holder_ == Holder::Test && testOwner_) ? testOwner_.data() : main_.ActiveForm();
+    // The report belongs to the window whose test it answers; when that
+    // window has closed, to the active one.
+    QPointer<frmDocument> doc = owner ? owner : main_.ActiveForm();
     auto p = [&doc]() { return devicePanels(doc.data()); };
     // The window stays open through the display wait.
     const frmDocument::Hold hold(doc.data());
 
-    if (doc)
+    if (doc && endsTest)
         doc->Timer2()->stop();
     bool withSerial = false;
     if (DevicePanels* q = p()) {
@@ -464,7 +509,10 @@ QPointer<frmDocument> DeviceOps::showReport(const TestResult& r)
 
     wholeSecondWait(2);
 
-    if (DevicePanels* q = p())
+    // A late result of an earlier test leaves the button of a test still
+    // running on that window as it is.
+    const bool laterTestRuns = !endsTest && holder_ == Holder::Test && testOwner_ && testOwner_.data() == doc.data();
+    if (DevicePanels* q = p(); q && !laterTestRuns)
         q->TEST_COMMAND->setText(QStringLiteral("TEST"));
     if (doc) {
         PinMap* map = doc->pinMap();
@@ -474,14 +522,14 @@ QPointer<frmDocument> DeviceOps::showReport(const TestResult& r)
             if (r.shorted[static_cast<std::size_t>(c)])
                 map->setFillColor(c, look::kRed);
     }
-    // The report ends the module test; it never frees the guard that
-    // another button's operation holds.
-    if (holder_ == Holder::Test)
+    // The report ends the module test it answers; it never frees the guard
+    // that another button's operation or a later test holds.
+    if (holder_ == Holder::Test && endsTest)
         releaseTest();
     else if (holder_ == Holder::None)
         g.deviceIdle = -1;
     if (DevicePanels* q = p()) {
-        if (g.passwordMode == -1)
+        if (g.passwordMode == -1 && !laterTestRuns)
             q->TEST_COMMAND->setEnabled(true);
         q->List1->addItem(vclock::clock().now().time().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("  ") +
                           log);
@@ -543,6 +591,16 @@ void DeviceOps::testTimedOut(frmDocument& doc)
         releaseTest();
 }
 
+void DeviceOps::owedTest(Conversation::Ticket t)
+{
+    if (!t)
+        return;
+    const bool ofTheTest = holder_ == Holder::Test && testOwner_;
+    tests_.push_back({t, ofTheTest ? testOwner_ : QPointer<frmDocument>(target())});
+    if (ofTheTest)
+        runningTest_ = t;
+}
+
 void DeviceOps::releaseTest()
 {
     disconnect(testClosed_);
@@ -556,18 +614,27 @@ void DeviceOps::releaseTest()
 
 void DeviceOps::statusRequest(bool armParse)
 {
+    Conversation::Ticket t = 0;
     try {
+        // A parse still pending gives way to this request's.
+        if (armParse)
+            statusTimerOff();
         pollerOff();
         openPort();
-        request(frameMessage('q'));
+        t = request(frameMessage('q'));
         wholeSecondWait(1);
         openPort();
         wholeSecondWait(1);
-        if (armParse)
+        if (armParse) {
+            statusTicket_ = t;
             statusTimerOn();
-        else
+        } else {
+            // Nobody reads this frame: it is consumed when it comes.
+            conv_.release(t);
             pollerOn();
+        }
     } catch (const std::exception&) {
+        conv_.release(t);
         failBox(QStringLiteral("      *****   The state can not read !   *****      "), kError);
         pollerOn();
     }
@@ -750,18 +817,23 @@ void DeviceOps::readInto(bool module)
             p->showBusy(module ? Scene::ModuleToComputer : Scene::ProgrammerToComputer);
         const std::array<std::uint8_t, 256> low = readHalf(module ? 'k' : 'l');
         const int type = low[2];
+        // The second half is asked for and waited for in every case; its
+        // reply is used only for a 512-byte image.
         openPort();
-        request(frameMessage(module ? 'K' : 'L'));
+        const Conversation::Ticket second = request(frameMessage(module ? 'K' : 'L'));
+        const std::int64_t secondAt = now();
         wholeSecondWait(3);
-        const QString highReply = takeInput();
-
         frmDocument& doc = needDocument();
         DevicePanels* p = devicePanels(&doc);
         const int choice = p ? p->eepromChoice() : 0;
         const bool useUpper = choice == 2 || (choice == 0 && type == 12);
         std::optional<std::array<std::uint8_t, 256>> high;
-        if (useUpper && !(high = parseDataReply(highReply)))
-            throw DeviceFailure("short reply");
+        if (useUpper) {
+            if (!(high = parseDataReply(takeReply(second, secondAt))))
+                throw DeviceFailure("no usable reply");
+        } else {
+            conv_.release(second);
+        }
 
         // Both replies are good: now the document takes them.
         for (int j = 0; j < 256; ++j) {
@@ -799,6 +871,10 @@ void DeviceOps::readInto(bool module)
                 grid->setHeaderFore(k, look::kLightGrey);
             }
         }
+        // The summary is that of the image read, as when it is opened from a
+        // file: the fields spread over several bytes (DDR4's fine offsets
+        // after their coarse timings) are decoded once every byte is in.
+        doc.decodeAll();
         doc.setChecksumMode(2);
         switch (type) {
         case 4:
@@ -862,6 +938,10 @@ void DeviceOps::EraseIC()
         closePort();
         wholeSecondWait(2);
         openPort();
+        // The programmer does not answer the clear: that it is there is
+        // known only from its answer to the last status request.
+        if (!programmerAnswered())
+            throw DeviceFailure("no programmer");
         plainBox(QStringLiteral("*****   Tester's SPD clear success !   *****      "));
         hideAll();
         pollerOn();
@@ -886,8 +966,12 @@ void DeviceOps::BlankIC()
             p->Frame15->raise();
         }
         openPort();
-        request(shortMessage('L'));
-        const QString reply = collectReply(512);
+        const Conversation::Ticket t = request(shortMessage('L'));
+        const std::int64_t sentAt = now();
+        wholeSecondWait(1);
+        // Only a whole reply is looked at; a short one fails at its first
+        // missing byte.
+        const QString reply = takeReply(t, sentAt);
         for (int i = 0; i < 256; ++i) {
             if (2 * i + 1 >= reply.size())
                 throw DeviceFailure("short reply");
@@ -929,13 +1013,17 @@ void DeviceOps::standalone(char letter, int scene, int seconds, const QString& f
                 p->showBusy(static_cast<Scene>(scene));
         openPort();
         if (test)
-            request(frameMessage(letter));
+            owedTest(request(frameMessage(letter)));
         else
-            send(version ? shortMessage('T') : frameMessage(letter));
+            request(version ? shortMessage('T') : frameMessage(letter));
         closePort();
         wholeSecondWait(seconds);
         hideBusy();
         openPort();
+        // The programmer answers none of these messages: that it is there
+        // is known only from its answer to the last status request.
+        if (!test && !programmerAnswered())
+            throw DeviceFailure("no programmer");
         pollerOn();
     } catch (const std::exception&) {
         hideBusy();
@@ -1003,6 +1091,10 @@ void DeviceOps::setting(char letter, const QString& success, const QString& fail
         wholeSecondWait(1);
         openPort();
         wholeSecondWait(1);
+        // The programmer does not answer the letter: that it is there is
+        // known only from its answer to the last status request.
+        if (!programmerAnswered())
+            throw DeviceFailure("no programmer");
         if (withStatus)
             statusRequest(true);
         ui::msgBox(success, ui::Buttons::Ok, ui::Icon::None, kSettingTitle);
@@ -1117,7 +1209,7 @@ void DeviceOps::program_Command()
             p->Label99->show();
         }
         openPort();
-        request(frameMessage('p'));
+        owedTest(request(frameMessage('p')));
         closePort();
         wholeSecondWait(1);
         pollerOn();

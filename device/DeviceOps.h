@@ -14,6 +14,7 @@
 // that the calling button bound for its whole road), also when the user
 // activates another window during its waits.
 
+#include "rules/device/Conversation.h"
 #include "rules/device/Frames.h"
 
 #include <QByteArray>
@@ -89,6 +90,8 @@ public:
     // A guarded button: takes the device idle flag, runs its calls bound to
     // its document, gives the flag back. Nothing when it may not start.
     void runButton(frmDocument& doc, const std::function<void()>& calls);
+    // Drops a status parse still pending (a new window asks again).
+    void dropStatusParse() { statusTimerOff(); }
     // Runs calls with every operation bound to doc (no guard taken).
     void runBound(frmDocument& doc, const std::function<void()>& calls);
     // "TEST" took the guard for a module test started from doc.
@@ -97,10 +100,12 @@ public:
     // window's test holds the guard.
     void testTimedOut(frmDocument& doc);
     bool testRunning() const { return holder_ == Holder::Test; }
-    // A status request went out and its frame has not come yet (for at most
-    // kOwedMs).
-    bool statusOwed() const;
-    static constexpr int kOwedMs = 10000;
+    // The conversation with the programmer: every reply owed, in order.
+    const Conversation& conversation() const { return conv_; }
+    // Test results still to come or still to be reported.
+    int resultsOwed() const { return static_cast<int>(tests_.size()); }
+    // The programmer answered the last status request with a status frame.
+    bool programmerAnswered();
 
     // The whole-second wait: ends once the clock has reached the target
     // second (start second + n), between n - 1 and n seconds after it began,
@@ -128,18 +133,21 @@ private:
     void openPort();
     void closePort();
     void send(const QByteArray& message);
-    // Sends a message that the programmer answers, after dropping every
-    // character that came before it.
-    void request(const QByteArray& message);
-    QString takeInput();
-    void discardInput();
+    // Sends a message and notes the reply it owes. A message that owes a
+    // reply waits until the line is clear (an overdue reply has come or
+    // will not come) and fails when it does not clear.
+    Conversation::Ticket request(const QByteArray& message);
+    // Reads what came on the line into the conversation.
+    void pump();
+    static std::int64_t now();
     void pacingWait();
     // Asks for one half of an image ("l", "L", "k", "K") and takes its data
     // reply; throws when no usable reply came.
     std::array<std::uint8_t, 256> readHalf(char letter);
-    // Waits one whole second, then goes on reading until chars characters
-    // came or a reply of that length would have crossed the line twice.
-    QString collectReply(int chars);
+    // The data reply of t, asked for at sentAt, once the operation's wait is
+    // over: a reply not yet come is waited for as long as it takes on the
+    // line. Throws unless the whole reply came.
+    QString takeReply(Conversation::Ticket t, std::int64_t sentAt);
     // Milliseconds one character takes at 9600 baud, 8N1, rounded up.
     static constexpr int kLineMsPerChar = 2;
 
@@ -150,9 +158,14 @@ private:
     void setting(char letter, const QString& success, const QString& failure, bool withStatus);
     void failBox(const QString& text, const QString& title);
 
-    // Writes the report on the window whose test runs (else the active one)
-    // and returns that window.
-    QPointer<frmDocument> showReport(const TestResult& r);
+    // Writes the report on the window whose test it answers (else the
+    // active one) and returns that window.
+    QPointer<frmDocument> showReport(const TestResult& r, frmDocument* owner, bool endsTest);
+    // The status parse waiting for its frame gives up.
+    void dropStatus();
+    // A module test's result is owed: it goes to the window whose test it
+    // answers.
+    void owedTest(Conversation::Ticket t);
     void applyStatusFrame(frmDocument* doc, const StatusFrame& f);
     void releaseTest();
 
@@ -165,15 +178,22 @@ private:
     QMetaObject::Connection testClosed_;
     QMetaObject::Connection testDestroyed_;
     bool inReport_ = false;
-    // The frames the programmer still owes, in the order they were asked
-    // for; each is waited for kOwedMs at most.
-    struct Owed {
-        enum Kind { Status, Result } kind;
-        qint64 until;
+
+    Conversation conv_;
+    // The status request whose frame the status parse waits for.
+    Conversation::Ticket statusTicket_ = 0;
+    // The last status request, and whether its frame came.
+    Conversation::Ticket lastStatus_ = 0;
+    bool lastStatusAnswered_ = false;
+    // The module tests whose results are owed, oldest first, with the
+    // window each answers.
+    struct OwedTest {
+        Conversation::Ticket ticket;
+        QPointer<frmDocument> owner;
     };
-    std::deque<Owed> owed_;
-    // A frame came (or was dropped): the kind of the oldest one owed.
-    std::optional<Owed::Kind> frameCame();
+    std::deque<OwedTest> tests_;
+    // The test whose report ends the running test.
+    Conversation::Ticket runningTest_ = 0;
 };
 
 } // namespace device

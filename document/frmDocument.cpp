@@ -287,7 +287,6 @@ void frmDocument::Form_Load()
 
     // 2. Device flags.
     gs().deviceLink = 0;
-    gs().receiveBuffer.clear();
     gs().deviceIdle = -1;
 
     // 3. Empty image.

@@ -100,6 +100,8 @@ public:
     // image was replaced under it).
     void showSelectedByte();
     const QString& byteName(int i) const { return names_[static_cast<std::size_t>(i)]; }
+    // Decodes every byte of the image in ascending order, as after a load.
+    void decodeAll();
     // 0 "Checksum", 1 "CRC (0-125)", 2 "None".
     int checksumMode() const;
     void setChecksumMode(int index);
@@ -178,7 +180,6 @@ private:
     void last_form_close();
     void copyNames(bytenames::Table t, int last);
     void redrawAllCells();
-    void decodeAll();
     void storeCrcBytes(bool colour);
     void showSelection(int index, bool blankAfterByte);
     void applyPinTable(int family, bool soDimm);

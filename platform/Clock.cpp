@@ -33,6 +33,7 @@ QDateTime Clock::now() const { return fixed_.isValid() ? fixed_ : QDateTime::cur
 void Clock::setFixedNow(const QDateTime& t) { fixed_ = t; }
 void Clock::clearFixedNow() { fixed_ = QDateTime(); }
 qint64 Clock::monotonicMs() const { return monotonic().elapsed(); }
+qint64 Clock::programMs() const { return static_cast<qint64>(static_cast<double>(monotonic().elapsed()) * speed_); }
 
 void Clock::setSpeed(double s)
 {

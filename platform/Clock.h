@@ -20,6 +20,10 @@ public:
 
     // Milliseconds on a monotonic clock since the program started.
     qint64 monotonicMs() const;
+    // The same clock in the program's time: real milliseconds times the
+    // speed, so that an interval of the program (the device's answer limit,
+    // say) is the same number at every speed.
+    qint64 programMs() const;
 
     // 1 is real time; 10 makes every device wait and device timer ten times
     // shorter. Read from VELMORA_TIME_SCALE at start.

@@ -27,6 +27,7 @@ void CommPort::setPortOpen(bool open)
 {
     if (!open) {
         if (serial_ && serial_->isOpen()) {
+            emit aboutToClose();
             // Whatever was handed over goes out before the port closes.
             while (serial_->bytesToWrite() > 0 && serial_->waitForBytesWritten(2000)) {
             }
@@ -51,6 +52,7 @@ void CommPort::setPortOpen(bool open)
         throw CommError(QStringLiteral("Port %1 (%2) cannot be opened: %3").arg(port_).arg(devicePath(), why).toStdString());
     }
     serial_->clear(QSerialPort::AllDirections);
+    connect(serial_.get(), &QSerialPort::readyRead, this, &CommPort::received);
 }
 
 void CommPort::output(const QByteArray& message)

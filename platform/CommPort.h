@@ -43,6 +43,12 @@ public:
     // The device path the port number stands for now.
     QString devicePath() const;
 
+signals:
+    // Characters came and wait to be read.
+    void received();
+    // The port is about to close: what waits can still be read.
+    void aboutToClose();
+
 private:
     int port_ = 1;
     std::unique_ptr<QSerialPort> serial_;

@@ -38,8 +38,6 @@ struct ProgramState {
 
     // The programmer's 16-byte configuration, one byte per word.
     std::array<std::int16_t, 16> settingsBlock{};
-    // Serial input collected between timer ticks.
-    QString receiveBuffer;
     // Module test reports that passed and failed (stop at 32767; "Reset"
     // clears them).
     std::int16_t testPassCount = 0;

@@ -18,41 +18,6 @@ std::optional<int> frameByte(QStringView text, int k)
 
 bool hasFrameHeader(QStringView text) { return text.startsWith(QLatin1String("55AA")); }
 
-Candidate takeCandidate(const QString& read, QString& receiveBuffer, int threshold)
-{
-    Candidate c;
-    if (read.isEmpty())
-        return c;
-    // A read that begins with a header starts a new frame: a piece left
-    // from an earlier one is not glued to it.
-    QString text = hasFrameHeader(read) ? read : receiveBuffer + read;
-    // A frame is taken from its own header on; what came in front of it is
-    // not part of it.
-    const qsizetype at = text.indexOf(QLatin1String("55AA"));
-    if (at < 0) {
-        // No header yet: keep only what could be the start of one.
-        qsizetype keep = 0;
-        for (qsizetype k = std::min<qsizetype>(3, text.size()); k > 0; --k)
-            if (QStringView(u"55AA").startsWith(QStringView(text).right(k))) {
-                keep = k;
-                break;
-            }
-        receiveBuffer = text.right(keep);
-        c.text = read;
-        return c;
-    }
-    text.remove(0, at);
-    if (text.size() > threshold) {
-        c.text = text;
-        c.complete = true;
-        receiveBuffer.clear();
-        return c;
-    }
-    receiveBuffer = text;
-    c.text = read;
-    return c;
-}
-
 QString deviceIdOf(const QString& text) { return text.mid(10, 4); }
 
 std::optional<StatusFrame> parseStatusFrame(const Candidate& c)

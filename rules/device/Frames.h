@@ -31,18 +31,13 @@ std::optional<int> frameByte(QStringView text, int k);
 // Frames begin with exactly "55AA" (upper case).
 bool hasFrameHeader(QStringView text);
 
-// The receiving rule that the status parse (threshold 500) and the
-// test-result poller (threshold 514) share. The receive buffer collects a
-// frame that arrives in pieces; a frame is taken from its own "55AA" on
-// (what came in front of it is dropped), a read that begins "55AA" starts a
-// new frame (a piece of an earlier one is dropped), and a frame is the
-// candidate once it holds more than `threshold` characters, which empties
-// the buffer.
+// A frame as a reader takes it: the text, and whether enough of it came
+// (more than 500 characters for a status frame, more than 514 for a test
+// result).
 struct Candidate {
-    QString text;           // the frame; the read itself when nothing was complete
-    bool complete = false;  // more than `threshold` characters
+    QString text;
+    bool complete = false;
 };
-Candidate takeCandidate(const QString& read, QString& receiveBuffer, int threshold);
 
 inline constexpr int kStatusThreshold = 500;
 inline constexpr int kResultThreshold = 514;

@@ -2,6 +2,7 @@
 // A main window whose port 1 is a simulated programmer on a pseudo-terminal,
 // with time compressed for the program and the simulator alike.
 
+#include "support/Wait.h"
 #include "ProgrammerSim.h"
 #include "state/Globals.h"
 #include "app/frmMain.h"
@@ -24,8 +25,11 @@
 
 class DeviceTest : public ProgramStateTest {
 protected:
-    // Ten times real speed unless a test says otherwise.
-    virtual double speed() const { return 10; }
+    // Four times real speed unless a test says otherwise: the closest
+    // margins of the conversation (the module test's port is closed for a
+    // second, its result comes 4 s after the request) stay over half a
+    // second of real time, which a busy machine keeps.
+    virtual double speed() const { return 4; }
 
     void SetUp() override
     {
@@ -96,8 +100,17 @@ protected:
 
     void waitForParse()
     {
-        vclock::waitUntil([this] { return !main->Timer2()->isActive(); }, 10000);
+        testwait::until([this] { return !main->Timer2()->isActive(); }, 10000);
         ASSERT_FALSE(main->Timer2()->isActive());
+    }
+
+    // Waits until the module test has ended and its result has been
+    // reported or will not come.
+    void waitForVerdict()
+    {
+        testwait::until([&] { return !main->deviceOps().testRunning() && main->deviceOps().resultsOwed() == 0; },
+                        30000);
+        run(100);
     }
 
     // Processes events for a while (program time, ms).

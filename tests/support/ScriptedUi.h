@@ -30,10 +30,14 @@ public:
     // code. Without a handler the window is rejected.
     std::deque<std::function<int(QDialog*)>> dialogHandlers;
     bool printerAnswer = false;
+    // Called as each box comes up.
+    std::function<void(const ui::Message&)> onMessage;
 
     ui::Answer message(QWidget*, const ui::Message& m) override
     {
         messages.push_back(m);
+        if (onMessage)
+            onMessage(m);
         if (!answers.empty()) {
             const ui::Answer a = answers.front();
             answers.pop_front();

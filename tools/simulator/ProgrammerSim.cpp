@@ -208,7 +208,7 @@ void ProgrammerSim::handle(const QByteArray& message)
     if (frame) {
         switch (letter) {
         case 'q':
-            reply(statusFrame(), k.statusDelayMs >= 0 ? k.statusDelayMs : k.replyDelayMs, false);
+            reply(statusFrame(), k.statusDelayMs, false);
             break;
         case 'H': {
             std::uint8_t words[16];
@@ -237,13 +237,13 @@ void ProgrammerSim::handle(const QByteArray& message)
         case 'K':
             if (k.moduleInSocket) {
                 const Bytes512 m = module();
-                reply(hex(m.data() + (letter == 'K' ? 256 : 0), 256), k.replyDelayMs, true);
+                reply(hex(m.data() + (letter == 'K' ? 256 : 0), 256), -1, true);
             }
             break;
         case 'l':
         case 'L': {
             const Bytes512 b = buffer();
-            reply(hex(b.data() + (letter == 'L' ? 256 : 0), 256), k.replyDelayMs, true);
+            reply(hex(b.data() + (letter == 'L' ? 256 : 0), 256), -1, true);
             break;
         }
         case 'e': {
@@ -282,7 +282,7 @@ void ProgrammerSim::handle(const QByteArray& message)
     switch (letter) {
     case 'L': {
         const Bytes512 b = buffer();
-        reply(hex(b.data() + 256, 256), k.replyDelayMs, true);
+        reply(hex(b.data() + 256, 256), -1, true);
         break;
     }
     case 'a': setBit(9, 0x01, false); break;  // automatic serial number off
@@ -313,6 +313,14 @@ void ProgrammerSim::reply(const QByteArray& text, int delayMs, bool dataReply)
     std::lock_guard<std::mutex> l(m_);
     if (knobs_.silent)
         return;
+    // The line's reply delay, when the reply has none of its own.
+    if (delayMs < 0) {
+        delayMs = knobs_.replyDelayMs;
+        if (knobs_.replyDelayMaxMs > knobs_.replyDelayMs) {
+            random_ = random_ * 1103515245u + 12345u;
+            delayMs += static_cast<int>((random_ >> 8) % static_cast<std::uint32_t>(knobs_.replyDelayMaxMs - knobs_.replyDelayMs + 1));
+        }
+    }
     QByteArray t = text;
     if (dataReply) {
         if (knobs_.nonHexAt >= 0 && knobs_.nonHexAt < t.size())

@@ -39,6 +39,9 @@ struct Knobs {
     bool silent = false;            // answers nothing at all
     int lineRate = 960;             // characters a second at 9600 baud (0: no pacing)
     int replyDelayMs = 20;          // from the end of a request to the first reply character
+    int replyDelayMaxMs = -1;       // > replyDelayMs: each reply's delay is drawn from
+                                    // replyDelayMs..replyDelayMaxMs; replies still go out
+                                    // in the order they were asked for
     int splitChunk = 0;             // > 0: replies go out in pieces of this many characters ...
     int splitGapMs = 0;             // ... this far apart
     QByteArray noise;               // sent in front of every reply
@@ -57,7 +60,8 @@ struct Knobs {
     // ---- the module test ("p") ----
     // The stand-alone commands "r", "c", "v" and "n" are carried out and
     // answer nothing.
-    int resultDelayMs = 2500;       // "p": from the request to the result frame
+    int resultDelayMs = 4000;       // "p": from the request to the result frame (the port is
+                                    // closed for the first second of it)
     int resultFlags = 0;            // byte 48: bit 0 power, 1 SPD, 2 open, 4 short
     int currentHigh = 0xC3;         // bytes 49, 50: the current reading (0xC3, 0x00: 440 mA)
     int currentLow = 0x00;
@@ -165,6 +169,7 @@ private:
     std::function<void(const Received&)> sink_;
     QByteArray incoming_;
     std::int64_t startNs_ = 0;
+    std::uint32_t random_ = 12345;
 };
 
 } // namespace sim

@@ -4,7 +4,8 @@
 //
 //   velmora-sim [--no-module] [--wrong-id XXXX] [--silent]
 //               [--result-flags N] [--current HIGH,LOW] [--open C,C,...]
-//               [--short C,C,...] [--result-delay MS] [--exit-with-parent]
+//               [--short C,C,...] [--result-delay MS] [--reply-delay MS[-MAX]]
+//               [--exit-with-parent]
 //
 // Point port 1 of the program at it with VELMORA_COM1=<path>.
 
@@ -56,6 +57,7 @@ int usage()
                  "usage: velmora-sim [--no-module] [--wrong-id XXXX] [--silent] [--result-flags N]\n"
                  "                   [--current HIGH,LOW] [--open C,...] [--short C,...]\n"
                  "                   [--result-delay MS] [--status-length N] [--status-delay MS]\n"
+                 "                   [--reply-delay MS[-MAX]]\n"
                  "                   [--written-serial XXXXXXXX] [--exit-with-parent]\n");
     return 2;
 }
@@ -115,6 +117,14 @@ int main(int argc, char** argv)
             if (!v)
                 return usage();
             k.statusDelayMs = std::atoi(v);
+        } else if (a == "--reply-delay") {
+            const char* v = next();
+            if (!v)
+                return usage();
+            char* end = nullptr;
+            k.replyDelayMs = static_cast<int>(std::strtol(v, &end, 10));
+            if (end && *end == '-')
+                k.replyDelayMaxMs = static_cast<int>(std::strtol(end + 1, nullptr, 10));
         } else if (a == "--written-serial") {
             const char* v = next();
             if (!v)
