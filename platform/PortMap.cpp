@@ -6,6 +6,21 @@
 
 namespace platform {
 
+namespace {
+
+QString& deviceFolder()
+{
+    static QString folder = QStringLiteral("/dev");
+    return folder;
+}
+
+} // namespace
+
+void useDeviceFolder(const QString& folder)
+{
+    deviceFolder() = folder.isEmpty() ? QStringLiteral("/dev") : folder;
+}
+
 QString devicePathFor(int port)
 {
     if (port < 1 || port > 4)
@@ -20,12 +35,12 @@ QString devicePathFor(int port)
         configured && !configured->trimmed().isEmpty())
         return configured->trimmed();
     const int n = port - 1;
-    for (const char* base : {"/dev/ttyUSB", "/dev/ttyACM", "/dev/ttyS"}) {
-        const QString path = QString::fromLatin1(base) + QString::number(n);
+    for (const char* base : {"/ttyUSB", "/ttyACM", "/ttyS"}) {
+        const QString path = deviceFolder() + QString::fromLatin1(base) + QString::number(n);
         if (QFileInfo::exists(path))
             return path;
     }
-    return QStringLiteral("/dev/ttyS") + QString::number(n);
+    return deviceFolder() + QStringLiteral("/ttyS") + QString::number(n);
 }
 
 } // namespace platform

@@ -11,4 +11,8 @@ namespace platform {
 
 QString devicePathFor(int port);
 
+// The folder searched for the tty devices: /dev, or another one (tests); an
+// empty path goes back to /dev.
+void useDeviceFolder(const QString& folder);
+
 } // namespace platform

@@ -1,7 +1,6 @@
 #include "rules/device/PinNameTables.h"
 #include "document/HexGrid.h"
 #include "document/PinMap.h"
-#include "rules/spd/SpdRules.h"
 #include "document/frmDocument.h"
 #include "support/ScriptedUi.h"
 #include "support/TestEnv.h"
@@ -237,13 +236,12 @@ TEST_F(DocumentTest, TypeSwitchInCrcModeRewritesTheCrcBytes)
     load(img);
     doc->setChecksumMode(1);
     doc->Type_Chang(5);
-    const auto c = spd::cal_crc126(doc->image(), 116);
-    const auto d = spd::cal_crc254(doc->image());
-    EXPECT_EQ(doc->Get_Value(126), c & 0xFF);
-    EXPECT_EQ(doc->Get_Value(127), c >> 8);
-    EXPECT_EQ(doc->Get_Value(254), d & 0xFF);
-    EXPECT_EQ(doc->Get_Value(255), d >> 8);
-    EXPECT_EQ(cell(127), look::hex2(c >> 8));
+    // CRC-16 of bytes 0 to 116 (byte 0 bit 7) is FCB6, of 128 to 253 51F8.
+    EXPECT_EQ(doc->Get_Value(126), 0xB6);
+    EXPECT_EQ(doc->Get_Value(127), 0xFC);
+    EXPECT_EQ(doc->Get_Value(254), 0xF8);
+    EXPECT_EQ(doc->Get_Value(255), 0x51);
+    EXPECT_EQ(cell(127), QStringLiteral("FC"));
     EXPECT_EQ(doc->Chk_Form_Chang(), 0);
     EXPECT_NE(back(126), look::kYellow);
 
@@ -252,7 +250,8 @@ TEST_F(DocumentTest, TypeSwitchInCrcModeRewritesTheCrcBytes)
     img[254] = 0xAB;
     load(img);
     doc->Type_Chang(4);
-    EXPECT_EQ(doc->Get_Value(126), spd::cal_crc126(doc->image(), 125) & 0xFF);
+    EXPECT_EQ(doc->Get_Value(126), 0x6B);  // bytes 0 to 125: 416B
+    EXPECT_EQ(doc->Get_Value(127), 0x41);
     EXPECT_EQ(doc->Get_Value(254), 0xAB);
 }
 
@@ -275,7 +274,7 @@ TEST_F(DocumentTest, ByteEntryStoresAdvancesAndKeepsTheChecksum)
     EXPECT_EQ(back(14), look::kYellow);
     EXPECT_EQ(back(15), look::kRed);
     EXPECT_EQ(doc->checksumMode(), 0);
-    EXPECT_EQ(doc->Get_Value(63), spd::cal_spd_sum(doc->image(), 62));
+    EXPECT_EQ(doc->Get_Value(63), 0xBA);  // 08 + 07 + AB
     EXPECT_EQ(back(63), look::kYellow);
     EXPECT_EQ(doc->Chk_Form_Chang(), -1);
     EXPECT_TRUE(doc->windowTitle().endsWith(QLatin1Char('*')));
@@ -284,7 +283,7 @@ TEST_F(DocumentTest, ByteEntryStoresAdvancesAndKeepsTheChecksum)
     doc->spd_l_value_Click(63);
     type(QStringLiteral("99"));
     enter();
-    EXPECT_EQ(doc->Get_Value(63), spd::cal_spd_sum(doc->image(), 62));
+    EXPECT_EQ(doc->Get_Value(63), 0xBA);
 }
 
 TEST_F(DocumentTest, EntryBoxTakesHexDigitsOnly)
@@ -308,11 +307,12 @@ TEST_F(DocumentTest, AnyKeyRecomputesAndMarksModified)
     load(img);
     doc->setChecksumMode(1);
     doc->spd_l_value_Click(10);
-    EXPECT_EQ(doc->Get_Value(126), spd::cal_crc126(doc->image(), 125) & 0xFF);  // the click's type switch
+    EXPECT_EQ(doc->Get_Value(126), 0x6B);  // the click's type switch: 416B
     EXPECT_EQ(doc->Chk_Form_Chang(), 0);
     doc->Value_Chang(50, 0x42);  // a byte changed behind the grid's back
     QTest::keyClick(doc->Text1(), Qt::Key_Left);
-    EXPECT_EQ(doc->Get_Value(126), spd::cal_crc126(doc->image(), 125) & 0xFF);
+    EXPECT_EQ(doc->Get_Value(126), 0xE9);  // 7BE9
+    EXPECT_EQ(doc->Get_Value(127), 0x7B);
     EXPECT_EQ(back(126), look::kYellow);
     EXPECT_EQ(doc->Chk_Form_Chang(), -1);
     EXPECT_EQ(doc->byteCursor(), 10);

@@ -394,6 +394,26 @@ TEST(SummaryRules, ImagesOfOnesStayInRange)
     EXPECT_EQ(p[Field::Label148], "");
 }
 
+TEST(SummaryRules, LastRowsOfTheirTables)
+{
+    // DDR2-667 from a clock of exactly 3 ns; a 2.66 ns clock: 8 ns is just
+    // over three clocks.
+    EXPECT_EQ(cap(ddr2, image(8, {{9, 0x30}}), 9, Field::Label35), "667 MHz(PC2-5300)");
+    EXPECT_EQ(cap(ddr2, image(8, {{9, 0x2C}, {27, 0x20}}), 27, Field::Label44), "8 ns  (4T)");
+
+    // DDR3 16 Gbit x8, one rank; six continuation codes.
+    auto img = image(11, {{4, 0x06}, {7, 0x01}, {148, 0x86}, {149, 0x01}});
+    EXPECT_EQ(cap(ddr3, img, 30, Field::Label121), "2 Gb  ");
+    EXPECT_EQ(cap(ddr3, img, 30, Field::Label117), "16 GB   ");
+    const Effects fx = ddr3(img, 148);
+    EXPECT_EQ(*fx.find(Field::Label146), "8601");
+    EXPECT_TRUE(fx.lookup);
+    EXPECT_EQ(fx.lookupKey, "7F7F7F7F7F7F01");
+
+    // DDR4: a fine offset of 0x80 is -128 ps; tCK 1000 ps.
+    EXPECT_EQ(cap(ddr4, image(12, {{18, 0x08}, {24, 0x02}, {123, 0x80}}), 24, Field::Label128), "0.122 ns (1T)");
+}
+
 TEST(SummaryRules, NumbersUseTheLocaleDecimalSeparator)
 {
     const QLocale before;

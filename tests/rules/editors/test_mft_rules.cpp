@@ -152,3 +152,26 @@ TEST_F(MftRulesTest, DateStampAtYearEnds)
     EXPECT_EQ(mft::todayText(QDate(2024, 5, 17)), QStringLiteral("2024/5/17  20 weeks"));
     QLocale::setDefault(before);
 }
+
+TEST_F(MftRulesTest, Ddr3DateComesFromItsOwnBytesAndEditedMakersDataEndsWithItsField)
+{
+    SpdImage img{};
+    img[120] = 0x14;
+    img[121] = 0x16;
+    const mft::Ddr34Fields f3 = mft::loadDdr34(img, mft::ddr34Map(11));
+    EXPECT_EQ((std::pair{f3.year, f3.week}), (std::pair{14, 16}));
+
+    // Edited maker's data: its letters, 0 to the end of the field, and the
+    // bytes after the field as they came.
+    for (auto [type, first, last] : {std::tuple{12, 353, 381}, std::tuple{11, 150, 175}}) {
+        img.fill(0xEE);
+        mft::Ddr34Fields f = mft::loadDdr34(img, mft::ddr34Map(type));
+        f.specificData = QStringLiteral("MK");
+        mft::writeDdr34(img, mft::ddr34Map(type), f);
+        const std::size_t i = static_cast<std::size_t>(first);
+        const std::size_t j = static_cast<std::size_t>(last);
+        EXPECT_EQ((std::array{img[i - 1], img[i], img[i + 1], img[i + 2], img[j], img[j + 1], img[j + 2]}),
+                  (std::array<std::uint8_t, 7>{0xEE, 'M', 'K', 0, 0, 0xEE, 0xEE}))
+            << type;
+    }
+}

@@ -79,6 +79,18 @@ TEST(XmpViewDdr4, JedecColumnsOfRealModules)
     EXPECT_EQ(h.revision, QStringLiteral("0.0"));
 }
 
+TEST(XmpViewDdr4, JedecTimingsTakeTheirOwnNegativeFineOffsets)
+{
+    // tCK 7 x 125 - 42 = 833 ps; tAA, tRCD and tRP 110 x 125 ps less 100, 50
+    // and 0 ps.
+    const ColumnCaptions c = xmpview::ddr4Jedec(image(
+        12, {{18, 0x07}, {125, 0xD6}, {24, 0x6E}, {123, 0x9C}, {25, 0x6E}, {122, 0xCE}, {26, 0x6E}, {121, 0x00}}));
+    EXPECT_EQ(c[Row::SPEED].text, QStringLiteral("2400 MHz"));
+    EXPECT_EQ(c[Row::TAA].text, QStringLiteral("13.6 ns(17T)"));
+    EXPECT_EQ(c[Row::TRCD].text, QStringLiteral("13.7 ns(17T)"));
+    EXPECT_EQ(c[Row::TRP].text, QStringLiteral("13.8 ns(17T)"));
+}
+
 TEST(XmpViewDdr4, BothProfilesOfAHandWrittenBlock)
 {
     const SpdImage img = xmptest::ddr4TwoProfiles();

@@ -246,3 +246,39 @@ TEST(WizardImages, TypedTextsStayInsideTheirFields)
     // Twenty continuation codes: the count's own odd-parity code.
     EXPECT_EQ(wizard::ddr3_set(kDdr3, texts(longId)).image[117], 0x94);
 }
+
+TEST(WizardImages, FallbackClocksLastListItemsAndAContinuationOnlyIdentifier)
+{
+    // DDR2 tRP and tRCD of a count without a row of their own (7 clocks):
+    // byte 27 takes the 3-clock value at 400 MHz and the 4-clock value
+    // above, byte 29 the 4-clock value at every grade.
+    const int trp[4] = {0x3C, 0x3C, 0x30, 0x28};
+    const int trcd[4] = {0x50, 0x3C, 0x30, 0x28};
+    for (int code = 9; code <= 12; ++code) {
+        AnswerRecord a = kDdr2;
+        a[1] = static_cast<std::int16_t>(code);
+        a[7] = 7;
+        a[8] = 7;
+        const auto img = wizard::ddr2_set(a, texts()).image;
+        EXPECT_EQ(img[27], trp[code - 9]) << code;
+        EXPECT_EQ(img[29], trcd[code - 9]) << code;
+    }
+    AnswerRecord a = kDdr2;
+    a[6] = 6;  // "4T 5T", the last DDR2 item
+    EXPECT_EQ(wizard::ddr2_set(a, texts()).image[18], 0x30);
+
+    // DDR3: x8 "512 Mb" is the 4 Gbit device; the last tCL item, and the
+    // first one in byte 15; "7F7F" is one continuation code and code 7F.
+    AnswerRecord b = kDdr3;
+    b[10] = 1;
+    b[11] = 6;
+    EXPECT_EQ(wizard::ddr3_set(b, texts()).image[4], 0x04);
+    for (auto [cl, b14, b15] : {std::tuple{17, 0x78, 0x00}, std::tuple{8, 0x00, 0x01}}) {
+        b = kDdr3;
+        b[6] = static_cast<std::int16_t>(cl);
+        const auto img = wizard::ddr3_set(b, texts()).image;
+        EXPECT_EQ((std::pair<int, int>{img[14], img[15]}), (std::pair{b14, b15})) << cl;
+    }
+    const auto img = wizard::ddr3_set(kDdr3, texts(QStringLiteral("7F7F"))).image;
+    EXPECT_EQ((std::array<int, 4>{img[117], img[118], img[148], img[149]}), (std::array{0x01, 0x7F, 0x01, 0x7F}));
+}

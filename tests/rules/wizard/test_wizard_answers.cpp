@@ -164,3 +164,29 @@ TEST(WizardCaptions, BlanksAndSpeedCodesAsThePagesShowThem)
     EXPECT_EQ(wizard::trimBlanks(QStringLiteral("\tAB\t")), QStringLiteral("\tAB\t"));
     EXPECT_EQ(wizard::trimBlanks(QStringLiteral("   ")), QString());
 }
+
+TEST(WizardTimings, EveryDefaultPositionLiesInsideItsList)
+{
+    // The timing page's defaults, tCL, tRCD, tRP, tRAS positions, by speed
+    // code 1 to 20 (166 MHz takes the other SDRAM grades' positions).
+    const wizard::TimingPositions own[20] = {
+        {2, 1, 1, 3},    {2, 1, 1, 3},    {2, 1, 1, 3},    {2, 1, 1, 3},    {3, 1, 1, 2},
+        {3, 1, 1, 2},    {3, 1, 1, 2},    {4, 2, 2, 3},    {2, 1, 1, 5},    {2, 1, 1, 5},
+        {3, 2, 2, 8},    {3, 2, 2, 8},    {3, 3, 3, 9},    {3, 3, 3, 9},    {5, 5, 5, 12},
+        {5, 5, 5, 12},   {8, 8, 8, 15},   {8, 8, 8, 15},   {10, 10, 10, 18}, {10, 10, 10, 18}};
+    for (int code = 1; code <= 20; ++code)
+        EXPECT_EQ(wizard::defaultTimingPositions((code - 1) / 4 + 1, code), own[code - 1]) << code;
+
+    // Whatever the pairing of type and code, no position outside the list.
+    const int sizes[5][4] = {{4, 3, 3, 4}, {9, 4, 4, 8}, {7, 4, 4, 12}, {18, 12, 12, 21}, {14, 14, 14, 44}};
+    for (int type = 1; type <= 5; ++type) {
+        const int* n = sizes[type - 1];
+        for (int code = 0; code <= 21; ++code) {
+            const auto p = wizard::defaultTimingPositions(type, code);
+            EXPECT_TRUE(p.tcl >= 0 && p.tcl < n[0] && p.trcd >= 0 && p.trcd < n[1] && p.trp >= 0 && p.trp < n[2] &&
+                        p.tras >= 0 && p.tras < n[3])
+                << "type " << type << " code " << code << ": " << p.tcl << " " << p.trcd << " " << p.trp << " "
+                << p.tras;
+        }
+    }
+}
