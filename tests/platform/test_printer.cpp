@@ -5,8 +5,11 @@
 #include <QPageSize>
 #include <QPrinter>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <map>
 #include <gtest/gtest.h>
 
+using platform::PrintFace;
 using platform::Printer;
 using platform::RecordingPrinter;
 
@@ -55,16 +58,16 @@ TEST(QtPrinter, TheLayoutPageFitsAnyPaper)
         printer.setOutputFileName(dir.filePath(size.key() + QStringLiteral(".pdf")));
         printer.setPageSize(size);
         platform::QtPrinter out(printer);
-        // Digits are as wide as the value columns were laid out for.
-        EXPECT_NEAR(out.textWidth(QStringLiteral("0123456789"), 12, false, false), 1130.0, 20.0);
         ASSERT_TRUE(out.begin());
         out.print(QStringLiteral("TOPLEFT"));
+        out.setFontFace(PrintFace::Digits);
         out.setCurrentX(3500);
         out.setCurrentY(Printer::kPageHeight - 480);
         out.print(QString(64, QLatin1Char('0')));
         out.setCurrentX(10500);
         out.print(QStringLiteral("00"));
         out.newPage();
+        out.setFontFace(PrintFace::Text);
         out.print(QStringLiteral("SECOND"));
         out.setCurrentX(3500);
         out.print(QString(64, QLatin1Char('D')));  // wider than the room left
@@ -76,14 +79,97 @@ TEST(QtPrinter, TheLayoutPageFitsAnyPaper)
         ASSERT_EQ(w.size(), 5u);
         EXPECT_TRUE(w[0].text == QStringLiteral("TOPLEFT") && w[3].text == QStringLiteral("SECOND") && w[3].page == 2);
         const QMarginsF m = printer.pageLayout().margins(QPageLayout::Point);
+        // A line of 12 points on this paper; a font's box may stand out of
+        // its line by what it is taller than the line.
+        const double line = 240 * out.scale() * 72.0 / printer.resolution();
         for (const auto& word : w) {
             const auto [pw, ph] = pages[static_cast<std::size_t>(word.page - 1)];
+            const double overhang = std::max(0.0, word.yMax - word.yMin - line);
             EXPECT_GE(word.xMin, m.left() - 0.5) << word.text.toStdString();
             EXPECT_LE(word.xMax, pw - m.right() + 0.5) << word.text.toStdString();
-            EXPECT_LE(word.yMax, ph - m.bottom() + 0.5) << word.text.toStdString();
+            EXPECT_LE(word.yMax - overhang, ph - m.bottom() + 0.5) << word.text.toStdString();
         }
         // The 64-digit value and the one-byte value end at the same right
         // edge, within a tenth of a digit.
         EXPECT_NEAR(w[1].xMax, w[2].xMax, (w[2].xMax - w[2].xMin) / 20);
     }
+}
+
+TEST(QtPrinter, OnA4TheFacesKeepTheirSizesAndValuesTheirColumn)
+{
+    REQUIRE_PDF_TOOLS();
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("a4.pdf")));
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    platform::QtPrinter out(printer);
+
+    // Every hexadecimal digit of the digit face is as wide as the value
+    // columns are laid out for: 113 twips at 12 points.
+    for (const char* digits : {"0123456789", "ABCDEFABCD", "FFFFFFFFFF", "1111111111"})
+        EXPECT_NEAR(out.textWidth(QString::fromLatin1(digits), 12, false, false, PrintFace::Digits), 1130.0, 1.0)
+            << digits;
+
+    ASSERT_TRUE(out.begin());
+    // A4's printable area (575 by 822 points within margins of 10) holds the
+    // layout page at its full size: a twip is a twentieth of a point.
+    EXPECT_NEAR(out.scale() * 1440.0 / printer.resolution(), 1.0, 1e-4);
+    out.setFontSize(8);
+    out.setFontItalic(true);
+    out.print(QStringLiteral("small.italic"));
+    out.setFontSize(11);
+    out.print(QStringLiteral("eleven.points"));
+    out.setFontItalic(false);
+    out.setFontSize(12);
+    out.print(QStringLiteral("     Least Significant Byte, Fine Offset, ffi"));
+    out.printTo(QStringLiteral("     ") + QString(139, QLatin1Char('-')), 10726);
+    out.setFontFace(PrintFace::Digits);
+    for (const char* value : {"00", "FF", "DC", "11"}) {
+        out.setCurrentX(10500);
+        out.print(QString::fromLatin1(value));
+    }
+    out.setCurrentX(3500);
+    out.print(QString(64, QLatin1Char('D')));
+    ASSERT_TRUE(out.endDoc());
+    const QString pdf = printer.outputFileName();
+
+    // Sizes as asked, in the two faces.
+    std::map<QString, std::pair<int, QString>> runs;
+    for (const auto& r : pdftext::runs(pdf))
+        runs[r.text.trimmed()] = {r.size, r.family};
+    EXPECT_EQ(runs[QStringLiteral("small.italic")], std::make_pair(8, QStringLiteral("LiberationSansNarrow")));
+    EXPECT_EQ(runs[QStringLiteral("eleven.points")], std::make_pair(11, QStringLiteral("LiberationSansNarrow")));
+    EXPECT_EQ(runs[QStringLiteral("Least Significant Byte, Fine Offset, ffi")],
+              std::make_pair(12, QStringLiteral("LiberationSansNarrow")));
+    EXPECT_EQ(runs[QStringLiteral("FF")], std::make_pair(12, QStringLiteral("LiberationMono")));
+
+    // No ligatures: the words read back letter for letter.
+    const QString text = pdftext::run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    EXPECT_TRUE(text.contains(QStringLiteral("Least Significant Byte, Fine Offset, ffi"))) << text.toStdString();
+    for (char16_t lig = 0xFB00; lig <= 0xFB06; ++lig)
+        EXPECT_FALSE(text.contains(QChar(lig))) << text.toStdString();
+
+    // The one-byte values end at 10500 + 2 x 113 = 10726 twips, 536.3 points
+    // right of the margin of 10, letters or not; so do the 64 letters from
+    // 3500 (3500 + 64 x 113 = 10732) and the rule spread to 10726.
+    const auto w = pdftext::words(pdf);
+    int values = 0;
+    for (const auto& word : w) {
+        if (word.text == QLatin1String("00") || word.text == QLatin1String("FF") || word.text == QLatin1String("DC") ||
+            word.text == QLatin1String("11")) {
+            ++values;
+            EXPECT_NEAR(word.xMax, 546.3, 0.1) << word.text.toStdString();
+            EXPECT_NEAR(word.xMin, 535.0, 0.1) << word.text.toStdString();
+        } else if (word.text.startsWith(QLatin1String("DDDD"))) {
+            ++values;
+            EXPECT_NEAR(word.xMin, 185.0, 0.1);
+            EXPECT_NEAR(word.xMax, 546.6, 0.1);
+        } else if (word.text.startsWith(QLatin1String("----"))) {
+            ++values;
+            EXPECT_NEAR(word.xMax, 546.3, 0.2);
+            EXPECT_LT(word.xMin, 30.0);
+        }
+    }
+    EXPECT_EQ(values, 6);
 }
