@@ -1,14 +1,24 @@
 #include "platform/Printer.h"
 
+#include <QBuffer>
 #include <QColor>
+#include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QPageLayout>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
+#include <QSaveFile>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <fcntl.h>
 #include <map>
+#include <sys/stat.h>
 #include <tuple>
+#include <unistd.h>
 
 namespace platform {
 
@@ -90,6 +100,95 @@ QString shown(const QString& text)
     return text.left(n);
 }
 
+// Writes every byte; false (with errno) when one does not go.
+bool writeAll(int fd, const QByteArray& data)
+{
+    qsizetype done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.constData() + done, static_cast<std::size_t>(data.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+// Where a PDF file goes. A file (or a name not yet taken) is written as a
+// new file beside it that takes its place once every byte is on the disk; a
+// device or a FIFO with a reader is written directly; a folder, a FIFO
+// without a reader and a file its owner made read-only are refused at once.
+class FileSink {
+public:
+    ~FileSink()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        // A QSaveFile not committed takes its new file away with it.
+    }
+
+    bool open(const QString& path)
+    {
+        const QByteArray name = QFile::encodeName(path);
+        struct stat st {};
+        if (path.isEmpty())
+            return false;
+        if (::stat(name.constData(), &st) == 0) {
+            if (S_ISDIR(st.st_mode))
+                return false;
+            if (!S_ISREG(st.st_mode)) {
+                // Not waiting for a FIFO's reader; then blocking writes.
+                fd_ = ::open(name.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+                if (fd_ < 0)
+                    return false;
+                const int flags = ::fcntl(fd_, F_GETFL);
+                return flags >= 0 && ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) == 0;
+            }
+            if (::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0)
+                return false;
+        } else if (errno != ENOENT) {
+            return false;
+        }
+        save_ = std::make_unique<QSaveFile>(path);
+        // Never the old file itself: a failure would leave it cut short.
+        save_->setDirectWriteFallback(false);
+        return save_->open(QIODevice::WriteOnly);
+    }
+
+    // True only when every byte has reached the file.
+    bool commit(const QByteArray& data)
+    {
+        if (fd_ >= 0) {
+            const bool written = writeAll(fd_, data);
+            const int fd = fd_;
+            fd_ = -1;
+            const bool closed = ::close(fd) == 0 || errno == EINTR;
+            return written && closed;
+        }
+        if (!save_)
+            return false;
+        if (save_->write(data) != data.size() || !save_->flush() || ::fsync(save_->handle()) != 0) {
+            save_->cancelWriting();
+            return false;
+        }
+        const QString folder = QFileInfo(save_->fileName()).absolutePath();
+        if (!save_->commit())
+            return false;
+        // The new name reaches the disk with its folder.
+        const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            (void)::fsync(dir);
+            ::close(dir);
+        }
+        return true;
+    }
+
+private:
+    std::unique_ptr<QSaveFile> save_;
+    int fd_ = -1;
+};
+
 } // namespace
 
 struct QtPrinter::Impl {
@@ -99,6 +198,11 @@ struct QtPrinter::Impl {
         double baseline = 0;  // device pixels below the top of the line
     };
     std::unique_ptr<QPainter> painter;
+    // A PDF file: made in memory, then written out by the sink.
+    std::unique_ptr<FileSink> sink;
+    std::unique_ptr<QBuffer> buffer;
+    std::unique_ptr<QPdfWriter> pdf;
+    bool grey = false;
     double digitScale = 1.0;  // brings a digit of the digit face to its width
     std::map<std::tuple<int, bool, bool, PrintFace>, DeviceFont> fonts;
 
@@ -108,6 +212,9 @@ struct QtPrinter::Impl {
         if (painter && painter->isActive())
             painter->end();
         painter.reset();
+        pdf.reset();
+        buffer.reset();
+        sink.reset();
     }
 };
 
@@ -137,7 +244,33 @@ bool QtPrinter::begin()
         return false;
 
     QPaintDevice* device = &printer_;
-    const QRectF area = printer_.pageRect(QPrinter::DevicePixel);
+    QRectF area;
+    if (!printer_.outputFileName().isEmpty()) {
+        // The printer's own PDF output takes no notice of a write that
+        // fails; the file is made in memory and written out with every
+        // write checked.
+        auto sink = std::make_unique<FileSink>();
+        if (!sink->open(printer_.outputFileName()))
+            return false;
+        d_->sink = std::move(sink);
+        d_->buffer = std::make_unique<QBuffer>();
+        d_->buffer->open(QIODevice::WriteOnly);
+        d_->pdf = std::make_unique<QPdfWriter>(d_->buffer.get());
+        d_->pdf->setResolution(printer_.resolution());
+        if (!d_->pdf->setPageLayout(printer_.pageLayout())) {
+            d_->drop();
+            return false;
+        }
+        d_->pdf->setTitle(printer_.docName());
+        if (!printer_.creator().isEmpty())
+            d_->pdf->setCreator(printer_.creator());
+        d_->grey = printer_.colorMode() == QPrinter::GrayScale;
+        device = d_->pdf.get();
+        area = d_->pdf->pageLayout().paintRectPixels(d_->pdf->resolution());
+    } else {
+        d_->grey = false;
+        area = printer_.pageRect(QPrinter::DevicePixel);
+    }
 
     auto painter = std::make_unique<QPainter>();
     if (!painter->begin(device)) {
@@ -185,7 +318,12 @@ void QtPrinter::drawText(const PrintedText& t)
     }
     const Impl::DeviceFont& df = it->second;
     p.setFont(df.font);
-    p.setPen(toColour(t.colour));
+    QColor colour = toColour(t.colour);
+    if (d_->grey) {
+        const int g = qGray(colour.rgb());
+        colour = QColor(g, g, g);
+    }
+    p.setPen(colour);
 
     const double baseline = t.y * scale_ + df.baseline;
     const double left = t.x * scale_;
@@ -218,7 +356,8 @@ void QtPrinter::startNewPage()
 {
     if (!d_->painter)
         return;
-    if (!printer_.newPage())
+    const bool ok = d_->pdf ? d_->pdf->newPage() : printer_.newPage();
+    if (!ok)
         failed_ = true;
 }
 
@@ -226,9 +365,14 @@ bool QtPrinter::finish()
 {
     if (!d_->painter)
         return false;
-    const bool ok = d_->painter->end();
+    bool ok = d_->painter->end() && !failed_;
     d_->painter.reset();
-    return ok && !failed_;
+    if (d_->sink) {
+        // The file is done only when every byte of it reached the disk.
+        ok = ok && d_->sink->commit(d_->buffer->data());
+        d_->drop();
+    }
+    return ok;
 }
 
 } // namespace platform

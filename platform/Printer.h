@@ -88,7 +88,8 @@ public:
     // Ends the page; the cursor goes to the top-left corner of the next.
     void newPage();
     // Hands the pages printed so far over as one job; false when that
-    // failed (or something before it did).
+    // failed (or something before it did): for a file, unless every byte
+    // of it reached the disk.
     bool endDoc();
 
 protected:
@@ -131,6 +132,11 @@ protected:
 // face Liberation Mono narrowed to kDigitTwipsAt12, both at their point
 // sizes and without ligatures (a printed "fi" stays two letters, so the
 // PDF's text can be searched).
+//
+// A PDF file is made in memory and written out when the job ends: into a
+// new file beside the old one, which takes the old one's place only when
+// every byte has reached the disk, so a failed job leaves no partial file
+// (and an old file whole). A device (such as /dev/full) is written directly.
 class QtPrinter final : public Printer {
 public:
     explicit QtPrinter(QPrinter& printer);

@@ -1,12 +1,19 @@
 #include "platform/Printer.h"
 #include "platform/PdfTextKit.h"
 
+#include <QDir>
+#include <QFile>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <map>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 using platform::PrintFace;
@@ -172,4 +179,117 @@ TEST(QtPrinter, OnA4TheFacesKeepTheirSizesAndValuesTheirColumn)
         }
     }
     EXPECT_EQ(values, 6);
+}
+
+namespace {
+
+// One short page of text into the printer's file; the result of endDoc, or
+// false when the job did not start.
+bool printInto(const QString& path, bool* started = nullptr)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    platform::QtPrinter out(printer);
+    const bool began = out.begin();
+    if (started)
+        *started = began;
+    if (!began)
+        return false;
+    out.print(QStringLiteral("A line"));
+    return out.endDoc();
+}
+
+QByteArray contentOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(QtPrinter, APdfFileIsDoneOnlyWhenEveryByteReachedIt)
+{
+    REQUIRE_PDF_TOOLS();
+    QTemporaryDir dir;
+    // A new file, and an old one replaced whole.
+    const QString pdf = dir.filePath(QStringLiteral("r.pdf"));
+    ASSERT_TRUE(printInto(pdf));
+    EXPECT_EQ(pdftext::pageCount(pdf), 1);
+    {
+        QFile old(pdf);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        old.write(QByteArray(100000, 'x'));
+    }
+    ASSERT_TRUE(printInto(pdf));
+    EXPECT_EQ(pdftext::pageCount(pdf), 1);
+    EXPECT_TRUE(contentOf(pdf).endsWith("%%EOF\n"));
+
+    // /dev/full takes the file and refuses every byte, as a full disk does:
+    // the job starts and fails, and the device stays a device.
+    bool started = false;
+    EXPECT_FALSE(printInto(QStringLiteral("/dev/full"), &started));
+    EXPECT_TRUE(started);
+    struct stat st {};
+    ASSERT_EQ(::stat("/dev/full", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+
+    // Files that cannot be written do not start: a missing folder, a file
+    // its owner made read-only (left as it was), a folder.
+    EXPECT_FALSE(printInto(dir.filePath(QStringLiteral("no such folder/r.pdf")), &started));
+    EXPECT_FALSE(started);
+    if (::geteuid() != 0) {
+        const QString locked = dir.filePath(QStringLiteral("locked.pdf"));
+        {
+            QFile f(locked);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("old");
+        }
+        QFile::setPermissions(locked, QFile::ReadOwner);
+        EXPECT_FALSE(printInto(locked, &started));
+        EXPECT_FALSE(started);
+        EXPECT_EQ(contentOf(locked), QByteArray("old"));
+    }
+    EXPECT_FALSE(printInto(dir.path(), &started));
+    EXPECT_FALSE(started);
+    // Nothing is left beside the files.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("r.pdf")} + (::geteuid() != 0 ? QStringList{QStringLiteral("locked.pdf")}
+                                                                        : QStringList{}));
+}
+
+TEST(QtPrinter, AFullDiskLeavesNoPartOfTheReportAndAnOldFileWhole)
+{
+    QTemporaryDir dir;
+    const QByteArray where = QFile::encodeName(dir.filePath(QStringLiteral("tiny")));
+    QDir().mkpath(dir.filePath(QStringLiteral("tiny")));
+    if (::mount("tmpfs", where.constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k,mode=0755") != 0)
+        GTEST_SKIP() << "a small file system cannot be mounted here (needs root): " << std::strerror(errno);
+    struct Unmount {
+        QByteArray at;
+        ~Unmount() { ::umount2(at.constData(), MNT_DETACH); }
+    } unmount{where};
+    const QString old = dir.filePath(QStringLiteral("tiny/old.pdf"));
+    {
+        QFile f(old);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("an old report");
+    }
+    // Fill what is left.
+    {
+        QFile filler(dir.filePath(QStringLiteral("tiny/filler")));
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(4096, 'f');
+        while (filler.write(block) == block.size()) {
+        }
+        while (filler.write("f", 1) == 1) {
+        }
+    }
+    bool started = false;
+    EXPECT_FALSE(printInto(old, &started));
+    EXPECT_TRUE(started);
+    EXPECT_EQ(contentOf(old), QByteArray("an old report"));
+    EXPECT_FALSE(printInto(dir.filePath(QStringLiteral("tiny/new.pdf")), &started));
+    EXPECT_EQ(QDir(dir.filePath(QStringLiteral("tiny"))).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{QStringLiteral("filler"), QStringLiteral("old.pdf")}));
 }
