@@ -11,9 +11,10 @@ PACKAGES=(build-essential cmake ninja-build pkg-config
           fonts-wqy-microhei fonts-liberation xvfb xauth)
 # fonts-wqy-microhei draws the Chinese texts; fonts-liberation gives the
 # windows that ask for Times New Roman and Courier New fonts of the same
-# widths.
-# Only the tests need these: pdftotext, pdfinfo and pdftoppm read the printed
-# reports back.
+# widths, and the printed reports their faces (Liberation Sans Narrow for the
+# descriptions, Liberation Mono for the values).
+# Only the tests need these: pdftotext, pdfinfo, pdftohtml and pdftoppm read
+# the printed reports back.
 TEST_PACKAGES=(poppler-utils)
 
 # install_missing PACKAGE...: installs those not yet installed.

@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
 #include <QMdiArea>
@@ -651,8 +652,11 @@ QString frmMain::chooseFile(bool save, const QString& title)
     r.title = title;
     r.filter = QStringLiteral("Corvane SPD Files (*.spd)|*.spd|Bin Files (*.bin)|*.bin|All Files (*.*)|*.*");
     r.filterIndex = 1;
+    r.folder = lastFolder_;
     return ui::seam().file(this, r);
 }
+
+void frmMain::rememberFolderOf(const QString& path) { lastFolder_ = QFileInfo(path).absolutePath(); }
 
 frmDocument* frmMain::openImage(const QString& path, QString* error)
 {
@@ -663,6 +667,7 @@ frmDocument* frmMain::openImage(const QString& path, QString* error)
         auto* doc = qobject_cast<frmDocument*>(sub->widget());
         if (doc && doc->Chk_Form_Chang() == 0 && spdfile::fileOf(*doc) == path) {
             mdi_->setActiveSubWindow(sub);
+            rememberFolderOf(path);
             File_List_Ctl(path);
             File_List_Save();
             return doc;
@@ -682,6 +687,7 @@ frmDocument* frmMain::openImage(const QString& path, QString* error)
     doc->setWindowTitle(path);
     spdfile::setFileOf(*doc, path);
     spdfile::fillDocument(*doc, r.bytes);
+    rememberFolderOf(path);
     File_List_Ctl(path);
     File_List_Save();
     return doc;
@@ -722,6 +728,7 @@ bool frmMain::writeImage(frmDocument* doc, const QString& path)
     doc->Set_form_chang(0);
     doc->setWindowTitle(path);
     spdfile::setFileOf(*doc, path);
+    rememberFolderOf(path);
     return true;
 }
 

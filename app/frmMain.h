@@ -208,6 +208,9 @@ private:
     // byte 63 or selects its CRC option, and decodes every written byte.
     void writeBuiltImage(frmDocument& doc, const wizard::BuiltImage& built);
     QString chooseFile(bool save, const QString& title);
+    // The folder of the file last opened or saved, where the file dialogs
+    // start.
+    void rememberFolderOf(const QString& path);
 
     QMdiArea* mdi_ = nullptr;
     platform::CommPort* comm_ = nullptr;
@@ -222,4 +225,5 @@ private:
     QMenu* windowMenu_ = nullptr;
     QList<QAction*> windowListActions_;
     bool exitPending_ = false;
+    QString lastFolder_;
 };

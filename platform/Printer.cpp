@@ -1,20 +1,34 @@
 #include "platform/Printer.h"
 
+#include <QBuffer>
 #include <QColor>
+#include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QPageLayout>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
+#include <QSaveFile>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <fcntl.h>
 #include <map>
+#include <sys/stat.h>
 #include <tuple>
+#include <unistd.h>
 
 namespace platform {
 
 // ---------------------------------------------------------------- Printer
 
-void Printer::print(const QString& text)
+void Printer::print(const QString& text) { printLine(text, 0); }
+
+void Printer::printTo(const QString& text, int right) { printLine(text, right); }
+
+void Printer::printLine(const QString& text, int right)
 {
     if (y_ > 0 && y_ + lineHeight() > kPageHeight) {
         const int x = x_;
@@ -30,6 +44,8 @@ void Printer::print(const QString& text)
     t.italic = italic_;
     t.colour = colour_;
     t.page = page_;
+    t.face = face_;
+    t.right = right;
     drawText(t);
     x_ = 0;
     y_ += lineHeight();
@@ -49,56 +65,170 @@ bool Printer::endDoc() { return finish(); }
 
 namespace {
 
-// The width the value columns were laid out for: one hexadecimal digit at
-// 12 points.
-constexpr double kDigitTwipsAt12 = 113.0;
-
 QColor toColour(PrintColour c)
 {
     return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
 }
 
-QFont baseFace(double emPixels, bool bold, bool italic)
+// The face at an em of emPixels. Shaping is skipped, which keeps ligatures
+// out: "fi" and "ff" print as their letters, and the PDF's text reads back
+// as written.
+QFont makeFont(PrintFace face, double emPixels, bool bold, bool italic)
 {
-    QFont f;  // the default face
-    // A narrower member of the family, where it has one, keeps the glyphs
-    // large at the digit width the layout needs.
-    f.setStretch(QFont::SemiCondensed);
+    QFont f;
+    if (face == PrintFace::Digits) {
+        f.setFamilies({QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono")});
+        f.setStyleHint(QFont::Monospace);
+    } else {
+        f.setFamilies({QStringLiteral("Liberation Sans Narrow"), QStringLiteral("DejaVu Sans Condensed")});
+        f.setStyleHint(QFont::SansSerif);
+    }
     f.setPixelSize(std::max(1, static_cast<int>(std::lround(emPixels))));
     f.setBold(bold);
     f.setItalic(italic);
     f.setKerning(false);
+    f.setStyleStrategy(QFont::PreferNoShaping);
     return f;
 }
+
+// The part of a text that shows: trailing blanks print as nothing.
+QString shown(const QString& text)
+{
+    qsizetype n = text.size();
+    while (n > 0 && text.at(n - 1) == QLatin1Char(' '))
+        --n;
+    return text.left(n);
+}
+
+// Writes every byte; false (with errno) when one does not go.
+bool writeAll(int fd, const QByteArray& data)
+{
+    qsizetype done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.constData() + done, static_cast<std::size_t>(data.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+// Where a PDF file goes. A file (or a name not yet taken) is written as a
+// new file beside it that takes its place once every byte is on the disk; a
+// device or a FIFO with a reader is written directly; a folder, a FIFO
+// without a reader and a file its owner made read-only are refused at once.
+class FileSink {
+public:
+    ~FileSink()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        // A QSaveFile not committed takes its new file away with it.
+    }
+
+    bool open(const QString& path)
+    {
+        const QByteArray name = QFile::encodeName(path);
+        struct stat st {};
+        if (path.isEmpty())
+            return false;
+        if (::stat(name.constData(), &st) == 0) {
+            if (S_ISDIR(st.st_mode))
+                return false;
+            if (!S_ISREG(st.st_mode)) {
+                // Not waiting for a FIFO's reader; then blocking writes.
+                fd_ = ::open(name.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+                if (fd_ < 0)
+                    return false;
+                const int flags = ::fcntl(fd_, F_GETFL);
+                return flags >= 0 && ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) == 0;
+            }
+            if (::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0)
+                return false;
+        } else if (errno != ENOENT) {
+            return false;
+        }
+        save_ = std::make_unique<QSaveFile>(path);
+        // Never the old file itself: a failure would leave it cut short.
+        save_->setDirectWriteFallback(false);
+        return save_->open(QIODevice::WriteOnly);
+    }
+
+    // True only when every byte has reached the file.
+    bool commit(const QByteArray& data)
+    {
+        if (fd_ >= 0) {
+            const bool written = writeAll(fd_, data);
+            const int fd = fd_;
+            fd_ = -1;
+            const bool closed = ::close(fd) == 0 || errno == EINTR;
+            return written && closed;
+        }
+        if (!save_)
+            return false;
+        if (save_->write(data) != data.size() || !save_->flush() || ::fsync(save_->handle()) != 0) {
+            save_->cancelWriting();
+            return false;
+        }
+        const QString folder = QFileInfo(save_->fileName()).absolutePath();
+        if (!save_->commit())
+            return false;
+        // The new name reaches the disk with its folder.
+        const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            (void)::fsync(dir);
+            ::close(dir);
+        }
+        return true;
+    }
+
+private:
+    std::unique_ptr<QSaveFile> save_;
+    int fd_ = -1;
+};
 
 } // namespace
 
 struct QtPrinter::Impl {
     struct DeviceFont {
         QFont font;
-        double ascent = 0;
-        double descent = 0;
+        double sx = 1.0;      // horizontal scale of the glyphs
+        double baseline = 0;  // device pixels below the top of the line
     };
     std::unique_ptr<QPainter> painter;
-    double emPerPoint = 20.0;  // twips of em height per point
-    std::map<std::tuple<int, bool, bool>, DeviceFont> fonts;
+    // A PDF file: made in memory, then written out by the sink.
+    std::unique_ptr<FileSink> sink;
+    std::unique_ptr<QBuffer> buffer;
+    std::unique_ptr<QPdfWriter> pdf;
+    bool grey = false;
+    double digitScale = 1.0;  // brings a digit of the digit face to its width
+    std::map<std::tuple<int, bool, bool, PrintFace>, DeviceFont> fonts;
+
+    double faceScale(PrintFace f) const { return f == PrintFace::Digits ? digitScale : 1.0; }
+    void drop()
+    {
+        if (painter && painter->isActive())
+            painter->end();
+        painter.reset();
+        pdf.reset();
+        buffer.reset();
+        sink.reset();
+    }
 };
 
 QtPrinter::QtPrinter(QPrinter& printer)
     : printer_(printer)
     , d_(std::make_unique<Impl>())
 {
-    const QFont probe = baseFace(1000, false, false);
+    const QFont probe = makeFont(PrintFace::Digits, 1000, false, false);
     const double perEm = QFontMetricsF(probe).horizontalAdvance(QStringLiteral("0123456789")) / 10.0 / 1000.0;
     if (perEm > 0.05)
-        d_->emPerPoint = kDigitTwipsAt12 / perEm / 12.0;
+        d_->digitScale = kDigitTwipsAt12 / (12.0 * kTwipsPerPoint) / perEm;
 }
 
-QtPrinter::~QtPrinter()
-{
-    if (d_->painter && d_->painter->isActive())
-        d_->painter->end();
-}
+QtPrinter::~QtPrinter() { d_->drop(); }
 
 QString QtPrinter::destination() const
 {
@@ -107,73 +237,127 @@ QString QtPrinter::destination() const
 
 bool QtPrinter::begin()
 {
+    d_->drop();
+    d_->fonts.clear();
+    failed_ = false;
     if (!printer_.isValid())
         return false;
+
+    QPaintDevice* device = &printer_;
+    QRectF area;
+    if (!printer_.outputFileName().isEmpty()) {
+        // The printer's own PDF output takes no notice of a write that
+        // fails; the file is made in memory and written out with every
+        // write checked.
+        auto sink = std::make_unique<FileSink>();
+        if (!sink->open(printer_.outputFileName()))
+            return false;
+        d_->sink = std::move(sink);
+        d_->buffer = std::make_unique<QBuffer>();
+        d_->buffer->open(QIODevice::WriteOnly);
+        d_->pdf = std::make_unique<QPdfWriter>(d_->buffer.get());
+        d_->pdf->setResolution(printer_.resolution());
+        if (!d_->pdf->setPageLayout(printer_.pageLayout())) {
+            d_->drop();
+            return false;
+        }
+        d_->pdf->setTitle(printer_.docName());
+        if (!printer_.creator().isEmpty())
+            d_->pdf->setCreator(printer_.creator());
+        d_->grey = printer_.colorMode() == QPrinter::GrayScale;
+        device = d_->pdf.get();
+        area = d_->pdf->pageLayout().paintRectPixels(d_->pdf->resolution());
+    } else {
+        d_->grey = false;
+        area = printer_.pageRect(QPrinter::DevicePixel);
+    }
+
     auto painter = std::make_unique<QPainter>();
-    if (!painter->begin(&printer_))
+    if (!painter->begin(device)) {
+        d_->drop();
         return false;
+    }
     // The origin is the top-left corner of the printable area.
-    const QRectF area = printer_.pageRect(QPrinter::DevicePixel);
     scale_ = std::min(area.width() / kPageWidth, area.height() / kPageHeight);
     if (!(scale_ > 0)) {
         painter->end();
+        d_->drop();
         return false;
     }
     painter->setRenderHint(QPainter::TextAntialiasing);
     d_->painter = std::move(painter);
-    d_->fonts.clear();
-    failed_ = false;
     return true;
 }
 
-double QtPrinter::textWidth(const QString& text, int points, bool bold, bool italic) const
+double QtPrinter::textWidth(const QString& text, int points, bool bold, bool italic, PrintFace face) const
 {
     // Measured on a large em for precision, then brought to twips.
-    const double em = points * d_->emPerPoint;
-    const QFont f = baseFace(em * 10.0, bold, italic);
-    return QFontMetricsF(f).horizontalAdvance(text) / 10.0;
+    const double em = points * kTwipsPerPoint;
+    const QFont f = makeFont(face, em * 10.0, bold, italic);
+    return QFontMetricsF(f).horizontalAdvance(text) / 10.0 * d_->faceScale(face);
 }
 
 void QtPrinter::drawText(const PrintedText& t)
 {
     if (!d_->painter || t.text.isEmpty())
         return;
-    auto key = std::make_tuple(t.fontSize, t.bold, t.italic);
+    QPainter& p = *d_->painter;
+    auto key = std::make_tuple(t.fontSize, t.bold, t.italic, t.face);
     auto it = d_->fonts.find(key);
     if (it == d_->fonts.end()) {
+        const double em = t.fontSize * kTwipsPerPoint * scale_;
         Impl::DeviceFont df;
-        df.font = baseFace(t.fontSize * d_->emPerPoint * scale_, t.bold, t.italic);
-        const QFontMetricsF fm(df.font, d_->painter->device());
-        df.ascent = fm.ascent();
-        df.descent = fm.descent();
+        df.font = makeFont(t.face, em, t.bold, t.italic);
+        df.sx = d_->faceScale(t.face);
+        // The glyphs stand in the middle of their line, and both faces on
+        // the text face's baseline, so that a value and its description
+        // printed at one y share a baseline.
+        const QFontMetricsF text(makeFont(PrintFace::Text, em, t.bold, t.italic), p.device());
+        df.baseline = (em - (text.ascent() + text.descent())) / 2.0 + text.ascent();
         it = d_->fonts.emplace(key, df).first;
     }
     const Impl::DeviceFont& df = it->second;
-    QPainter& p = *d_->painter;
     p.setFont(df.font);
-    p.setPen(toColour(t.colour));
-    // The glyphs stand in the middle of their line.
-    const double line = t.fontSize * kTwipsPerPoint * scale_;
-    const double baseline = t.y * scale_ + (line - (df.ascent + df.descent)) / 2.0 + df.ascent;
+    QColor colour = toColour(t.colour);
+    if (d_->grey) {
+        const int g = qGray(colour.rgb());
+        colour = QColor(g, g, g);
+    }
+    p.setPen(colour);
+
+    const double baseline = t.y * scale_ + df.baseline;
     const double left = t.x * scale_;
+    const QFontMetricsF fm(df.font, p.device());
+    double sx = df.sx;
+    if (t.right > t.x) {
+        // Spread (or narrowed) to end at the given x.
+        const double width = fm.horizontalAdvance(shown(t.text)) * df.sx;
+        if (width > 0)
+            sx *= (t.right - t.x) * scale_ / width;
+    }
     // A text that would run past the right edge of the page (a long value
     // of wide letters) is narrowed to end there.
     const double room = kPageWidth * scale_ - left;
-    const double width = QFontMetricsF(df.font, d_->painter->device()).horizontalAdvance(t.text);
-    if (room > 0 && width > room) {
-        p.save();
-        p.translate(left, baseline);
-        p.scale(room / width, 1.0);
-        p.drawText(QPointF(0, 0), t.text);
-        p.restore();
+    const double width = fm.horizontalAdvance(shown(t.text)) * sx;
+    if (room > 0 && width > room)
+        sx *= room / width;
+    if (sx == 1.0) {
+        p.drawText(QPointF(left, baseline), t.text);
         return;
     }
-    p.drawText(QPointF(left, baseline), t.text);
+    p.save();
+    p.translate(left, baseline);
+    p.scale(sx, 1.0);
+    p.drawText(QPointF(0, 0), t.text);
+    p.restore();
 }
 
 void QtPrinter::startNewPage()
 {
-    if (d_->painter && !printer_.newPage())
+    if (!d_->painter)
+        return;
+    const bool ok = d_->pdf ? d_->pdf->newPage() : printer_.newPage();
+    if (!ok)
         failed_ = true;
 }
 
@@ -181,9 +365,14 @@ bool QtPrinter::finish()
 {
     if (!d_->painter)
         return false;
-    const bool ok = d_->painter->end();
+    bool ok = d_->painter->end() && !failed_;
     d_->painter.reset();
-    return ok && !failed_;
+    if (d_->sink) {
+        // The file is done only when every byte of it reached the disk.
+        ok = ok && d_->sink->commit(d_->buffer->data());
+        d_->drop();
+    }
+    return ok;
 }
 
 } // namespace platform

@@ -106,9 +106,9 @@ QString QtSeam::file(QWidget* parent, const FileRequest& r)
     // No default extension is added and the name is taken as typed.
     const auto options = QFileDialog::Options();
     if (r.save)
-        return QFileDialog::getSaveFileName(owner, r.title, QString(), filters.join(QStringLiteral(";;")),
+        return QFileDialog::getSaveFileName(owner, r.title, r.folder, filters.join(QStringLiteral(";;")),
                                             &selected, options);
-    return QFileDialog::getOpenFileName(owner, r.title, QString(), filters.join(QStringLiteral(";;")),
+    return QFileDialog::getOpenFileName(owner, r.title, r.folder, filters.join(QStringLiteral(";;")),
                                         &selected, options);
 }
 

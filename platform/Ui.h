@@ -39,6 +39,7 @@ struct FileRequest {
     QString title;
     QString filter;        // "Desc|*.x|Desc|*.y" as the program writes it
     int filterIndex = 1;   // 1-based, the filter selected first
+    QString folder;        // where the dialog starts; empty: the working folder
 };
 
 class Seam {

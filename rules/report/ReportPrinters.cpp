@@ -4,12 +4,16 @@
 
 namespace report {
 
+using platform::PrintFace;
 using platform::Printer;
 using velmora::SpdImage;
 
 namespace {
 
 constexpr int kOneByteX = 10500;
+// The right edge of the report: where a one-byte value ends. The dashed
+// rules run to it, past "HEX" above the values.
+constexpr int kReportRight = kOneByteX + 2 * Printer::kDigitTwipsAt12;
 
 int byteAt(const SpdImage& image, int i) { return image.at(static_cast<std::size_t>(i)); }
 
@@ -20,6 +24,7 @@ int byteAt(const SpdImage& image, int i) { return image.at(static_cast<std::size
 void headerBlock(Printer& p, const LineTable& t, const ReportSource& doc, int w, int xw, int yf, int yh, int header,
                  int rule)
 {
+    p.setFontFace(PrintFace::Text);
     p.setFontSize(w);
     p.setCurrentY(200);
     p.setCurrentX(xw);
@@ -41,14 +46,23 @@ void headerBlock(Printer& p, const LineTable& t, const ReportSource& doc, int w,
     p.print(QStringLiteral("HEX"));
     p.setCurrentY(yh);
     p.print(t[static_cast<std::size_t>(header)]);
-    p.print(t[static_cast<std::size_t>(rule)]);
+    p.printTo(t[static_cast<std::size_t>(rule)], kReportRight);
     p.setForeColor(kRed);
 }
 
 void lineIn(Printer& p, const LineTable& t, int i, platform::PrintColour c)
 {
     p.setForeColor(c);
+    p.setFontFace(PrintFace::Text);
     p.print(t[static_cast<std::size_t>(i)]);
+}
+
+// A dashed rule across the report, in blue.
+void ruleIn(Printer& p, const LineTable& t, int i)
+{
+    p.setForeColor(kBlue);
+    p.setFontFace(PrintFace::Text);
+    p.printTo(t[static_cast<std::size_t>(i)], kReportRight);
 }
 
 void byteAtX(Printer& p, const SpdImage& image, int i, int x)
@@ -61,6 +75,7 @@ void valueIn(Printer& p, const QString& text, platform::PrintColour c, int x)
 {
     p.setForeColor(c);
     p.setCurrentX(x);
+    p.setFontFace(PrintFace::Digits);
     p.print(text);
 }
 
@@ -145,18 +160,21 @@ void switchColour(Printer& p)
 void print_line(Printer& p, const LineTable& table, int I)
 {
     switchColour(p);
+    p.setFontFace(PrintFace::Text);
     p.print(table.at(static_cast<std::size_t>(I)));
 }
 
 void print_byte(Printer& p, const SpdImage& image, int I)
 {
     switchColour(p);
+    p.setFontFace(PrintFace::Digits);
     p.print(hexByte(byteAt(image, I)));
 }
 
 void Print_ddr4_str(Printer& p, const SpdImage& image, int I, int J)
 {
     switchColour(p);
+    p.setFontFace(PrintFace::Digits);
     p.print(hexField(image, I, J));
 }
 
@@ -175,11 +193,11 @@ void SDR_PRINTER(Printer& p, const LineTable& t, const ReportSource& doc)
     lineIn(p, t, 63, kBlue);
     for (int k = 0; k < 4; ++k)
         p.print(QStringLiteral("  "));
-    lineIn(p, t, kRule, kBlue);
+    ruleIn(p, t, kRule);
     const int second[] = {64, 72, 73, 91, 93, 94, 95, 99, 126, 127};
     for (int k = 0; k < 10; ++k)
         lineIn(p, t, second[k], k % 2 == 0 ? kRed : kBlue);
-    lineIn(p, t, kRule, kBlue);
+    ruleIn(p, t, kRule);
 
     p.setForeColor(kRed);
     p.setCurrentY(1810);
@@ -207,11 +225,11 @@ void DDR_PRINTER(Printer& p, const LineTable& t, const ReportSource& doc)
     lineIn(p, t, 63, kBlue);
     p.print(QStringLiteral("  "));
     p.print(QStringLiteral("  "));
-    lineIn(p, t, kRule, kBlue);
+    ruleIn(p, t, kRule);
     const int second[] = {64, 72, 73, 91, 93, 94, 95, 99};
     for (int k = 0; k < 8; ++k)
         lineIn(p, t, second[k], k % 2 == 0 ? kRed : kBlue);
-    lineIn(p, t, kRule, kBlue);
+    ruleIn(p, t, kRule);
 
     p.setForeColor(kRed);
     p.setCurrentY(1800);
@@ -235,11 +253,11 @@ void DDR2_PRINTER(Printer& p, const LineTable& t, const ReportSource& doc)
         print_line(p, t, i);
     lineIn(p, t, 62, kBlue);
     lineIn(p, t, 63, kRed);
-    lineIn(p, t, kRule, kBlue);
+    ruleIn(p, t, kRule);
     const int second[] = {64, 72, 73, 91, 93, 94, 95, 99};
     for (int k = 0; k < 8; ++k)
         lineIn(p, t, second[k], k % 2 == 0 ? kRed : kBlue);
-    lineIn(p, t, kRule, kBlue);
+    ruleIn(p, t, kRule);
 
     p.setForeColor(kRed);
     p.setCurrentY(1620);
@@ -264,14 +282,14 @@ void DDR3_PRINTER(Printer& p, const LineTable& t, const ReportSource& doc)
         lineIn(p, t, block[k], k % 2 == 0 ? kBlue : kRed);
     p.print(QString());
     p.print(QString());
-    lineIn(p, t, kRule, kBlue);
+    ruleIn(p, t, kRule);
     const int second[] = {128, 146, 148, 150, 176};
     for (int k = 0; k < 5; ++k)
         lineIn(p, t, second[k], k % 2 == 0 ? kBlue : kRed);
     p.print(QString());
     p.print(QString());
     p.print(QString());
-    lineIn(p, t, kRule, kBlue);
+    ruleIn(p, t, kRule);
 
     p.setCurrentY(2020);
     p.setForeColor(kRed);
@@ -332,6 +350,7 @@ void DDR4_PRINTER(Printer& p, const LineTable& t, const ReportSource& doc)
     p.setCurrentX(8500);
     p.setFontItalic(true);
     p.setForeColor(kRed);
+    p.setFontFace(PrintFace::Text);
     p.print(doc.webAddress);
     // The body in the face of page 1's body.
     p.setFontItalic(false);

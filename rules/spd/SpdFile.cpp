@@ -19,6 +19,8 @@ namespace {
 constexpr int kLines = 32;
 // Characters of a line that the fields can reach; the rest is skipped.
 constexpr int kLineKeep = 64;
+// The UTF-8 byte-order mark.
+const QByteArray kBom = QByteArrayLiteral("\xEF\xBB\xBF");
 
 QString systemError(int e) { return QString::fromLocal8Bit(std::strerror(e)); }
 
@@ -196,10 +198,18 @@ ReadResult read(const QString& path)
     }
     const bool text = formatFor(path) == Format::Text;
     QByteArray data;
-    // One byte past the limit tells whether the file goes on.
-    if (!readUpTo(fd.get(), text ? kTextLimit + 1 : 512, data)) {
+    // One byte past the limit tells whether the file goes on; a text image
+    // may start with a byte-order mark on top.
+    if (!readUpTo(fd.get(), text ? kTextLimit + 1 + kBom.size() : 512, data)) {
         r.error = systemError(errno);
         return r;
+    }
+    if (text) {
+        // Editors on other systems put a UTF-8 byte-order mark before the
+        // first line; it is no part of the line.
+        if (data.startsWith(kBom))
+            data.remove(0, kBom.size());
+        data.truncate(kTextLimit + 1);
     }
     if (!text) {
         // Every entry is stored; a short file gives 0 for the rest.

@@ -25,7 +25,7 @@ struct ReadResult {
 // Reads a file by the format its path names. Only a regular file is read
 // (links are followed); a FIFO, a device or a folder is refused before
 // anything is read from it. A text image is read line by line (CR LF, LF or
-// CR ends a line); field k of a line is its characters 1 + 3k .. 3 + 3k
+// CR ends a line), after a UTF-8 byte-order mark at its start, if any; field k of a line is its characters 1 + 3k .. 3 + 3k
 // without blanks at either end; lines after the 32nd are not read. Its first
 // 32 lines must end within kTextLimit bytes (a written line is 51); a file
 // that goes on without doing so is refused, not read in part. A binary image

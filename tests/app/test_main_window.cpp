@@ -336,6 +336,52 @@ TEST_F(MainWindowTest, OpenReadsDetectsAndRemembers)
     EXPECT_EQ(main->documents().size(), 2);
 }
 
+TEST_F(MainWindowTest, FileDialogsStartInTheFolderOfTheLastFileOpenedOrSaved)
+{
+    startFull();
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("a")));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("b")));
+    const QString a = dir.filePath(QStringLiteral("a"));
+    const QString b = dir.filePath(QStringLiteral("b"));
+    // Before any file, where the platform starts them (the working folder).
+    main->mnuFileOpen_Click();
+    ASSERT_EQ(ui.files.size(), 1u);
+    EXPECT_TRUE(ui.files.back().folder.isEmpty());
+
+    // Opened: Open and Save As start in its folder.
+    const QString inA = imageFile(QStringLiteral("a/m.spd"), 11);
+    ui.fileAnswers.push_back(inA);
+    main->mnuFileOpen_Click();
+    ASSERT_NE(main->ActiveForm(), nullptr);
+    main->mnuFileOpen_Click();
+    EXPECT_EQ(ui.files.back().folder, a);
+    main->mnuFileSaveAs_Click();
+    EXPECT_EQ(ui.files.back().title, QStringLiteral("另存新檔"));
+    EXPECT_EQ(ui.files.back().folder, a);
+
+    // Saved elsewhere: from there on they start in that folder, the save
+    // dialog of an untitled document too.
+    ui.fileAnswers.push_back(dir.filePath(QStringLiteral("b/n.bin")));
+    main->mnuFileSaveAs_Click();
+    main->mnuFileOpen_Click();
+    EXPECT_EQ(ui.files.back().folder, b);
+    main->NewDocumentWindow();
+    main->mnuFileSave_Click();
+    EXPECT_EQ(ui.files.back().title, QStringLiteral("儲存"));
+    EXPECT_EQ(ui.files.back().folder, b);
+
+    // A file that could not be opened changes nothing; one opened from the
+    // recent files counts as opened.
+    ui.fileAnswers.push_back(dir.filePath(QStringLiteral("a/missing.spd")));
+    main->mnuFileOpen_Click();
+    main->mnuFileOpen_Click();
+    EXPECT_EQ(ui.files.back().folder, b);
+    ASSERT_EQ(mru(1), inA);
+    main->mnuFileMRU_Click(1);
+    main->mnuFileOpen_Click();
+    EXPECT_EQ(ui.files.back().folder, a);
+}
+
 TEST_F(MainWindowTest, UnreadableFilesLeaveNoWindow)
 {
     startFull();

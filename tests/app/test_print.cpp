@@ -205,6 +205,19 @@ TEST_F(PrintCommandTest, AJobThatCannotStartIsReported)
     EXPECT_EQ(ui.messages[0].icon, ui::Icon::Critical);
 }
 
+TEST_F(PrintCommandTest, AReportThatDidNotReachItsFileIsReported)
+{
+    openCorpus(QStringLiteral("memtest86plus_DDR3-M378B5173DB0-CK0.bin"));
+    // /dev/full takes the file and refuses every byte, as a full disk does.
+    ui.pdfPath = QStringLiteral("/dev/full");
+    main->mnuFilePrint_Click();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("*****   The report can not be printed !   *****\n\n/dev/full"));
+    EXPECT_EQ(ui.messages[0].title, QStringLiteral("Error"));
+    EXPECT_EQ(ui.messages[0].icon, ui::Icon::Critical);
+    EXPECT_TRUE(QFileInfo(QStringLiteral("/dev/full")).exists());
+}
+
 // Writes one report of each type as PDF and PNG into VELMORA_PRINT_OUT (or
 // /tmp/velmora-print) to look at.
 TEST_F(PrintCommandTest, DISABLED_RenderReportsToLookAt)

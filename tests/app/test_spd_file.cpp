@@ -132,6 +132,44 @@ TEST(SpdFileFormat, TextReaderTakesFieldsAtTheirPlaces)
     EXPECT_EQ(r.bytes[34], 0x09);
 }
 
+TEST(SpdFileFormat, TextImageAfterAByteOrderMark)
+{
+    QTemporaryDir dir;
+    const QByteArray bom = "\xEF\xBB\xBF";
+    // The mark as editors on other systems put it before the first line.
+    const QByteArray lines = " 92 13 0B 02 04 21 00 01 03 11 01 08 0A 00 FC 00\r\n"
+                             " 69 78 69 30 69 11 18 81 20 08 3C 3C 00 F0 83 01\r\n";
+    auto r = spdfile::read(writeFile(dir, QStringLiteral("a.spd"), bom + lines));
+    ASSERT_TRUE(r.ok);
+    ASSERT_EQ(r.bytes.size(), 32u);
+    EXPECT_EQ(r.bytes[0], 0x92);
+    EXPECT_EQ(r.bytes[1], 0x13);
+    EXPECT_EQ(r.bytes[14], 0xFC);
+    EXPECT_EQ(r.bytes[15], 0x00);
+    EXPECT_EQ(r.bytes[16], 0x69);
+    // Also before a first line without its leading blank.
+    r = spdfile::read(writeFile(dir, QStringLiteral("b.spd"), bom + lines.mid(1)));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.bytes[0], 0x92);
+    EXPECT_EQ(r.bytes[15], 0x00);
+
+    // A whole written image behind the mark reads back whole.
+    velmora::SpdImage img{};
+    for (std::size_t i = 0; i < img.size(); ++i)
+        img[i] = static_cast<std::uint8_t>(255 - (i & 0xFF));
+    r = spdfile::read(writeFile(dir, QStringLiteral("c.SPD"), bom + spdfile::encodeText(img)));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(imageFrom(r.bytes), img);
+
+    // A binary image has no text to mark: those bytes are its first entries.
+    r = spdfile::read(writeFile(dir, QStringLiteral("d.bin"), bom + "\x01"));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.bytes[0], 0xEF);
+    EXPECT_EQ(r.bytes[1], 0xBB);
+    EXPECT_EQ(r.bytes[2], 0xBF);
+    EXPECT_EQ(r.bytes[3], 0x01);
+}
+
 TEST(SpdFileFormat, TextReaderStopsAfter32LinesAndSurvivesGarbage)
 {
     QTemporaryDir dir;

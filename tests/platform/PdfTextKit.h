@@ -1,6 +1,6 @@
 #pragma once
 // Reading printed PDF files back with the poppler tools (pdftotext,
-// pdfinfo, pdftoppm), which `./setup.sh test` installs.
+// pdfinfo, pdftohtml, pdftoppm), which `./setup.sh test` installs.
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <gtest/gtest.h>
+#include <map>
 #include <vector>
 
 namespace pdftext {
@@ -15,12 +16,13 @@ namespace pdftext {
 inline bool toolsPresent()
 {
     return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() &&
-           !QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty();
+           !QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty() &&
+           !QStandardPaths::findExecutable(QStringLiteral("pdftohtml")).isEmpty();
 }
 
 #define REQUIRE_PDF_TOOLS()                                                                                        \
     if (!pdftext::toolsPresent())                                                                                  \
-    GTEST_FAIL() << "pdftotext and pdfinfo are missing (package poppler-utils; ./setup.sh test installs it)"
+    GTEST_FAIL() << "pdftotext, pdfinfo or pdftohtml is missing (package poppler-utils; ./setup.sh test installs it)"
 
 inline QString run(const QString& program, const QStringList& args)
 {
@@ -83,6 +85,45 @@ inline std::vector<Word> words(const QString& pdf, std::vector<std::pair<double,
         } else {
             out.push_back({m.captured(7), m.captured(3).toDouble(), m.captured(4).toDouble(),
                            m.captured(5).toDouble(), m.captured(6).toDouble(), page});
+        }
+    }
+    return out;
+}
+
+} // namespace pdftext
+
+namespace pdftext {
+
+// A run of text as pdftohtml reports it: its font's size (whole points) and
+// family.
+struct Run {
+    QString text;
+    int size;
+    QString family;
+    int page;
+};
+
+inline std::vector<Run> runs(const QString& pdf)
+{
+    const QString xml = run(QStringLiteral("pdftohtml"), {QStringLiteral("-xml"), QStringLiteral("-i"),
+                                                         QStringLiteral("-zoom"), QStringLiteral("1"),
+                                                         QStringLiteral("-stdout"), pdf});
+    static const QRegularExpression tag(QStringLiteral(
+        "<page number=\"(\\d+)\"|<fontspec id=\"(\\d+)\" size=\"(\\d+)\" family=\"([^\"]*)\"|"
+        "<text [^>]*font=\"(\\d+)\">(.*)</text>"));
+    static const QRegularExpression markup(QStringLiteral("<[^>]*>"));
+    std::map<int, std::pair<int, QString>> fonts;
+    std::vector<Run> out;
+    int page = 0;
+    for (auto it = tag.globalMatch(xml); it.hasNext();) {
+        const auto m = it.next();
+        if (!m.captured(1).isEmpty()) {
+            page = m.captured(1).toInt();
+        } else if (!m.captured(2).isEmpty()) {
+            fonts[m.captured(2).toInt()] = {m.captured(3).toInt(), m.captured(4)};
+        } else {
+            const auto& f = fonts[m.captured(5).toInt()];
+            out.push_back({m.captured(6).remove(markup), f.first, f.second, page});
         }
     }
     return out;
