@@ -222,4 +222,9 @@ private:
     QMenu* windowMenu_ = nullptr;
     QList<QAction*> windowListActions_;
     bool exitPending_ = false;
+    // SPD wizard commands running (the dialog open, or its answers being
+    // built into the window made for them): an exit waits until the new
+    // window stands, and then asks about it as about every other modified
+    // window.
+    int wizardRuns_ = 0;
 };
