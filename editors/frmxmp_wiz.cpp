@@ -292,7 +292,8 @@ int frmxmp_wiz::listIndex(const QComboBox* list)
 
 void frmxmp_wiz::Form_Load()
 {
-    switch (gs().currentMemoryType) {
+    type_ = gs().currentMemoryType;
+    switch (type_) {
     case 11:
         frame1_->hide();
         frame4_->show();
@@ -509,19 +510,21 @@ void frmxmp_wiz::CLEAR_DDR3_XMP()
     confirm(clearText(choice), kClearTitle, before, xmp::ddr3::kFirst, xmp::ddr3::kLast);
 }
 
+// Setup and Clear act on the type the dialog was opened on: while it is open
+// another window's decode may change the current memory type.
 void frmxmp_wiz::Command3_Click()
 {
-    if (gs().currentMemoryType == 11)
+    if (type_ == 11)
         DDR3_PF_SETUP();
-    else if (gs().currentMemoryType == 12)
+    else if (type_ == 12)
         DDR4_PF_SETUP();
 }
 
 void frmxmp_wiz::Command2_Click()
 {
-    if (gs().currentMemoryType == 11)
+    if (type_ == 11)
         CLEAR_DDR3_XMP();
-    else if (gs().currentMemoryType == 12)
+    else if (type_ == 12)
         CLEAR_DDR4_XMP();
 }
 
