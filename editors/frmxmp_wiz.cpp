@@ -185,6 +185,10 @@ frmxmp_wiz::frmxmp_wiz(QWidget* parent)
     connect(command3_, &QPushButton::clicked, this, &frmxmp_wiz::Command3_Click);
     connect(d4_.speed, &QComboBox::currentIndexChanged, this, &frmxmp_wiz::SPEED_Click);
     connect(d3_.speed, &QComboBox::currentIndexChanged, this, &frmxmp_wiz::ASPEED_Click);
+    // A grade chosen from the list applies its presets also when it was the
+    // chosen item already (typed over, or presets changed by hand since).
+    connect(d4_.speed, &QComboBox::activated, this, &frmxmp_wiz::SPEED_Click);
+    connect(d3_.speed, &QComboBox::activated, this, &frmxmp_wiz::ASPEED_Click);
     connect(d4_.volt1, &QComboBox::currentIndexChanged, this, &frmxmp_wiz::VOLT1_Change);
 
     Form_Load();

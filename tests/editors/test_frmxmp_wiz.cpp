@@ -5,7 +5,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTest>
+#include <algorithm>
 #include <functional>
 
 using velmora::gs;
@@ -172,6 +179,57 @@ TEST_F(XmpWizardTest, MissingOrOversizedChoicesAreNamedAndWriteNothing)
         EXPECT_EQ(gs().sharedSpd, ready) << k.text;
         EXPECT_EQ(gs().xmpChanged, 0);
     }
+}
+
+// A grade chosen from the list applies its presets every time: also after
+// its name was typed over, and when it is the grade chosen already.
+TEST_F(XmpWizardTest, ChoosingAGradeFromTheListAlwaysAppliesItsPresets)
+{
+    ddr4Module();
+    frmxmp_wiz w;
+    w.show();
+    // Pick the item at position g from the open list, as the user does.
+    auto choose = [](QComboBox* c, int g) {
+        c->showPopup();
+        QAbstractItemView* v = c->view();
+        ASSERT_TRUE(QTest::qWaitFor([v] { return v->isVisible(); }, 5000));
+        const QModelIndex i = v->model()->index(g, c->modelColumn(), v->rootIndex());
+        v->scrollTo(i);
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, v->visualRect(i).center());
+        ASSERT_TRUE(QTest::qWaitFor([v] { return !v->isVisible(); }, 5000));
+    };
+    const auto clocks = [&w] {
+        return text(w.TAA()) + text(w.TRCD()) + text(w.TRP()) + text(w.TRAS()) + text(w.TRC()) + "/" +
+               text(w.VOLT2());
+    };
+    choose(w.SPEED(), 3);  // DDR4-2800
+    EXPECT_EQ(clocks(), QStringLiteral("17T17T17T37T58T/25"));
+
+    // Typed over, then the same grade again from the list.
+    w.SPEED()->lineEdit()->selectAll();
+    QTest::keyClicks(w.SPEED()->lineEdit(), QStringLiteral("xyz"));
+    w.TAA()->setCurrentIndex(9);
+    w.VOLT2()->setCurrentIndex(40);
+    ASSERT_EQ(pos(w.SPEED()), -1);
+    choose(w.SPEED(), 3);
+    EXPECT_EQ(text(w.SPEED()), QStringLiteral("DDR4-2800"));
+    EXPECT_EQ(clocks(), QStringLiteral("17T17T17T37T58T/25"));
+
+    // Counts changed by hand, then the chosen grade picked once more.
+    w.TRC()->setCurrentIndex(0);
+    choose(w.SPEED(), 3);
+    EXPECT_EQ(clocks(), QStringLiteral("17T17T17T37T58T/25"));
+
+    // The same on the DDR3 panel (DDR3-2666: 12-13-13-35-38).
+    ddr3Module();
+    frmxmp_wiz w3;
+    w3.show();
+    choose(w3.ASPEED(), 5);
+    w3.ASPEED()->setEditText(QStringLiteral("DDR3-26"));
+    w3.ATRAS()->setCurrentIndex(0);
+    choose(w3.ASPEED(), 5);
+    EXPECT_EQ(text(w3.ATAA()) + text(w3.ATRCD()) + text(w3.ATRP()) + text(w3.ATRAS()) + text(w3.ATRC()),
+              QStringLiteral("12T13T13T35T38T"));
 }
 
 // Renders both panels for a look: /tmp/xmpwiz_ddr4.png, /tmp/xmpwiz_ddr3.png.
