@@ -232,6 +232,46 @@ TEST_F(XmpWizardTest, ChoosingAGradeFromTheListAlwaysAppliesItsPresets)
               QStringLiteral("12T13T13T35T38T"));
 }
 
+// Every latency box stands with its own number: the gap from a number to the
+// next box's tick is at least twice the gap from the box's tick to its
+// number, and no number reaches past its box.
+TEST_F(XmpWizardTest, EachLatencyNumberStandsWithItsTick)
+{
+    for (const bool ddr4 : {true, false}) {
+        ddr4 ? ddr4Module() : ddr3Module();
+        frmxmp_wiz w;
+        w.show();
+        QApplication::processEvents();
+        const int boxes = ddr4 ? 18 : 15, perRow = ddr4 ? 6 : 5;
+        auto box = [&](int k) { return ddr4 ? w.CL_CHK(k) : w.ACL_CHK(k); };
+        // Where box k's tick ends, and where its number starts and ends, in
+        // the latency frame.
+        struct Parts {
+            int tickLeft, tickRight, numberLeft, numberRight;
+        };
+        auto parts = [&](int k) {
+            QCheckBox* c = box(k);
+            QStyleOptionButton o;
+            o.initFrom(c);
+            o.text = c->text();
+            const QRect tick = c->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &o, c);
+            const QRect label = c->style()->subElementRect(QStyle::SE_CheckBoxContents, &o, c);
+            const int numberWidth = c->fontMetrics().horizontalAdvance(c->text());
+            EXPECT_LE(label.left() + numberWidth, c->width()) << qPrintable(c->objectName());
+            return Parts{c->x() + tick.left(), c->x() + tick.right() + 1, c->x() + label.left(),
+                         c->x() + label.left() + numberWidth};
+        };
+        for (int k = 0; k < boxes; ++k) {
+            if (k % perRow == perRow - 1)
+                continue;
+            const Parts p = parts(k);
+            const int own = p.numberLeft - p.tickRight;
+            const int next = parts(k + 1).tickLeft - p.numberRight;
+            EXPECT_GE(next, 2 * std::max(own, 1)) << qPrintable(box(k)->objectName());
+        }
+    }
+}
+
 // Renders both panels for a look: /tmp/xmpwiz_ddr4.png, /tmp/xmpwiz_ddr3.png.
 TEST_F(XmpWizardTest, DISABLED_RenderPanels)
 {
