@@ -356,6 +356,33 @@ void Frmxmp::Form_Load()
 
 void Frmxmp::Command1_Click() { close(); }
 
+void Frmxmp::placeOver(const QWidget* owner)
+{
+    const QRect over = owner ? owner->frameGeometry() : QRect();
+    const QScreen* screen = owner ? QGuiApplication::screenAt(over.center()) : nullptr;
+    if (!screen)
+        screen = owner ? owner->screen() : this->screen();
+    const QRect room = screen->availableGeometry();
+    // The window system's frame around this window is not known before it is
+    // shown: it is taken to be as wide as the owner's.
+    QMargins frame;
+    if (owner)
+        frame = QMargins(owner->geometry().left() - over.left(), owner->geometry().top() - over.top(),
+                         over.right() - owner->geometry().right(), over.bottom() - owner->geometry().bottom());
+    QRect outer(QPoint(0, 0), size().grownBy(frame));
+    outer.moveCenter(owner ? over.center() : room.center());
+    if (outer.right() > room.right())
+        outer.moveRight(room.right());
+    if (outer.bottom() > room.bottom())
+        outer.moveBottom(room.bottom());
+    if (outer.left() < room.left())
+        outer.moveLeft(room.left());
+    if (outer.top() < room.top())
+        outer.moveTop(room.top());
+    // A window's position is that of its frame.
+    move(outer.topLeft());
+}
+
 // ---------------------------------------------------------------- DDR4
 
 void Frmxmp::JEDEC_DDR4_PROFILE()
