@@ -141,7 +141,7 @@ void frmMain::copyBack(frmDocument& doc, int first, int last, std::uint32_t colo
 
 void frmMain::retryPendingExit()
 {
-    if (!exitPending_ || ops_->talking() || anyDocumentHeld())
+    if (!exitPending_ || ops_->talking() || wizardRuns_ > 0 || anyDocumentHeld())
         return;
     exitPending_ = false;
     close();
@@ -621,9 +621,10 @@ void frmMain::mnuFileExit_Click() { close(); }
 
 void frmMain::closeEvent(QCloseEvent* e)
 {
-    // The program does not end under a conversation with the programmer:
-    // it ends once the conversation is over.
-    if (ops_->talking()) {
+    // The program does not end under a conversation with the programmer or
+    // under the SPD wizard: it ends once the conversation is over, or once
+    // the wizard's window stands (and has been asked about).
+    if (ops_->talking() || wizardRuns_ > 0) {
         exitPending_ = true;
         e->ignore();
         return;

@@ -226,4 +226,9 @@ private:
     QList<QAction*> windowListActions_;
     bool exitPending_ = false;
     QString lastFolder_;
+    // SPD wizard commands running (the dialog open, or its answers being
+    // built into the window made for them): an exit waits until the new
+    // window stands, and then asks about it as about every other modified
+    // window.
+    int wizardRuns_ = 0;
 };

@@ -10,6 +10,8 @@
 #include "wizard/Frmwarez1.h"
 
 #include <QPointer>
+#include <QScopeGuard>
+#include <QTimer>
 
 using velmora::gs;
 
@@ -18,6 +20,12 @@ void frmMain::mnuFileWarez_Click()
     // Restricted mode bars the wizard, from the menu and the toolbars alike.
     if (gs().passwordMode != -1)
         return;
+    // An exit asked for while the wizard runs waits for it.
+    ++wizardRuns_;
+    const auto done = qScopeGuard([this] {
+        --wizardRuns_;
+        QTimer::singleShot(0, this, &frmMain::retryPendingExit);
+    });
     auto& g = gs();
     g.wizardFinished = 0;
     g.wizardAnswers.fill(0);

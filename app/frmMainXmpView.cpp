@@ -22,11 +22,16 @@ void frmMain::mnu_xmp_view_Click()
         for (Frmxmp* v : findChildren<Frmxmp*>(QString(), Qt::FindDirectChildrenOnly))
             if (!v->isUnloaded())
                 view = v;
-        if (!view)
+        const bool opening = !view;
+        if (opening)
             view = new Frmxmp(this);
         view->Form_Load();
         if (view->isUnloaded())
             return;
+        // A view that opens stands over the main window and on the screen;
+        // one already open stays where the user left it.
+        if (opening)
+            view->placeOver(this);
         if (view->isMinimized())
             view->showNormal();
         view->show();

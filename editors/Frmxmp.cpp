@@ -5,8 +5,14 @@
 
 #include <QCloseEvent>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
+#include <algorithm>
 
 using look::tw;
 using look::twRect;
@@ -37,6 +43,17 @@ constexpr int kValueLeft = 60;
 constexpr int kValueWidth = kColumnWidth - 2 * kValueLeft;
 constexpr int kValueHeight = 330;
 constexpr int kListHeight = 380;
+// A DDR4 latency list holds up to 18 latencies, three lines at 7 pt in the
+// column's width: its row is that much taller than the others, and the rows
+// under it move down by as much. A DDR3 list (15 at most) takes two lines.
+constexpr int kDdr4ListExtra = 180;
+
+// The top of row r of panel k, and the extra room of the latency row.
+int listExtra(int k) { return k == 1 ? kDdr4ListExtra : 0; }
+int rowTop(int k, int r, int listRow)
+{
+    return kFirstRow + kPitch * r + (r > listRow ? listExtra(k) : 0);
+}
 
 QFont serif(qreal points, bool bold, bool italic = false)
 {
@@ -75,10 +92,30 @@ QFrame* frame(QWidget* parent, const QString& name, bool border)
     return f;
 }
 
+// Text stays this many pixels clear of a value label's border.
+constexpr int kTextInset = 2;
+
+// A latency list: its lines are broken, and drawn, clear of the border by
+// kTextInset, like the text of every other value label.
+class ListLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        drawFrame(&p);
+        style()->drawItemText(&p, contentsRect().adjusted(kTextInset, 0, -kTextInset, 0),
+                              int(alignment()) | Qt::TextWordWrap, palette(), isEnabled(), text(),
+                              foregroundRole());
+    }
+};
+
 // The label keeps its designed point size when its caption fits its box;
 // a caption that does not fit (a wider face than the design's) is drawn
-// smaller, down to 5 pt. A latency list wraps onto further lines and may
-// go down to 4.5 pt. Trailing blanks take no room.
+// smaller, down to 5 pt. A latency list wraps onto further lines instead and
+// is never drawn below the small size of 7 pt. Trailing blanks take no room.
 void fit(QLabel* l, qreal points)
 {
     QFont f = l->font();
@@ -86,9 +123,9 @@ void fit(QLabel* l, qreal points)
     QString text = l->text();
     while (text.endsWith(QLatin1Char(' ')))
         text.chop(1);
-    const QRect box = l->contentsRect().adjusted(2, 0, -2, 0);
+    const QRect box = l->contentsRect().adjusted(kTextInset, 0, -kTextInset, 0);
     const int flags = Qt::AlignCenter | (l->wordWrap() ? Qt::TextWordWrap : 0);
-    const qreal floor = l->wordWrap() ? 4.5 : 5;
+    const qreal floor = l->wordWrap() ? std::min(points, xmpview::kSmallPoints) : 5;
     while (f.pointSizeF() > floor) {
         const QRect need = QFontMetrics(f).boundingRect(box, flags, text);
         if (need.width() <= box.width() && need.height() <= box.height())
@@ -150,15 +187,20 @@ void Frmxmp::buildPanel(int k)
     banner->move(tw(120), tw(120));
     banner->adjustSize();
 
+    int listRow = n;
+    for (int r = 0; r < n; ++r)
+        if (rows[static_cast<std::size_t>(r)].row == Row::CL_SUPPORT)
+            listRow = r;
     for (int r = 0; r < n; ++r) {
         QLabel* t = label(panel, at(rows[static_cast<std::size_t>(r)].titleArray),
                           QString::fromLatin1(rows[static_cast<std::size_t>(r)].title), serif(12, true), 0xFF0000);
-        placeTitle(t, kFirstRow + kPitch * r);
+        // The latency row's title stands level with the middle of its list.
+        placeTitle(t, rowTop(k, r, listRow) + (r == listRow ? listExtra(k) / 2 : 0));
     }
 
     // The JEDEC column holds its title; the profile columns stand under
     // theirs inside the profile area.
-    const int valuesBottom = kPitch * (n - 1) + kValueHeight + 60;
+    const int valuesBottom = kPitch * (n - 1) + listExtra(k) + kValueHeight + 60;
     QFrame* jedec = frame(panel, at("Frame5"), true);
     const int jedecFirst = kFirstRow - kColumnTop;
     jedec->setGeometry(twRect(kJedecLeft, kColumnTop, kColumnWidth, jedecFirst + valuesBottom));
@@ -197,7 +239,7 @@ void Frmxmp::buildPanel(int k)
             const int index = k == 0 ? xmpview::ddr3Index(c) : xmpview::ddr4Index(c);
             QFrame* parent = c == Column::Jedec ? jedec : c == Column::Profile1 ? columns[0] : columns[1];
             const int first = c == Column::Jedec ? jedecFirst : profileFirst;
-            auto* l = new QLabel(parent);
+            QLabel* l = row == Row::CL_SUPPORT ? new ListLabel(parent) : new QLabel(parent);
             l->setObjectName(QStringLiteral("%1(%2)").arg(xmpview::arrayName(row)).arg(index));
             l->setFrameShape(QFrame::Box);
             l->setFrameShadow(QFrame::Plain);
@@ -205,10 +247,11 @@ void Frmxmp::buildPanel(int k)
             l->setAlignment(Qt::AlignCenter);
             l->setAttribute(Qt::WA_TranslucentBackground);
             l->setFont(serif(xmpview::kValuePoints, true));
-            const int top = first + kPitch * r;
+            const int top = first + rowTop(k, r, listRow) - kFirstRow;
             if (row == Row::CL_SUPPORT) {
                 l->setWordWrap(true);
-                l->setGeometry(twRect(kValueLeft, top - (kListHeight - kValueHeight) / 2, kValueWidth, kListHeight));
+                l->setGeometry(twRect(kValueLeft, top - (kListHeight - kValueHeight) / 2, kValueWidth,
+                                      kListHeight + listExtra(k)));
             } else {
                 l->setGeometry(twRect(kValueLeft, top, kValueWidth, kValueHeight));
             }
@@ -312,6 +355,33 @@ void Frmxmp::Form_Load()
 }
 
 void Frmxmp::Command1_Click() { close(); }
+
+void Frmxmp::placeOver(const QWidget* owner)
+{
+    const QRect over = owner ? owner->frameGeometry() : QRect();
+    const QScreen* screen = owner ? QGuiApplication::screenAt(over.center()) : nullptr;
+    if (!screen)
+        screen = owner ? owner->screen() : this->screen();
+    const QRect room = screen->availableGeometry();
+    // The window system's frame around this window is not known before it is
+    // shown: it is taken to be as wide as the owner's.
+    QMargins frame;
+    if (owner)
+        frame = QMargins(owner->geometry().left() - over.left(), owner->geometry().top() - over.top(),
+                         over.right() - owner->geometry().right(), over.bottom() - owner->geometry().bottom());
+    QRect outer(QPoint(0, 0), size().grownBy(frame));
+    outer.moveCenter(owner ? over.center() : room.center());
+    if (outer.right() > room.right())
+        outer.moveRight(room.right());
+    if (outer.bottom() > room.bottom())
+        outer.moveBottom(room.bottom());
+    if (outer.left() < room.left())
+        outer.moveLeft(room.left());
+    if (outer.top() < room.top())
+        outer.moveTop(room.top());
+    // A window's position is that of its frame.
+    move(outer.topLeft());
+}
 
 // ---------------------------------------------------------------- DDR4
 

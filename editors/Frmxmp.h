@@ -24,6 +24,10 @@ public:
     void Form_Load();
     // "Close": unloads the window.
     void Command1_Click();
+    // Places the window, before it is first shown, centred over owner (the
+    // main window) and wholly on the screen that holds owner's centre: moved
+    // up or aside just as far as it has to, never partly off the screen.
+    void placeOver(const QWidget* owner);
 
     void JEDEC_DDR4_PROFILE();
     void DDR4_XMP_PROFILE1();

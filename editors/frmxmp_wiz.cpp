@@ -13,6 +13,12 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
 
 using look::tw;
 using look::twRect;
@@ -153,6 +159,18 @@ QString clearText(int choice)
     }
 }
 
+// The width a check box draws: its tick, the spacing and its caption.
+int tickAndNumberWidth(QCheckBox* c)
+{
+    c->ensurePolished();
+    QStyleOptionButton o;
+    o.initFrom(c);
+    o.text = c->text();
+    o.rect = QRect(QPoint(0, 0), c->sizeHint());
+    const QRect text = c->style()->subElementRect(QStyle::SE_CheckBoxContents, &o, c);
+    return text.left() + c->fontMetrics().horizontalAdvance(c->text()) + 2;
+}
+
 const QString kSetupTitle = QStringLiteral("XMP Profile Setting");
 const QString kClearTitle = QStringLiteral("Clear XMP");
 
@@ -185,6 +203,10 @@ frmxmp_wiz::frmxmp_wiz(QWidget* parent)
     connect(command3_, &QPushButton::clicked, this, &frmxmp_wiz::Command3_Click);
     connect(d4_.speed, &QComboBox::currentIndexChanged, this, &frmxmp_wiz::SPEED_Click);
     connect(d3_.speed, &QComboBox::currentIndexChanged, this, &frmxmp_wiz::ASPEED_Click);
+    // A grade chosen from the list applies its presets also when it was the
+    // chosen item already (typed over, or presets changed by hand since).
+    connect(d4_.speed, &QComboBox::activated, this, &frmxmp_wiz::SPEED_Click);
+    connect(d3_.speed, &QComboBox::activated, this, &frmxmp_wiz::ASPEED_Click);
     connect(d4_.volt1, &QComboBox::currentIndexChanged, this, &frmxmp_wiz::VOLT1_Change);
 
     Form_Load();
@@ -256,15 +278,33 @@ QGroupBox* frmxmp_wiz::buildPanel(bool ddr4, Panel& p)
     auto* clFrame = new QGroupBox(panel);
     clFrame->setObjectName(QString::fromLatin1(ddr4 ? "Frame3" : "ACL_SUPPORT"));
     clFrame->setGeometry(twRect(left, 1620, width, 1260));
+    // Each latency stands close to its own tick and clearly apart from the
+    // next box: the tick and its number are drawn tight together, and the
+    // room left in a row goes between the columns.
+    clFrame->setStyleSheet(QStringLiteral("QCheckBox { spacing: 2px; }"));
     const int boxes = ddr4 ? 18 : 15;
     const int perRow = ddr4 ? 6 : 5;
-    const int cell = (width - 120) / perRow;
     for (int k = 0; k < boxes; ++k) {
         auto* c = new QCheckBox(QString::number((ddr4 ? 7 : 4) + k), clFrame);
         c->setObjectName(QStringLiteral("%1(%2)").arg(QLatin1String(ddr4 ? "CL_CHK" : "ACL_CHK")).arg(k));
-        c->setGeometry(twRect(90 + (k % perRow) * cell, 150 + (k / perRow) * 360, cell, 330));
         colour(c, look::kRed);
         p.cl[static_cast<std::size_t>(k)] = c;
+    }
+    std::vector<int> columnWidth(static_cast<std::size_t>(perRow), 0);
+    for (int k = 0; k < boxes; ++k) {
+        int& w = columnWidth[static_cast<std::size_t>(k % perRow)];
+        w = std::max(w, tickAndNumberWidth(p.cl[static_cast<std::size_t>(k)]));
+    }
+    const int margin = tw(45);
+    const int used = std::accumulate(columnWidth.begin(), columnWidth.end(), 0);
+    const int gap = std::max(0, (clFrame->width() - 2 * margin - used) / (perRow - 1));
+    for (int k = 0; k < boxes; ++k) {
+        const int column = k % perRow;
+        int x = margin;
+        for (int c = 0; c < column; ++c)
+            x += columnWidth[static_cast<std::size_t>(c)] + gap;
+        p.cl[static_cast<std::size_t>(k)]->setGeometry(x, tw(150 + (k / perRow) * 360),
+                                                       columnWidth[static_cast<std::size_t>(column)], tw(330));
     }
 
     static const char* const names4[] = {"TAA", "TRCD", "TRP", "TRAS", "TRC"};
@@ -292,7 +332,8 @@ int frmxmp_wiz::listIndex(const QComboBox* list)
 
 void frmxmp_wiz::Form_Load()
 {
-    switch (gs().currentMemoryType) {
+    type_ = gs().currentMemoryType;
+    switch (type_) {
     case 11:
         frame1_->hide();
         frame4_->show();
@@ -509,19 +550,21 @@ void frmxmp_wiz::CLEAR_DDR3_XMP()
     confirm(clearText(choice), kClearTitle, before, xmp::ddr3::kFirst, xmp::ddr3::kLast);
 }
 
+// Setup and Clear act on the type the dialog was opened on: while it is open
+// another window's decode may change the current memory type.
 void frmxmp_wiz::Command3_Click()
 {
-    if (gs().currentMemoryType == 11)
+    if (type_ == 11)
         DDR3_PF_SETUP();
-    else if (gs().currentMemoryType == 12)
+    else if (type_ == 12)
         DDR4_PF_SETUP();
 }
 
 void frmxmp_wiz::Command2_Click()
 {
-    if (gs().currentMemoryType == 11)
+    if (type_ == 11)
         CLEAR_DDR3_XMP();
-    else if (gs().currentMemoryType == 12)
+    else if (type_ == 12)
         CLEAR_DDR4_XMP();
 }
 

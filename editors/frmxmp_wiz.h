@@ -22,7 +22,8 @@ class frmxmp_wiz : public QDialog {
     Q_OBJECT
 public:
     // Builds the window and runs Form_Load: the panel of the current memory
-    // type, filled from the shared SPD buffer.
+    // type, filled from the shared SPD buffer. That type stays the dialog's
+    // for as long as it is open.
     explicit frmxmp_wiz(QWidget* parent = nullptr);
 
     // ---- Operations ----
@@ -107,4 +108,7 @@ private:
     QPushButton* command1_ = nullptr;
     QPushButton* command2_ = nullptr;
     QPushButton* command3_ = nullptr;
+    // The memory type the dialog was opened on (11 or 12): Setup and Clear
+    // act on its panel and block, whatever other windows decode meanwhile.
+    int type_ = 0;
 };

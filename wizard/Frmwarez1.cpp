@@ -168,6 +168,9 @@ Frmwarez1::Frmwarez1(QWidget* parent) : QDialog(parent)
         auto* b = new QPushButton(caption, this);
         b->setObjectName(name);
         b->setGeometry(twRect(left, 2640, 1095, 375));
+        // Enter pressed in a box presses no button: "Finish" is only ever
+        // pressed on purpose.
+        b->setAutoDefault(false);
         return b;
     };
     command1_ = button(QStringLiteral("Command1"), QStringLiteral("Cancel"), 1560);
@@ -304,6 +307,10 @@ void Frmwarez1::step1()
         showPage(fraInfo_);
         text1_->clear();
         text2_->clear();
+        // "Next" has just been disabled under the focus: the user goes on
+        // with the identifier, not with the button that happens to come next
+        // in the keyboard order ("Cancel").
+        text1_->setFocus(Qt::OtherFocusReason);
         recordTimings();
         break;
     case 5:  // "Finish"

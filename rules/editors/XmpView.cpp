@@ -4,6 +4,8 @@
 
 #include <QLocale>
 
+#include <iterator>
+
 namespace xmpview {
 
 using xmp::roundHalfEven;
@@ -77,6 +79,8 @@ void put(ColumnCaptions& col, Row r, QString text)
     c.decoded = true;
 }
 
+void putNone(ColumnCaptions& col, Row r) { put(col, r, QString::fromLatin1(kNoValue)); }
+
 void putList(ColumnCaptions& col, Row r, QString text)
 {
     col[r].small = text.size() > kLongListChars;
@@ -103,15 +107,30 @@ struct Ddr4Fields {
     i64 tfaw, trrds, trrdl;
 };
 
+// The speed: without a positive clock period there is none.
+void putDdr4Speed(ColumnCaptions& col, i64 tck, i64 (*snapTable)(i64))
+{
+    if (tck > 0)
+        put(col, Row::SPEED, mhz(snapTable(ddr4Rate(tck))));
+    else
+        putNone(col, Row::SPEED);
+}
+
 void putDdr4Timings(ColumnCaptions& col, const Ddr4Fields& f)
 {
-    if (f.tck > 0) {
-        put(col, Row::TAA, ddr4Clocked(f.taa, f.tck));
-        put(col, Row::TRCD, ddr4Clocked(f.trcd, f.tck));
-        put(col, Row::TRP, ddr4Clocked(f.trp, f.tck));
-        put(col, Row::TRAS, ddr4Clocked(f.tras, f.tck));
-        put(col, Row::TRC, ddr4Clocked(f.trc, f.tck));
-    }
+    // A time with clocks needs a positive clock period, and a negative
+    // clock count (a negative fine correction on a small count) is none.
+    const auto clocked = [&col, &f](Row r, i64 ps) {
+        if (f.tck > 0 && ddr4Clocks(ps, f.tck) >= 0)
+            put(col, r, ddr4Clocked(ps, f.tck));
+        else
+            putNone(col, r);
+    };
+    clocked(Row::TAA, f.taa);
+    clocked(Row::TRCD, f.trcd);
+    clocked(Row::TRP, f.trp);
+    clocked(Row::TRAS, f.tras);
+    clocked(Row::TRC, f.trc);
     put(col, Row::TRFC1, ddr4Refresh(1, f.trfc1));
     put(col, Row::TRFC2, ddr4Refresh(2, f.trfc2));
     put(col, Row::TRFC4, ddr4Refresh(4, f.trfc4));
@@ -178,22 +197,33 @@ struct Ddr3Fields {
     i64 twr, trfc, trtp, trrd, tfaw, twtr;
 };
 
+constexpr Row kDdr3Clocked[] = {Row::TAA, Row::TRCD, Row::TRP, Row::TRAS, Row::TRC};
+constexpr Row kDdr3Times[] = {Row::TWR, Row::TRFC, Row::TRTP, Row::TRRD, Row::TFAW, Row::TWTR};
+
 void putDdr3Timings(ColumnCaptions& col, const Timebase& tb, const Ddr3Fields& f)
 {
-    if (!tb.valid())
+    if (!tb.valid()) {
+        // Without a timebase no time and no speed can be had.
+        putNone(col, Row::SPEED);
+        for (const Row r : kDdr3Clocked)
+            putNone(col, r);
+        for (const Row r : kDdr3Times)
+            putNone(col, r);
         return;
+    }
     const i64 period = tb.num * f.tck;  // tenths of a ps, over tb.den
-    if (period > 0) {
-        // 2 x 10^7 / (T x tCK count).
+    // 2 x 10^7 / (T x tCK count).
+    if (period > 0)
         put(col, Row::SPEED, mhz(snapDdr3(roundHalfEven(20000000 * tb.den, period))));
-        const i64 b = roundHalfEven(period, tb.den * 100);
-        if (b > 0) {
-            put(col, Row::TAA, ddr3Clocked(tb, f.taa, b));
-            put(col, Row::TRCD, ddr3Clocked(tb, f.trcd, b));
-            put(col, Row::TRP, ddr3Clocked(tb, f.trp, b));
-            put(col, Row::TRAS, ddr3Clocked(tb, f.tras, b));
-            put(col, Row::TRC, ddr3Clocked(tb, f.trc, b));
-        }
+    else
+        putNone(col, Row::SPEED);
+    const i64 b = period > 0 ? roundHalfEven(period, tb.den * 100) : 0;
+    const i64 counts[] = {f.taa, f.trcd, f.trp, f.tras, f.trc};
+    for (std::size_t i = 0; i < std::size(kDdr3Clocked); ++i) {
+        if (b > 0)
+            put(col, kDdr3Clocked[i], ddr3Clocked(tb, counts[i], b));
+        else
+            putNone(col, kDdr3Clocked[i]);
     }
     put(col, Row::TWR, ddr3Time(tb, f.twr));
     put(col, Row::TRFC, ddr3Time(tb, f.trfc));
@@ -383,8 +413,7 @@ ColumnCaptions ddr4Jedec(const SpdImage& img)
     const int mtb = at(img, 18) == 0 ? 1 : at(img, 18);
     Ddr4Fields f{};
     f.tck = i64{mtb} * 125 + fineAt(img, 125);
-    if (f.tck > 0)
-        put(col, Row::SPEED, mhz(snapDdr4Jedec(ddr4Rate(f.tck))));
+    putDdr4Speed(col, f.tck, snapDdr4Jedec);
     putList(col, Row::CL_SUPPORT, ddr4CasList(at(img, 20), at(img, 21), at(img, 22)));
     f.taa = i64{at(img, 24)} * 125 + fineAt(img, 123);
     f.trcd = i64{at(img, 25)} * 125 + fineAt(img, 122);
@@ -412,8 +441,7 @@ ColumnCaptions ddr4Profile(const SpdImage& img, int profile)
     put(col, Row::VOLT, hundredthsText(100 * voltWhole(v) + voltHundredths(v)) + QStringLiteral(" V"));
     Ddr4Fields f{};
     f.tck = picoseconds(p.tck, p.tckFine);
-    if (f.tck > 0)
-        put(col, Row::SPEED, mhz(snapDdr4Profile(ddr4Rate(f.tck))));
+    putDdr4Speed(col, f.tck, snapDdr4Profile);
     putList(col, Row::CL_SUPPORT, ddr4CasList(p.cas[0], p.cas[1], p.cas[2]));
     f.taa = picoseconds(p.taa, p.taaFine);
     f.trcd = picoseconds(p.trcd, p.trcdFine);
@@ -486,6 +514,9 @@ ColumnCaptions ddr3Profile(const SpdImage& img, int profile)
     if (tb.valid()) {
         put(col, Row::TCWL, ddr3Time(tb, p.tcwl));
         put(col, Row::TREFI, ddr3Time(tb, p.trefi));
+    } else {
+        putNone(col, Row::TCWL);
+        putNone(col, Row::TREFI);
     }
     // Command rate: 0 is the default; otherwise the count in the profile's
     // timebase, in whole nanoseconds, shown as clocks.
@@ -494,6 +525,8 @@ ColumnCaptions ddr3Profile(const SpdImage& img, int profile)
         put(col, Row::CMD, QStringLiteral("Default"));
     else if (tb.valid())
         put(col, Row::CMD, QString::number(roundHalfEven(tb.num * cmd, 10000)) + QStringLiteral(" T"));
+    else
+        putNone(col, Row::CMD);
     return col;
 }
 

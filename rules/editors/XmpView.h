@@ -11,9 +11,11 @@
 //
 // All arithmetic is exact: DDR4 times in whole picoseconds, DDR3 times as
 // fractions of the profile's timebase, rounded once, a half to the even
-// neighbour. No byte value stops a decode; a column whose clock period is
-// zero or negative keeps the initial captions of the rows that need it and
-// decodes the rest.
+// neighbour. No byte value stops a decode. A row of a decoded column that
+// has no value shows kNoValue, never a placeholder that could be read as
+// one: the speed and the clock counts of a column whose clock period is zero
+// or negative (or whose DDR3 timebase is missing, then also its times), and
+// a time whose clock count comes out negative.
 
 #include "state/Globals.h"
 
@@ -66,6 +68,8 @@ inline constexpr double kValuePoints = 9.75;
 inline constexpr double kSmallPoints = 7.0;
 // A latency list longer than this many characters is drawn at kSmallPoints.
 inline constexpr int kLongListChars = 14;
+// The caption of a row that has no value.
+inline constexpr const char* kNoValue = "-----";
 
 struct Cell {
     QString text;

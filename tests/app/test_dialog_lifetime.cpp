@@ -1,16 +1,20 @@
 // A document closed while a dialog works on it (the manufacturer dialog,
 // the XMP wizard, the print dialog): the dialog's result still goes into the
 // window that was asked about, and the window closes afterwards, asking
-// about its changes as any close does.
+// about its changes as any close does. An exit asked for under the SPD
+// wizard waits for the window it builds, and asks about it.
 
 #include "support/Wait.h"
 #include "app/SpdFile.h"
 #include "support/IsolatedMain.h"
 #include "support/ScriptedUi.h"
+#include "wizard/Frmwarez1.h"
 
 #include <QCoreApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QTimer>
 
 using velmora::gs;
@@ -106,4 +110,67 @@ TEST_F(DialogLifetimeTest, PrintDialog)
     }
     EXPECT_TRUE(doc.isNull());
     EXPECT_TRUE(main->documents().isEmpty());
+}
+
+TEST_F(DialogLifetimeTest, ExitUnderTheSpdWizard)
+{
+    // "No" to every save question, whenever the new window's link report
+    // comes.
+    class NoToSaving : public ScriptedUi {
+    public:
+        ui::Answer message(QWidget* w, const ui::Message& m) override
+        {
+            const ui::Answer a = ScriptedUi::message(w, m);
+            return m.buttons == ui::Buttons::YesNoCancel ? ui::Answer::No : a;
+        }
+    } scripted;
+
+    // An unmodified window is open beside the wizard; the user asks to end
+    // the program while the wizard is open, then presses "Finish".
+    QPointer<frmDocument> other = openCorpus("memtest86plus_DDR3-M378B5173DB0-CK0.bin");
+    ASSERT_FALSE(other.isNull());
+    main->show();
+    bool stillOpen = false;
+    scripted.dialogHandlers.push_back([&](QDialog* d) {
+        auto* w = qobject_cast<Frmwarez1*>(d);
+        main->close();
+        stillOpen = main->isVisible() && !other.isNull();
+        for (int s = 1; s <= 4; ++s)
+            w->Command3()->click();
+        w->Text2()->setText(QStringLiteral("PART"));
+        w->Command4()->click();
+        return d->result();
+    });
+    main->mnuFileWarez_Click();
+    EXPECT_TRUE(stillOpen);
+
+    // The wizard's window stands, modified; then the exit goes on and asks
+    // about it ("No": it closes unsaved), and the program ends.
+    testwait::until([&] { return !main->isVisible(); });
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_TRUE(main->documents().isEmpty());
+    EXPECT_TRUE(other.isNull());
+    // Besides the new window's link report, the one question, about it.
+    std::vector<ui::Message> questions;
+    for (const ui::Message& m : scripted.messages)
+        if (m.buttons == ui::Buttons::YesNoCancel)
+            questions.push_back(m);
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0].text, QStringLiteral(" SPD File has been modified , Save the file (Y/N) ?  "));
+    EXPECT_EQ(questions[0].title, QStringLiteral("SPD_File 2*"));
+}
+
+TEST_F(DialogLifetimeTest, ExitUnderTheSpdWizardGoesOnAfterCancel)
+{
+    main->show();
+    ui.dialogHandlers.push_back([&](QDialog* d) {
+        main->close();
+        EXPECT_TRUE(main->isVisible());
+        qobject_cast<Frmwarez1*>(d)->Command1()->click();
+        return d->result();
+    });
+    main->mnuFileWarez_Click();
+    testwait::until([&] { return !main->isVisible(); });
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_TRUE(ui.messages.empty());
 }

@@ -12,10 +12,13 @@
 #include "support/TestEnv.h"
 
 #include <QAction>
+#include <QScreen>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 using velmora::gs;
@@ -136,4 +139,32 @@ TEST_F(XmpViewCommandTest, OneViewFollowsTheDocumentChosen)
     main->mnu_xmp_view_Click();
     ASSERT_EQ(views().size(), 1);
     EXPECT_EQ(views().front()->value(QStringLiteral("TAA"), 5)->text(), QStringLiteral("10 ns(16T)"));
+}
+
+
+// The view opens centred over the main window and wholly on the screen:
+// a main window low on the screen, or reaching past its bottom, has the view
+// moved up just as far as needed.
+TEST_F(XmpViewCommandTest, TheViewOpensOverTheMainWindowAndOnTheScreen)
+{
+    main->show();
+    const QRect room = main->screen()->availableGeometry();
+    main->resize(room.width() - 100, room.height() / 2);
+    activate(document(xmptest::ddr4TwoProfiles()));
+    for (const int top : {0, room.height() / 2, room.height() - 100}) {
+        main->move(room.left() + 40, room.top() + top);
+        QCoreApplication::processEvents();
+        main->mnu_xmp_view_Click();
+        ASSERT_EQ(views().size(), 1);
+        Frmxmp* v = views().first();
+        const QRect at = v->frameGeometry();
+        const QRect over = main->frameGeometry();
+        EXPECT_TRUE(room.contains(at)) << top;
+        EXPECT_LE(std::abs(at.center().x() - over.center().x()), 1) << top;
+        // Up no further than it has to.
+        const int wanted = over.center().y() - at.height() / 2;
+        EXPECT_LE(std::abs(at.top() - std::clamp(wanted, room.top(), room.bottom() + 1 - at.height())), 1) << top;
+        v->Command1_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }

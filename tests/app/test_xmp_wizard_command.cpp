@@ -229,6 +229,44 @@ TEST_F(XmpCommandTest, TheActiveDocumentsOwnTypeDecides)
     EXPECT_EQ(ui.dialogs, std::vector<QString>{QStringLiteral("frmxmp_wiz")});
 }
 
+// Another window's decode while the wizard is open (the re-decode of a DDR3
+// window opened just before) changes the program's memory type: Setup and
+// Clear still act on the DDR4 block of the window the wizard was opened on.
+TEST_F(XmpCommandTest, SetupAndClearKeepTheTypeTheWizardWasOpenedOn)
+{
+    frmDocument* ddr3 = openCorpus("memtest86plus_DDR3-M378B5173DB0-CK0.bin");
+    frmDocument* ddr4 = openCorpus("memtest86plus_DDR4-M393A1G40EB1-CRC.bin");
+    ASSERT_EQ(main->ActiveForm(), ddr4);
+    const velmora::SpdImage ddr3Before = imageOf(ddr3);
+    wizard([ddr3](frmxmp_wiz& w) {
+        ddr3->Timer1_Timer();
+        EXPECT_EQ(gs().currentMemoryType, 11);
+        w.Command3()->click();
+    });
+    ui.answers = {ui::Answer::Yes};
+    main->mnu_xmp_wiz_Click();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("*** XMP Profile-1 Setting ***"));
+    EXPECT_EQ(imageOf(ddr4)[384], 0x0C);
+    EXPECT_EQ(imageOf(ddr4)[386], 0x05);
+    EXPECT_EQ(imageOf(ddr4)[396], 0x07);  // profile 1's tCK: the module's own 2400 grade
+    EXPECT_EQ(imageOf(ddr3), ddr3Before);
+
+    // Clear "Profile 1" of the block just set up: the header goes with it.
+    ui.messages.clear();
+    wizard([ddr3](frmxmp_wiz& w) {
+        ddr3->Timer1_Timer();
+        w.Command2()->click();
+    });
+    ui.answers = {ui::Answer::Yes};
+    main->mnu_xmp_wiz_Click();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("*** Clear XMP Profile-1 Setting ***"));
+    for (const int i : {384, 385, 386, 387, 396})
+        EXPECT_EQ(imageOf(ddr4)[static_cast<std::size_t>(i)], 0) << "byte " << i;
+    EXPECT_EQ(imageOf(ddr3), ddr3Before);
+}
+
 TEST_F(XmpCommandTest, RestrictedModeBarsTheWizardFromTheToolbars)
 {
     main->MDIForm_Load(); // no password set: restricted

@@ -5,7 +5,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTest>
+#include <algorithm>
 #include <functional>
 
 using velmora::gs;
@@ -171,6 +178,97 @@ TEST_F(XmpWizardTest, MissingOrOversizedChoicesAreNamedAndWriteNothing)
         EXPECT_EQ(ui.messages[0].icon, ui::Icon::Critical);
         EXPECT_EQ(gs().sharedSpd, ready) << k.text;
         EXPECT_EQ(gs().xmpChanged, 0);
+    }
+}
+
+// A grade chosen from the list applies its presets every time: also after
+// its name was typed over, and when it is the grade chosen already.
+TEST_F(XmpWizardTest, ChoosingAGradeFromTheListAlwaysAppliesItsPresets)
+{
+    ddr4Module();
+    frmxmp_wiz w;
+    w.show();
+    // Pick the item at position g from the open list, as the user does.
+    auto choose = [](QComboBox* c, int g) {
+        c->showPopup();
+        QAbstractItemView* v = c->view();
+        ASSERT_TRUE(QTest::qWaitFor([v] { return v->isVisible(); }, 5000));
+        const QModelIndex i = v->model()->index(g, c->modelColumn(), v->rootIndex());
+        v->scrollTo(i);
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, v->visualRect(i).center());
+        ASSERT_TRUE(QTest::qWaitFor([v] { return !v->isVisible(); }, 5000));
+    };
+    const auto clocks = [&w] {
+        return text(w.TAA()) + text(w.TRCD()) + text(w.TRP()) + text(w.TRAS()) + text(w.TRC()) + "/" +
+               text(w.VOLT2());
+    };
+    choose(w.SPEED(), 3);  // DDR4-2800
+    EXPECT_EQ(clocks(), QStringLiteral("17T17T17T37T58T/25"));
+
+    // Typed over, then the same grade again from the list.
+    w.SPEED()->lineEdit()->selectAll();
+    QTest::keyClicks(w.SPEED()->lineEdit(), QStringLiteral("xyz"));
+    w.TAA()->setCurrentIndex(9);
+    w.VOLT2()->setCurrentIndex(40);
+    ASSERT_EQ(pos(w.SPEED()), -1);
+    choose(w.SPEED(), 3);
+    EXPECT_EQ(text(w.SPEED()), QStringLiteral("DDR4-2800"));
+    EXPECT_EQ(clocks(), QStringLiteral("17T17T17T37T58T/25"));
+
+    // Counts changed by hand, then the chosen grade picked once more.
+    w.TRC()->setCurrentIndex(0);
+    choose(w.SPEED(), 3);
+    EXPECT_EQ(clocks(), QStringLiteral("17T17T17T37T58T/25"));
+
+    // The same on the DDR3 panel (DDR3-2666: 12-13-13-35-38).
+    ddr3Module();
+    frmxmp_wiz w3;
+    w3.show();
+    choose(w3.ASPEED(), 5);
+    w3.ASPEED()->setEditText(QStringLiteral("DDR3-26"));
+    w3.ATRAS()->setCurrentIndex(0);
+    choose(w3.ASPEED(), 5);
+    EXPECT_EQ(text(w3.ATAA()) + text(w3.ATRCD()) + text(w3.ATRP()) + text(w3.ATRAS()) + text(w3.ATRC()),
+              QStringLiteral("12T13T13T35T38T"));
+}
+
+// Every latency box stands with its own number: the gap from a number to the
+// next box's tick is at least twice the gap from the box's tick to its
+// number, and no number reaches past its box.
+TEST_F(XmpWizardTest, EachLatencyNumberStandsWithItsTick)
+{
+    for (const bool ddr4 : {true, false}) {
+        ddr4 ? ddr4Module() : ddr3Module();
+        frmxmp_wiz w;
+        w.show();
+        QApplication::processEvents();
+        const int boxes = ddr4 ? 18 : 15, perRow = ddr4 ? 6 : 5;
+        auto box = [&](int k) { return ddr4 ? w.CL_CHK(k) : w.ACL_CHK(k); };
+        // Where box k's tick ends, and where its number starts and ends, in
+        // the latency frame.
+        struct Parts {
+            int tickLeft, tickRight, numberLeft, numberRight;
+        };
+        auto parts = [&](int k) {
+            QCheckBox* c = box(k);
+            QStyleOptionButton o;
+            o.initFrom(c);
+            o.text = c->text();
+            const QRect tick = c->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &o, c);
+            const QRect label = c->style()->subElementRect(QStyle::SE_CheckBoxContents, &o, c);
+            const int numberWidth = c->fontMetrics().horizontalAdvance(c->text());
+            EXPECT_LE(label.left() + numberWidth, c->width()) << qPrintable(c->objectName());
+            return Parts{c->x() + tick.left(), c->x() + tick.right() + 1, c->x() + label.left(),
+                         c->x() + label.left() + numberWidth};
+        };
+        for (int k = 0; k < boxes; ++k) {
+            if (k % perRow == perRow - 1)
+                continue;
+            const Parts p = parts(k);
+            const int own = p.numberLeft - p.tickRight;
+            const int next = parts(k + 1).tickLeft - p.numberRight;
+            EXPECT_GE(next, 2 * std::max(own, 1)) << qPrintable(box(k)->objectName());
+        }
     }
 }
 

@@ -235,3 +235,46 @@ TEST_F(WizardDialogTest, CancelAndTheCloseBoxLeaveTheFlagDown)
     });
     EXPECT_EQ(gs().wizardFinished, 0);
 }
+
+// The keyboard alone: Space on the focused button walks to the last page,
+// where the identifier box has the focus; Enter and Esc in the boxes press
+// nothing; only "Finish" itself records the texts.
+TEST_F(WizardDialogTest, KeyboardReachesTheManufacturerPageAndEnterPressesNothing)
+{
+    int closed = 0;
+    run([&](Frmwarez1& d) {
+        QObject::connect(&d, &QDialog::finished, [&] { ++closed; });
+        d.show();
+        d.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+        for (int s = 1; s <= 4; ++s) {
+            ASSERT_EQ(d.focusWidget(), d.Command3()) << s;
+            QTest::keyClick(d.focusWidget(), Qt::Key_Space);
+            ASSERT_EQ(d.step(), s);
+        }
+        EXPECT_EQ(d.focusWidget(), d.Text1());
+
+        QTest::keyClicks(d.focusWidget(), QStringLiteral(" 7F7F9E "));
+        QTest::keyClick(d.focusWidget(), Qt::Key_Return);
+        QTest::keyClick(d.focusWidget(), Qt::Key_Enter);
+        QTest::keyClick(d.focusWidget(), Qt::Key_Escape);
+        d.Text2()->setFocus();
+        QTest::keyClicks(d.Text2(), QStringLiteral("M393A"));
+        QTest::keyClick(d.Text2(), Qt::Key_Return);
+        QTest::keyClick(d.Text2(), Qt::Key_Escape);
+        EXPECT_EQ(closed, 0);
+        EXPECT_EQ(d.step(), 4);
+        EXPECT_EQ(gs().wizardFinished, 0);
+        EXPECT_TRUE(gs().wizardTexts[0].isEmpty());
+
+        // The focused button answers Space, not Enter.
+        d.Command4()->setFocus();
+        QTest::keyClick(d.Command4(), Qt::Key_Return);
+        EXPECT_EQ(closed, 0);
+        QTest::keyClick(d.Command4(), Qt::Key_Space);
+        EXPECT_EQ(closed, 1);
+    });
+    EXPECT_EQ(gs().wizardFinished, -1);
+    EXPECT_EQ(gs().wizardTexts[0], QStringLiteral("7F7F9E"));
+    EXPECT_EQ(gs().wizardTexts[1], QStringLiteral("M393A"));
+}

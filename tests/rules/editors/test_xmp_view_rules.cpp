@@ -175,17 +175,28 @@ TEST(XmpViewDdr4, VoltagesAndLatencyLists)
     }
 }
 
-TEST(XmpViewDdr4, NoClockPeriodKeepsOnlyTheRowsThatNeedIt)
+TEST(XmpViewDdr4, NoClockPeriodShowsNoSpeedAndNoClocks)
 {
-    // JEDEC: 1 MTB less 125 ps. Profile: all bytes 0; 0 MTB less 1 ps.
+    // JEDEC: 1 MTB less 125 ps. Profile: all bytes 0; 0 MTB less 1 ps. The
+    // speed and the rows with clocks show that they have no value, never
+    // the placeholder "1600 MHz" or "XX ms".
     expectColumn(xmpview::ddr4Jedec(image(12, {{11, 3}, {18, 1}, {125, 0x83}, {24, 110}, {37, 120}})),
                  xmpview::ddr4Rows(), Column::Jedec,
-                 {nullptr, "1.2 V", "", nullptr, nullptr, nullptr, nullptr, nullptr, "0 ns(16Gb)", "0 ns(16Gb)",
+                 {"-----", "1.2 V", "", "-----", "-----", "-----", "-----", "-----", "0 ns(16Gb)", "0 ns(16Gb)",
                   "0 ns(16Gb)", "15 ns", "0 ns", "0 ns"});
     expectColumn(ddr4P1({}), xmpview::ddr4Rows(), Column::Profile1,
-                 {nullptr, "0 V", "", nullptr, nullptr, nullptr, nullptr, nullptr, "0 ns(16Gb)", "0 ns(16Gb)",
+                 {"-----", "0 V", "", "-----", "-----", "-----", "-----", "-----", "0 ns(16Gb)", "0 ns(16Gb)",
                   "0 ns(16Gb)", "0 ns", "0 ns", "0 ns"});
-    EXPECT_FALSE(ddr4P1({{38, 0xFF}, {8, 1}})[Row::TAA].decoded);
+    EXPECT_EQ(ddr4P1({{38, 0xFF}, {8, 1}})[Row::TAA].text, QStringLiteral("-----"));
+    // tCK 8 ps (1 MTB less 117 ps): a time of -100 ps would be -12 clocks,
+    // -8 ps -1 clock; -7 ps is 0 clocks and 0 ns.
+    const std::tuple<int, const char*> negative[] = {{-100, "-----"}, {-8, "-----"}, {-7, "0 ns(0T)"}};
+    for (auto [fine, text] : negative) {
+        const ColumnCaptions c = ddr4P1({{3, 1}, {38, 0x8B}, {8, 0}, {37, fine & 0xFF}, {12, 0}});
+        EXPECT_EQ(c[Row::TAA].text, text) << fine;
+        EXPECT_EQ(c[Row::SPEED].text, QStringLiteral("250000 MHz"));
+        EXPECT_EQ(c[Row::TRAS].text, QStringLiteral("0 ns(0T)"));
+    }
     // Bytes all 0xFF: every row is decoded (31 874 ps, 62 MHz).
     SpdImage ff = image(12, {});
     std::fill(ff.begin() + 384, ff.end(), std::uint8_t{0xFF});
@@ -281,14 +292,15 @@ TEST(XmpViewDdr3, RatesClocksVoltagesAndCommandRates)
 
 TEST(XmpViewDdr3, MissingTimebaseOrClockAndWideValues)
 {
-    // Divisor 0: only the voltage, the latencies and a default command rate.
+    // Divisor 0: only the voltage, the latencies and a default command rate;
+    // every row that needs the timebase shows that it has no value.
     expectColumn(ddr3P1(1, 0, {{0, 0x2A}, {1, 10}, {2, 110}, {3, 0x04}}), xmpview::ddr3Rows(), Column::Profile1,
-                 {nullptr, "1.50 V", "6 ", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                  nullptr, nullptr, nullptr, nullptr, nullptr, "Default"});
-    EXPECT_FALSE(ddr3P1(0, 8, {{23, 8}})[Row::CMD].decoded);
+                 {"-----", "1.50 V", "6 ", "-----", "-----", "-----", "-----", "-----", "-----", "-----", "-----",
+                  "-----", "-----", "-----", "-----", "-----", "Default"});
+    EXPECT_EQ(ddr3P1(0, 8, {{23, 8}})[Row::CMD].text, QStringLiteral("-----"));
     // Clock count 0: the times are shown, the speed and the clocks are not.
     expectColumn(ddr3P1(1, 8, {{0, 0x2A}, {2, 110}, {8, 120}}), xmpview::ddr3Rows(), Column::Profile1,
-                 {nullptr, "1.50 V", "", nullptr, nullptr, nullptr, nullptr, nullptr, "15 ns", "0 ns", "0 ns",
+                 {"-----", "1.50 V", "", "-----", "-----", "-----", "-----", "-----", "15 ns", "0 ns", "0 ns",
                   "0 ns", "0 ns", "0 ns", "0 ns", "0 ns", "Default"});
     // A dividend of 4 and more is decoded in full.
     const ColumnCaptions wide = ddr3P1(4, 1, {{1, 1}, {2, 2}, {14, 0xFF}, {15, 0xFF}});
