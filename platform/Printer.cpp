@@ -1,5 +1,7 @@
 #include "platform/Printer.h"
 
+#include "platform/FileWrite.h"
+
 #include <QBuffer>
 #include <QColor>
 #include <QFile>
@@ -98,21 +100,6 @@ QString shown(const QString& text)
     while (n > 0 && text.at(n - 1) == QLatin1Char(' '))
         --n;
     return text.left(n);
-}
-
-// Writes every byte; false (with errno) when one does not go.
-bool writeAll(int fd, const QByteArray& data)
-{
-    qsizetype done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.constData() + done, static_cast<std::size_t>(data.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
 }
 
 // Where a PDF file goes. A file (or a name not yet taken) is written as a

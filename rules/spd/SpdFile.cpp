@@ -1,6 +1,7 @@
 #include "rules/spd/SpdFile.h"
 
 #include "rules/spd/SpdRules.h"
+#include "platform/FileWrite.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -65,24 +66,6 @@ bool readUpTo(int fd, qsizetype limit, QByteArray& out)
         got += n;
     }
     out.truncate(got);
-    return true;
-}
-
-// Writes every byte; false (with errno) when one does not go.
-bool writeAll(int fd, const QByteArray& data)
-{
-    qsizetype done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.constData() + done, static_cast<std::size_t>(data.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        done += n;
-    }
     return true;
 }
 
@@ -155,7 +138,7 @@ bool writeInPlace(const QByteArray& name, const QByteArray& data, QString* error
     }
     // The new bytes go over the old ones before the rest is cut off, so an
     // image of the same size needs no new room on the disk.
-    if (!writeAll(fd.get(), data) || ::ftruncate(fd.get(), static_cast<off_t>(data.size())) != 0
+    if (!platform::writeAll(fd.get(), data) || ::ftruncate(fd.get(), static_cast<off_t>(data.size())) != 0
         || ::fsync(fd.get()) != 0 || !fd.close())
         return fail(errno);
     return true;
@@ -316,7 +299,7 @@ bool write(const QString& path, const velmora::SpdImage& img, QString* error)
     }
     // Every byte must reach the disk before the new file takes the old one's
     // place: a full disk shows at the write, the sync or the close.
-    if (!writeAll(fd.get(), data) || ::fsync(fd.get()) != 0 || !fd.close())
+    if (!platform::writeAll(fd.get(), data) || ::fsync(fd.get()) != 0 || !fd.close())
         return dropTemp(errno);
     if (::rename(temp.constData(), name.constData()) != 0)
         return dropTemp(errno);

@@ -9,9 +9,6 @@
 
 #include "platform/Clock.h"
 
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 #include <algorithm>
 #include <functional>
 
@@ -25,22 +22,10 @@ inline constexpr int kRealFloorMs = 20000;
 // done().
 inline bool until(const std::function<bool()>& done, int programMs = 0)
 {
-    const qint64 budget = std::max<qint64>(vclock::clock().scaled(programMs), kRealFloorMs);
-    QElapsedTimer t;
-    t.start();
-    bool first = true;
-    while (!done()) {
-        if (!first && t.elapsed() >= budget)
-            break;
-        first = false;
-        QEventLoop loop;
-        QTimer stop;
-        stop.setSingleShot(true);
-        QObject::connect(&stop, &QTimer::timeout, &loop, &QEventLoop::quit);
-        stop.start(5);
-        loop.exec();
-    }
-    return done();
+    // The program's waits run on its compressed clock: the floor in real
+    // time is that many times more of its time.
+    const double floorInProgramMs = kRealFloorMs * vclock::clock().speed();
+    return vclock::waitUntil(done, static_cast<int>(std::max<double>(programMs, floorInProgramMs)));
 }
 
 } // namespace testwait
