@@ -127,6 +127,7 @@ TEST(DeviceFrames, DataReplyNeedsAllItsDigits)
     ASSERT_TRUE(bytes);
     EXPECT_EQ((*bytes)[171], 171);
     EXPECT_TRUE(parseDataReply(reply + QStringLiteral("\r\n")));
+    EXPECT_TRUE(parseDataReply(reply + QStringLiteral(" \r\n")));
     EXPECT_FALSE(parseDataReply(reply.left(511)));
     // A late status frame in front of the data, or another reply behind it:
     // the reply is not the one asked for.
@@ -142,6 +143,7 @@ TEST(DeviceFrames, SerialNumberBoxes)
 {
     EXPECT_EQ(readSerialBox(QStringLiteral("1A"), false).value, 0x1A);
     EXPECT_FALSE(readSerialBox(QStringLiteral("1A"), true).decimalOk);
+    EXPECT_FALSE(readSerialBox(QStringLiteral("A1"), true).decimalOk);
     EXPECT_EQ(readSerialBox(QStringLiteral("99"), true).value, 0x99);
     EXPECT_EQ(readSerialBox(QStringLiteral("ab"), false).value, 0xAB);
     const SerialBox g5 = readSerialBox(QStringLiteral("G5"), true);
