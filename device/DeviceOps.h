@@ -10,6 +10,11 @@
 // a device command started from a menu, a toolbar, a button, a label or a
 // new window's load is not run. The timers' steps run as they fall due.
 //
+// Everything the programmer sends is read into one Conversation, which
+// knows the reply each message sent owes, in order: an operation, the
+// status parse and the test-result poller each take the reply of their own
+// request from it, and nothing else reads the port.
+//
 // Each operation works on the document that was active when it started (or
 // that the calling button bound for its whole road), also when the user
 // activates another window during its waits.
