@@ -255,7 +255,11 @@ FrmICMAP::FrmICMAP(QWidget* parent)
     for (int i = 0; i < 7; ++i) {
         auto* p = new MapPicture(MapPicture::Chip, i, this);
         p->setObjectName(QString::fromLatin1(kChips[i].name));
-        p->setGeometry(twRect(720, kChips[i].top, 5505, 7005));
+        // The picture keeps its place and width and reaches down to the
+        // window's foot, less the margin the list keeps at the top: its
+        // rows get the height their names need on two lines.
+        const QRect r = twRect(720, kChips[i].top, 5505, 7005);
+        p->setGeometry(r.left(), r.top(), r.width(), std::max(r.height(), height() - r.top() - tw(120)));
         p->setVisible(i == 5);
         pictures_[static_cast<std::size_t>(i)] = p;
     }
