@@ -224,9 +224,15 @@ void frmDocument::buildWindow()
     // The pin map.
     pinFrame_ = new QGroupBox(QStringLiteral("DDR4 I/O PIN"), canvas_);
     pinFrame_->setObjectName(QStringLiteral("PIN_FRAME"));
-    pinFrame_->setGeometry(twRect(10560, 120, 5055, 6615));
     pinMap_ = new PinMap(pinFrame_);
+    // The frame is as wide as the map's eight columns need, and the window
+    // as wide as the frame with its margin.
+    const QRect pinPlace = twRect(10560, 120, 5055, 6615);
+    pinFrame_->setGeometry(pinPlace.left(), pinPlace.top(), std::max(pinPlace.width(), pinMap_->neededWidth() + 4),
+                           pinPlace.height());
     pinMap_->setGeometry(2, look::tw(240), pinFrame_->width() - 4, pinFrame_->height() - look::tw(260));
+    canvas_->setFixedWidth(std::max(canvas_->width(), pinFrame_->geometry().right() + 1 +
+                                                          look::tw(kCanvasWidth - 10560 - 5055)));
 
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));
