@@ -108,7 +108,9 @@ public:
     look::VbColor normalCellFore() const;
 
     // ---- Controls ----
+    // The canvas holds every control; a window shows all of it at this size.
     QWidget* canvas() const { return canvas_; }
+    static QSize contentSize();
     HexGrid* grid() const { return grid_; }
     PinMap* pinMap() const { return pinMap_; }
     QGroupBox* Frame1() const { return frame1_; }

@@ -225,6 +225,9 @@ TEST_F(LayoutTest, MainWindowWithAndWithoutDocuments)
     for (bool full : {true, false}) {
         const QString rights = full ? QStringLiteral("full rights") : QStringLiteral("restricted");
         startMain(full);
+        // As it opens on a large screen.
+        main->resize(main->openingSize(QRect(0, 0, 1920, 1160)));
+        QCoreApplication::processEvents();
         c.check(main.get(), QStringLiteral("no document, ") + rights);
         main->NewDocumentWindow();
         main->NewDocumentWindow();
