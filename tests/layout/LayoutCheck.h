@@ -919,6 +919,11 @@ private:
             return (l && l->pixmap().isNull()) || qobject_cast<const QCheckBox*>(w) ||
                    qobject_cast<const QRadioButton*>(w);
         };
+        // What a control paints lies inside its box, and a check box's text
+        // is never much further from its own indicator than this.
+        constexpr int kNear = 16;
+        if (!a->geometry().adjusted(-kNear, -kNear, kNear, kNear).intersects(b->geometry()))
+            return;
         if ((!textual(a) && !textual(b)) || a->geometry().intersects(b->geometry()) || allowed(a, b))
             return;
         if (isInternal(a) || isInternal(b))
