@@ -44,17 +44,16 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
 #include <QStyleOptionGroupBox>
+#include <QStyleOptionViewItem>
 #include <QTabBar>
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWidget>
-#include <QStyleOptionViewItem>
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <optional>
 #include <vector>
 
 namespace layout {
