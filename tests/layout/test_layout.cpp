@@ -586,9 +586,10 @@ TEST_F(LayoutTest, XmpWindowsWithLongLatencyLists)
         if (img[2] == 12) {
             ui.dialogHandlers.push_back([this](QDialog* d) {
                 d->show();
-                auto* w = qobject_cast<frmxmp_wiz*>(d);
-                for (int k = 0; w && w->CL_CHK(k); ++k)
-                    w->CL_CHK(k)->setChecked(true);
+                // The DDR4 panel's boxes: CL 7 to 24.
+                if (auto* w = qobject_cast<frmxmp_wiz*>(d))
+                    for (int k = 0; k < 18; ++k)
+                        w->CL_CHK(k)->setChecked(true);
                 QCoreApplication::processEvents();
                 c.check(d, QStringLiteral("DDR4 panel, every CAS latency ticked"));
                 return static_cast<int>(QDialog::Rejected);
