@@ -25,9 +25,9 @@
 #include <QStyle>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
-#include <QScreen>
 #include <QToolBar>
 #include <algorithm>
 #include <optional>
