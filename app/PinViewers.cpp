@@ -12,6 +12,9 @@
 #include <QPainter>
 #include <QAbstractItemView>
 #include <QScrollArea>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <algorithm>
 
 using look::tw;
 using look::twRect;
@@ -82,7 +85,22 @@ QComboBox* list(QWidget* parent, const char* name, const QRect& r, const QString
         c->addItem(items[i], i);
     c->setCurrentIndex(-1);
     c->setEditText(text);
-    c->setGeometry(r);
+    // The field shows the longest item whole, with the edit field's margin
+    // of two pixels each side: the list keeps its right edge and grows to
+    // the left as far as that needs.
+    QStyleOptionComboBox opt;
+    opt.initFrom(c);
+    opt.editable = true;
+    opt.frame = true;
+    opt.rect = QRect(QPoint(0, 0), r.size());
+    const QRect field = c->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, c);
+    const QFontMetrics fm(c->font());
+    int widest = fm.horizontalAdvance(text);
+    for (const QString& item : items)
+        widest = std::max(widest, fm.horizontalAdvance(item));
+    QRect place = r;
+    place.setLeft(std::min(r.left(), r.right() + 1 - (widest + 4 + r.width() - field.width())));
+    c->setGeometry(place);
     c->raise();
     // The list opens wide enough for its longest item, and the field shows
     // the start of its text.
@@ -140,7 +158,7 @@ const ModuleRow kModules[7] = {
 const QRect kModuleLabel = twRect(1560, 75, 2355, 315);
 constexpr qreal kModulePoints = 15.75;
 // The module caption stops short of the list beside it.
-int moduleRoom() { return look::tw(4680) - kModuleLabel.left() - 6; }
+int moduleRoom(const QComboBox* list) { return list->x() - kModuleLabel.left() - 6; }
 
 // The scrolling box of a module picture; the picture inside follows the
 // box's width.
@@ -237,7 +255,11 @@ FrmICMAP::FrmICMAP(QWidget* parent)
     for (int i = 0; i < 7; ++i) {
         auto* p = new MapPicture(MapPicture::Chip, i, this);
         p->setObjectName(QString::fromLatin1(kChips[i].name));
-        p->setGeometry(twRect(720, kChips[i].top, 5505, 7005));
+        // The picture keeps its place and width and reaches down to the
+        // window's foot, less the margin the list keeps at the top: its
+        // rows get the height their names need on two lines.
+        const QRect r = twRect(720, kChips[i].top, 5505, 7005);
+        p->setGeometry(r.left(), r.top(), r.width(), std::max(r.height(), height() - r.top() - tw(120)));
         p->setVisible(i == 5);
         pictures_[static_cast<std::size_t>(i)] = p;
     }
@@ -318,11 +340,11 @@ FrmMDMAP::FrmMDMAP(QWidget* parent)
         pictures_[static_cast<std::size_t>(i)] = box;
     }
     label_ = redLabel(this, "MODULE_LABEL", kModulePoints, kModuleLabel, QString());
-    setCaption(label_, kModuleLabel, kModulePoints, moduleRoom(), QStringLiteral("DDR4-DIMM288"));
     QStringList items;
     for (const ModuleRow& r : kModules)
         items << QString::fromLatin1(r.caption);
     combo_ = list(this, "DIMM_COMBO", twRect(4680, 120, 1815, 315), QStringLiteral("DDR4-DIMM288"), items);
+    setCaption(label_, kModuleLabel, kModulePoints, moduleRoom(combo_), QStringLiteral("DDR4-DIMM288"));
     connect(combo_, &QComboBox::activated, this, [this](int) { DIMM_COMBO_Click(); });
 }
 
@@ -344,7 +366,7 @@ void FrmMDMAP::Form_Load()
     showOnly(row);
     combo_->setCurrentIndex(row);
     DIMM_COMBO_Click();
-    setCaption(label_, kModuleLabel, kModulePoints, moduleRoom(), QString::fromLatin1(kModules[row].caption));
+    setCaption(label_, kModuleLabel, kModulePoints, moduleRoom(combo_), QString::fromLatin1(kModules[row].caption));
 }
 
 void FrmMDMAP::DIMM_COMBO_Click()
@@ -354,5 +376,5 @@ void FrmMDMAP::DIMM_COMBO_Click()
         return;
     showOnly(i);
     showStart(combo_);
-    setCaption(label_, kModuleLabel, kModulePoints, moduleRoom(), QString::fromLatin1(kModules[i].caption));
+    setCaption(label_, kModuleLabel, kModulePoints, moduleRoom(combo_), QString::fromLatin1(kModules[i].caption));
 }

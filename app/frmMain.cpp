@@ -26,6 +26,7 @@
 #include <QStyle>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -61,7 +62,6 @@ frmMain::frmMain(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowIcon(pictures::programIcon());
-    resize(1180, 800);
     mdi_ = new QMdiArea(this);
     mdi_->setObjectName(QStringLiteral("mdiArea"));
     mdi_->setBackground(look::toQColor(0xFF8080));
@@ -82,6 +82,8 @@ frmMain::frmMain(QWidget* parent)
     statusBar_->addPermanentWidget(dateLabel);
     statusBar_->addPermanentWidget(timeLabel);
     setStatusBar(statusBar_);
+    if (const QScreen* s = screen())
+        resize(openingSize(s->availableGeometry()));
     auto* clockTick = new QTimer(statusBar_);
     auto showNow = [dateLabel, timeLabel] {
         const QDateTime now = vclock::clock().now();
@@ -112,6 +114,26 @@ frmMain::frmMain(QWidget* parent)
     timer4_->start();
     // An exit asked for while a conversation ran is carried out when it ends.
     connect(ops_, &device::DeviceOps::conversationEnded, this, &frmMain::retryPendingExit, Qt::QueuedConnection);
+}
+
+QSize frmMain::openingSize(const QRect& available) const
+{
+    // A document window: its content in a sub-window's frame and title bar.
+    const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
+    const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    const QSize document = frmDocument::contentSize() + QSize(2 * border, title + border);
+    // A second one a cascade step below and right of it.
+    const int step = title + 4;
+    QSize want = document + QSize(step, step);
+    // The menu bar and the toolbar that shows with documents above the
+    // documents' area, the status bar below it when it is shown, and the
+    // area's own frame.
+    const int areaFrame = 2 * mdi_->frameWidth();
+    want += QSize(areaFrame, areaFrame + menuBar()->sizeHint().height() + toolbar1_->sizeHint().height() +
+                                 statusBar_->sizeHint().height());
+    // Room for the window manager's title bar and borders.
+    const QSize room = available.size() - QSize(16, 48);
+    return want.boundedTo(room);
 }
 
 bool frmMain::anyDocumentHeld() const

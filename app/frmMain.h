@@ -43,6 +43,12 @@ public:
     // rights. Runs before the window is shown.
     void MDIForm_Load();
 
+    // The size the window opens at on a screen whose free area is
+    // `available`: room for a document window showing its whole content and
+    // a second one cascaded below it, as far as the area allows with the
+    // window manager's frame.
+    QSize openingSize(const QRect& available) const;
+
     // ---- Documents ----
     // The active document window, or nullptr.
     frmDocument* ActiveForm() const override;

@@ -6,14 +6,20 @@
 #include <QPainter>
 #include <QPaintEvent>
 #include <QToolTip>
+#include <algorithm>
 
 namespace {
-// 18 groups of eight channels, one group per row.
-constexpr int kLeft = 6;
+// 18 groups of eight channels, one group per row. A mark is drawn round its
+// box with a pen of one pixel, which reaches a pixel beyond the box; its
+// caption starts two pixels after the box, and the next column's mark
+// keeps two clear pixels from the widest caption ("/DQS0").
+constexpr int kLeft = 4;
 constexpr int kTop = 4;
-constexpr int kColWidth = 41;
+constexpr int kMinPitch = 41;
 constexpr int kRowHeight = 23;
 constexpr int kMark = 9;
+constexpr int kLabelGap = 2;
+constexpr int kClear = 2;
 } // namespace
 
 PinMap::PinMap(QWidget* parent)
@@ -27,7 +33,28 @@ PinMap::PinMap(QWidget* parent)
     QFont f = font();
     f.setPointSizeF(7);
     setFont(f);
+    layOut();
 }
+
+void PinMap::layOut()
+{
+    const QFontMetrics fm(font());
+    widest_ = 0;
+    for (int c = 0; c < kMarks; ++c)
+        if (visible_[static_cast<std::size_t>(c)])
+            widest_ = std::max({widest_, fm.horizontalAdvance(caption(c)), fm.tightBoundingRect(caption(c)).right() + 1});
+    pitch_ = std::max(kMinPitch, kMark + kLabelGap + widest_ + 1 + kClear);
+    update();
+}
+
+void PinMap::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::FontChange)
+        layOut();
+    QWidget::changeEvent(e);
+}
+
+int PinMap::neededWidth() const { return kLeft + 7 * pitch_ + kMark + kLabelGap + widest_ + 1; }
 
 QString PinMap::caption(int c) const { return pins::signalName(c); }
 
@@ -46,14 +73,14 @@ QRect PinMap::markRect(int c) const
 {
     const int row = c / 8;
     const int col = c % 8;
-    return QRect(kLeft + col * kColWidth, kTop + row * kRowHeight + (kRowHeight - kMark) / 2, kMark, kMark);
+    return QRect(kLeft + col * pitch_, kTop + row * kRowHeight + (kRowHeight - kMark) / 2, kMark, kMark);
 }
 
 QRect PinMap::labelRect(int c) const
 {
     const int row = c / 8;
     const int col = c % 8;
-    return QRect(kLeft + col * kColWidth + kMark + 2, kTop + row * kRowHeight, kColWidth - kMark - 3, kRowHeight);
+    return QRect(kLeft + col * pitch_ + kMark + kLabelGap, kTop + row * kRowHeight, widest_, kRowHeight);
 }
 
 int PinMap::channelAt(const QPoint& p) const

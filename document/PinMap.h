@@ -28,12 +28,21 @@ public:
     QRect markRect(int c) const;
     QRect labelRect(int c) const;
     int channelAt(const QPoint& p) const;
+    // The width that shows all eight columns with their captions.
+    int neededWidth() const;
 
 protected:
     void paintEvent(QPaintEvent* e) override;
     bool event(QEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
+    void layOut();
+
+    // The widest caption in the map's font, and the step from one column's
+    // mark to the next.
+    int widest_ = 0;
+    int pitch_ = 0;
     std::array<QString, kMarks> toolTips_;
     std::array<look::VbColor, kMarks> fill_;
     std::array<bool, kMarks> visible_;

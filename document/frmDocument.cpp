@@ -34,6 +34,16 @@ namespace {
 
 constexpr int kCanvasWidth = 15740;
 constexpr int kCanvasHeight = 10020;
+// The pin frame's designed place; it grows to the right as far as the pin
+// map's columns need, and the canvas keeps its margin right of it.
+const QRect kPinPlace = look::twRect(10560, 120, 5055, 6615);
+constexpr int kPinMargin = kCanvasWidth - 10560 - 5055;
+
+int pinFrameWidth(const PinMap& map) { return std::max(kPinPlace.width(), map.neededWidth() + 4); }
+int canvasWidth(int pinFrameWidth)
+{
+    return std::max(look::tw(kCanvasWidth), kPinPlace.left() + pinFrameWidth + look::tw(kPinMargin));
+}
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top)
 {
@@ -77,6 +87,12 @@ frmDocument::frmDocument(DocumentHost* host, QWidget* parent)
 }
 
 frmDocument::~frmDocument() = default;
+
+QSize frmDocument::contentSize()
+{
+    const PinMap map;
+    return QSize(canvasWidth(pinFrameWidth(map)), look::tw(kCanvasHeight));
+}
 
 void frmDocument::buildWindow()
 {
@@ -224,9 +240,10 @@ void frmDocument::buildWindow()
     // The pin map.
     pinFrame_ = new QGroupBox(QStringLiteral("DDR4 I/O PIN"), canvas_);
     pinFrame_->setObjectName(QStringLiteral("PIN_FRAME"));
-    pinFrame_->setGeometry(twRect(10560, 120, 5055, 6615));
     pinMap_ = new PinMap(pinFrame_);
+    pinFrame_->setGeometry(kPinPlace.left(), kPinPlace.top(), pinFrameWidth(*pinMap_), kPinPlace.height());
     pinMap_->setGeometry(2, look::tw(240), pinFrame_->width() - 4, pinFrame_->height() - look::tw(260));
+    canvas_->setFixedWidth(canvasWidth(pinFrame_->width()));
 
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));

@@ -110,7 +110,10 @@ public:
     look::VbColor normalCellFore() const;
 
     // ---- Controls ----
+    // The canvas holds every control.
     QWidget* canvas() const { return canvas_; }
+    // The canvas's size: a window of this size shows all of it.
+    static QSize contentSize();
     HexGrid* grid() const { return grid_; }
     PinMap* pinMap() const { return pinMap_; }
     QGroupBox* Frame1() const { return frame1_; }

@@ -4,9 +4,14 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScreen>
+#include <algorithm>
 
 namespace ui {
 
@@ -55,27 +60,97 @@ QStringList qtFilters(const QString& filter)
     return out;
 }
 
-Answer QtSeam::message(QWidget* parent, const Message& m)
+namespace {
+// Qt's message box wraps every text wider than half the screen (at most
+// 500 px) at a blank, so that the closing asterisks of a framed text stood
+// on a line of their own. This box is as wide as its text: each line stays
+// whole, a text's own line breaks stay, and only a line wider than the
+// screen is left to Qt's wrapping.
+class TextWideBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* e) override
+    {
+        QMessageBox::showEvent(e);
+        fit();
+    }
+    void changeEvent(QEvent* e) override
+    {
+        QMessageBox::changeEvent(e);
+        if (isVisible())
+            fit();
+    }
+    bool event(QEvent* e) override
+    {
+        // Qt's box sizes itself again on every layout request; this one
+        // keeps the size of its text.
+        if (e->type() == QEvent::LayoutRequest) {
+            const bool done = QDialog::event(e);
+            if (isVisible())
+                fit();
+            return done;
+        }
+        return QMessageBox::event(e);
+    }
+
+private:
+    void fit()
+    {
+        QLabel* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        if (!label || !layout())
+            return;
+        if (label->wordWrap()) {
+            label->setWordWrap(false);
+            layout()->invalidate();
+        }
+        layout()->activate();
+        const QSize need = layout()->totalMinimumSize();
+        const QRect room = screen() ? screen()->availableGeometry() : QRect();
+        if (room.isValid() && need.width() > room.width()) {
+            label->setWordWrap(true);
+        } else {
+            const QSize fixed(std::max(need.width(), width()), need.height());
+            if (fixed != size() || minimumSize() != fixed || maximumSize() != fixed)
+                setFixedSize(fixed);
+        }
+        QCoreApplication::removePostedEvents(this, QEvent::LayoutRequest);
+    }
+};
+} // namespace
+
+std::unique_ptr<QMessageBox> messageBox(QWidget* parent, const Message& m)
 {
-    QMessageBox box(parent ? parent : QApplication::activeWindow());
-    box.setText(m.text);
-    box.setWindowTitle(m.title);
+    auto box = std::make_unique<TextWideBox>(parent ? parent : QApplication::activeWindow());
+    box->setText(m.text);
+    box->setWindowTitle(m.title);
     switch (m.icon) {
-    case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
-    case Icon::Information: box.setIcon(QMessageBox::Information); break;
-    case Icon::Question: box.setIcon(QMessageBox::Question); break;
+    case Icon::None: box->setIcon(QMessageBox::NoIcon); break;
+    case Icon::Critical: box->setIcon(QMessageBox::Critical); break;
+    case Icon::Warning: box->setIcon(QMessageBox::Warning); break;
+    case Icon::Information: box->setIcon(QMessageBox::Information); break;
+    case Icon::Question: box->setIcon(QMessageBox::Question); break;
     }
     switch (m.buttons) {
-    case Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-    case Buttons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-    case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case Buttons::Ok: box->setStandardButtons(QMessageBox::Ok); break;
+    case Buttons::OkCancel: box->setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case Buttons::YesNo: box->setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
     case Buttons::YesNoCancel:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
     }
-    const int r = box.exec();
+    return box;
+}
+
+Answer QtSeam::message(QWidget* parent, const Message& m)
+{
+    std::unique_ptr<QMessageBox> box = messageBox(parent, m);
+    // A box whose owner goes while it shows goes with it.
+    const QPointer<QMessageBox> alive(box.get());
+    const int r = box->exec();
+    if (!alive)
+        (void)box.release();
     switch (r) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;

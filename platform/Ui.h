@@ -7,9 +7,11 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 class QWidget;
 class QDialog;
+class QMessageBox;
 class QPrinter;
 
 namespace ui {
@@ -70,6 +72,10 @@ QString inputBox(const QString& prompt, const QString& title, QWidget* parent = 
 // Converts "Desc|*.x|Desc2|*.y" into Qt's "Desc (*.x);;Desc2 (*.y)" list and
 // returns the entries; exposed for tests.
 QStringList qtFilters(const QString& filter);
+
+// The message box the real seam shows for m, not yet shown; exposed for
+// tests.
+std::unique_ptr<QMessageBox> messageBox(QWidget* parent, const Message& m);
 
 // The real seam: Qt message boxes, QInputDialog, QFileDialog, QPrintDialog.
 class QtSeam : public Seam {

@@ -20,47 +20,61 @@ const int kColumns[6] = {1, 2, 3, 7, 8, 9};
 
 // Draws one ball with its name; long names break after a slash. A ball
 // beside the empty middle columns may lean into them (spare > 0 to the
-// right, < 0 to the left) when its name is too long for its own cell.
+// right, < 0 to the left) when its name is too long for its own cell. No
+// name is drawn smaller than the pictures' smallest text.
 void drawBall(QPainter& g, QPointF c, qreal d, qreal cellW, qreal cellH, const QString& name, qreal spare)
 {
     const Signal s = kit::classify(name);
     const QColor fill = kit::fillOf(s);
-    if (spare != 0 && kit::fitPixelSize(name, cellW - 4, 8.5, 5.5, false, true) < 8.5) {
+    const qreal floor = kit::kSmallestPx;
+    if (spare != 0 && kit::fitPixelSize(name, cellW - 4, floor + 0.5, floor, false, true) < floor + 0.5) {
         cellW += std::abs(spare);
         c.rx() += spare / 2;
     }
-    const qreal room = cellW - 4;
-    const qreal maxPx = qMin(cellH * 0.5, 11.5);
-    qreal px = kit::fitPixelSize(name, room, maxPx, 5.5, false, true);
+    const qreal room = cellW - 3;
+    const auto advance = [](const QString& t, qreal px) { return QFontMetricsF(kit::sans(px, false, true)).horizontalAdvance(t); };
+    const qreal maxPx = qMax(floor, qMin(cellH * 0.5, 11.5));
+    qreal px = kit::fitPixelSize(name, room, maxPx, floor, false, true);
+    const bool oneLineFits = advance(name, px) <= room;
     QStringList lines{name};
     // A long name with slashes may read better on two or three lines,
-    // broken at the slashes that give the largest text.
-    if (px < maxPx * 0.9 && name.contains(QLatin1Char('/'))) {
-        const qreal single = px;
+    // broken at the slashes that give the largest text; the lines must fit
+    // the cell's height too.
+    if ((!oneLineFits || px < maxPx * 0.9) && name.contains(QLatin1Char('/'))) {
+        const qreal single = oneLineFits ? px : 0.0;
         QList<qsizetype> cuts;
         for (qsizetype i = name.indexOf(QLatin1Char('/')); i > 0; i = name.indexOf(QLatin1Char('/'), i + 1))
             cuts << i + 1;
+        // The largest size at which every line fits; 0 when none does.
         const auto fitLines = [&](const QStringList& ls) {
-            const qreal lineMax = qMin(cellH * 0.9 / (ls.size() * 1.12), 11.0);
-            qreal fit = lineMax;
-            for (const QString& l : ls)
-                fit = qMin(fit, kit::fitPixelSize(l, room, lineMax, 5.5, false, true));
-            return fit;
+            for (qreal p = 11.0; p >= floor; p -= 0.5) {
+                if (QFontMetricsF(kit::sans(p, false, true)).height() * 0.92 * ls.size() > cellH - 1)
+                    continue;
+                bool all = true;
+                for (const QString& l : ls)
+                    all = all && advance(l, p) <= room;
+                if (all)
+                    return p;
+            }
+            return 0.0;
         };
+        qreal best = single;
         for (qsizetype a = 0; a < cuts.size(); ++a) {
             const QStringList two{name.left(cuts[a]), name.mid(cuts[a])};
-            if (const qreal fit = fitLines(two); fit > px && fit > single * 1.15) {
-                px = fit;
+            if (const qreal fit = fitLines(two); fit > best && fit > single * 1.15) {
+                best = fit;
                 lines = two;
             }
             for (qsizetype b = a + 1; b < cuts.size(); ++b) {
                 const QStringList three{name.left(cuts[a]), name.mid(cuts[a], cuts[b] - cuts[a]), name.mid(cuts[b])};
-                if (const qreal fit = fitLines(three); fit > px && fit > single * 1.15) {
-                    px = fit;
+                if (const qreal fit = fitLines(three); fit > best && fit > single * 1.15) {
+                    best = fit;
                     lines = three;
                 }
             }
         }
+        if (lines.size() > 1)
+            px = best;
     }
     const QFont f = kit::sans(px, false, true);
     const QFontMetricsF fm(f);
@@ -94,7 +108,7 @@ void drawLegend(QPainter& g, const QRectF& r, const QList<Signal>& kinds, int pe
     const int rows = (static_cast<int>(kinds.size()) + perRow - 1) / perRow;
     const qreal w = r.width() / perRow;
     const qreal h = r.height() / rows;
-    const qreal px = qMin(h * 0.62, 11.0);
+    const qreal px = qMax(kit::kSmallestPx, qMin(h * 0.62, 11.0));
     g.setFont(kit::sans(px));
     for (int i = 0; i < kinds.size(); ++i) {
         const qreal x = r.left() + (i % perRow) * w;
@@ -130,7 +144,7 @@ void paintChipMap(QPainter& g, const QRectF& area, int index)
     g.drawText(QRectF(area.left() + m, y, W - 2 * m, tfm.height()), Qt::AlignLeft | Qt::AlignVCenter,
                p.generation + QStringLiteral("  ") + p.widths);
     y += tfm.height();
-    const qreal subPx = qBound(8.0, H * 0.024, 14.0);
+    const qreal subPx = qBound(kit::kSmallestPx, H * 0.024, 14.0);
     g.setFont(kit::sans(subPx));
     g.setPen(QColor(0x44, 0x44, 0x44));
     const QFontMetricsF sfm(g.font());
@@ -145,7 +159,7 @@ void paintChipMap(QPainter& g, const QRectF& area, int index)
     const qreal legendH = qBound(24.0, H * 0.07, 40.0);
     const QRectF legend(area.left() + m, area.bottom() - m * 0.5 - legendH, W - 2 * m, legendH);
     drawLegend(g, legend, kinds, 4);
-    const qreal notePx = qBound(7.5, H * 0.021, 12.0);
+    const qreal notePx = qBound(kit::kSmallestPx, H * 0.021, 12.0);
     g.setFont(kit::sans(notePx, false, true));
     const QFontMetricsF nfm(g.font());
     const QRectF noteBox(area.left() + m, legend.top() - nfm.height() * 2.2, W - 2 * m, nfm.height() * 2.1);
@@ -186,12 +200,12 @@ void paintChipMap(QPainter& g, const QRectF& area, int index)
     g.drawPath(mark);
 
     // Column numbers and row letters.
-    g.setFont(kit::sans(qMin(headerH * 0.8, 12.0), true));
+    g.setFont(kit::sans(qBound(kit::kSmallestPx, headerH * 0.8, 12.0), true));
     g.setPen(QColor(0x22, 0x22, 0x22));
     for (int c = 0; c < 6; ++c)
         g.drawText(QRectF(colX(c) - cw / 2, body.top() - headerH, cw, headerH), Qt::AlignCenter,
                    QString::number(kColumns[c]));
-    g.setFont(kit::sans(qMin(ch * 0.55, 12.0), true));
+    g.setFont(kit::sans(qBound(kit::kSmallestPx, ch * 0.55, 12.0), true));
     for (int r = 0; r < rows; ++r)
         g.drawText(QRectF(area.left() + m, rowY(r) - ch / 2, labelW, ch), Qt::AlignCenter, p.rowLetters.at(r));
 

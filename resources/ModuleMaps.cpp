@@ -88,7 +88,7 @@ void drawChip(QPainter& g, const QRectF& r, bool label)
     g.drawEllipse(QRectF(r.left() + d * 0.8, r.top() + d * 0.8, d, d));
     if (label) {
         g.setPen(QColor(0xB8, 0xBA, 0xC0));
-        g.setFont(kit::sans(qBound(5.0, r.height() * 0.2, 9.0), true));
+        g.setFont(kit::sans(kit::kSmallestPx, true));
         g.drawText(r, Qt::AlignCenter, QStringLiteral("SPD"));
     }
 }
@@ -163,9 +163,11 @@ void drawModule(QPainter& g, const ModuleConnector& m, const Layout& l)
         const qreal cx = b.left() + (b.width() - area) / 2 + area / chips * (i + 0.5);
         drawChip(g, QRectF(cx - cw / 2, cy, cw, chh), false);
     }
-    const qreal sw = qMax(10.0, b.width() * (m.soDimm ? 0.11 : 0.06));
-    drawChip(g, QRectF(b.left() + b.width() * (m.soDimm ? 0.72 : 0.62), cy + chh + b.height() * 0.06, sw, sw * 0.62),
-             true);
+    // The SPD EEPROM is large enough for its label.
+    const QFontMetricsF label(kit::sans(kit::kSmallestPx, true));
+    const qreal sw = qMax(qMax(10.0, b.width() * (m.soDimm ? 0.11 : 0.06)), label.horizontalAdvance(QStringLiteral("SPD")) + 6);
+    const qreal sh = qMax(sw * 0.62, label.height() + 1);
+    drawChip(g, QRectF(b.left() + b.width() * (m.soDimm ? 0.72 : 0.62), cy + chh + b.height() * 0.06, sw, sh), true);
 
     // Gold fingers.
     QLinearGradient gold(QPointF(0, b.bottom() - fingerH), QPointF(0, b.bottom()));
@@ -223,7 +225,7 @@ void drawCell(QPainter& g, const QRectF& r, int pin, const QString& name)
     g.setPen(Qt::NoPen);
     g.drawRoundedRect(chip, 2.5, 2.5);
     g.setPen(kit::inkOf(s).darker(125));
-    const qreal px = kit::fitPixelSize(name, chip.width() - 6, kTablePx, 6.5, true, true);
+    const qreal px = kit::fitPixelSize(name, chip.width() - 6, kTablePx, kit::kSmallestPx, true, true);
     g.setFont(kit::sans(px, true, true));
     g.drawText(chip.adjusted(4, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter, name);
 }

@@ -12,6 +12,10 @@
 
 namespace pictures::kit {
 
+// The smallest pixel size the pictures draw a text in: 7.5 pt on a screen
+// of 96 dots per inch.
+constexpr qreal kSmallestPx = 10.0;
+
 // A sans-serif font of the given pixel size.
 QFont sans(qreal pixelSize, bool bold = false, bool condensed = false);
 // A serif font of the given pixel size (titles of the splash and the logo).

@@ -737,3 +737,32 @@ TEST_F(MainWindowTest, DocumentWindowsOpenAtTheSizeTheirContentNeeds)
     // No toolbar or dock menu on a right click.
     EXPECT_EQ(main->createPopupMenu(), nullptr);
 }
+
+// On a screen with room the main window opens large enough that two
+// cascaded documents show their whole content; on smaller screens it keeps
+// inside the screen's free area.
+TEST_F(MainWindowTest, OpensLargeEnoughForTwoCascadedDocuments)
+{
+    startFull();
+    main->resize(main->openingSize(QRect(0, 0, 1920, 1160)));
+    // The status bar may be shown as well.
+    main->mnuViewStatusBar_Click();
+    QApplication::processEvents();
+    frmDocument* a = main->NewDocumentWindow();
+    frmDocument* b = main->NewDocumentWindow();
+    main->mnuWindowCascade_Click();
+    QApplication::processEvents();
+    const QSize content = frmDocument::contentSize();
+    for (frmDocument* d : {a, b}) {
+        EXPECT_EQ(d->canvas()->size(), content);
+        EXPECT_GE(d->width(), content.width());
+        EXPECT_GE(d->height(), content.height());
+        auto* sub = qobject_cast<QMdiSubWindow*>(d->parentWidget());
+        EXPECT_TRUE(main->mdiArea()->viewport()->rect().contains(sub->geometry()));
+    }
+    for (const QRect& screen : {QRect(0, 0, 1366, 728), QRect(0, 0, 1024, 740), QRect(0, 0, 800, 600)}) {
+        const QSize s = main->openingSize(screen);
+        EXPECT_LE(s.width(), screen.width());
+        EXPECT_LE(s.height(), screen.height());
+    }
+}

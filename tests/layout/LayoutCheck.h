@@ -4,7 +4,12 @@
 // whole text, no two visible controls of one container lie on each other
 // unless that is meant, nothing sticks out of the container that clips it,
 // and enabled text (or disabled text on a colour of the window's own) stands
-// out from what lies behind it.
+// out from what lies behind it; no text is drawn smaller than 7 pt; no
+// label, check box or radio button touches a neighbour (the painted parts of
+// the two, the text's glyphs and a box's indicator, with no clear pixel
+// between them) and no check box's text stands nearer the next control than
+// its own indicator; a list shows its chosen item and, opened, every item
+// whole; and a text framed by asterisks is not wrapped inside its frame.
 //
 // Use: one LayoutCheck for a test, check(window, state) for each state a user
 // sees, then EXPECT_TRUE(c.ok()) << c.report(). Every finding of every state
@@ -12,6 +17,7 @@
 // picture of each state checked is written there for a person to look at.
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -23,16 +29,22 @@
 #include <QHash>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMdiSubWindow>
+#include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
 #include <QStyleOptionGroupBox>
+#include <QStyleOptionViewItem>
 #include <QTabBar>
 #include <QTextDocument>
 #include <QTextLayout>
@@ -40,6 +52,7 @@
 #include <QToolButton>
 #include <QWidget>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <vector>
 
@@ -98,6 +111,101 @@ inline const std::vector<FaintText>& intendedFaintTexts()
     return list;
 }
 
+// One text as a window draws it: where its line starts (window pixels), the
+// size it is drawn in (points on the screen, the painter's scale included)
+// and the text.
+struct DrawnText {
+    QPointF at;
+    qreal points;
+    qreal ascent;
+    QString text;
+};
+
+// A paint device that draws nothing and keeps every text painted on it: a
+// window rendered onto it tells the size of every text its controls, its
+// style and its own painting code draw.
+class TextRecorder : public QPaintDevice {
+public:
+    TextRecorder(const QSize& size, int dpiX, int dpiY)
+        : size_(size)
+        , dpiX_(dpiX)
+        , dpiY_(dpiY)
+        , engine_(this)
+    {
+    }
+    QPaintEngine* paintEngine() const override { return &engine_; }
+    const std::vector<DrawnText>& texts() const { return texts_; }
+
+protected:
+    int metric(PaintDeviceMetric m) const override
+    {
+        switch (m) {
+        case PdmWidth: return size_.width();
+        case PdmHeight: return size_.height();
+        case PdmWidthMM: return size_.width() * 254 / (10 * dpiX_);
+        case PdmHeightMM: return size_.height() * 254 / (10 * dpiY_);
+        case PdmNumColors: return INT_MAX;
+        case PdmDepth: return 32;
+        case PdmDpiX:
+        case PdmPhysicalDpiX: return dpiX_;
+        case PdmDpiY:
+        case PdmPhysicalDpiY: return dpiY_;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return static_cast<int>(devicePixelRatioFScale());
+        }
+        return 0;
+    }
+
+private:
+    class Engine : public QPaintEngine {
+    public:
+        explicit Engine(TextRecorder* owner)
+            : QPaintEngine(QPaintEngine::AllFeatures)
+            , owner_(owner)
+        {
+        }
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        Type type() const override { return QPaintEngine::User; }
+        void drawTextItem(const QPointF& p, const QTextItem& item) override
+        {
+            // The painter's whole transform: its own, the widget's place in
+            // the window and any scaling.
+            const QTransform t = state->transform();
+            const QFont f = item.font();
+            const qreal points =
+                f.pointSizeF() > 0 ? f.pointSizeF() : f.pixelSize() * 72.0 / owner_->dpiY_;
+            const qreal scale = std::sqrt(std::abs(t.determinant()));
+            owner_->texts_.push_back({t.map(p), points * scale, item.ascent() * scale, item.text()});
+        }
+        // Everything else is drawn nowhere.
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawImage(const QRectF&, const QImage&, const QRectF&, Qt::ImageConversionFlags) override {}
+        void drawTiledPixmap(const QRectF&, const QPixmap&, const QPointF&) override {}
+        void drawRects(const QRect*, int) override {}
+        void drawRects(const QRectF*, int) override {}
+        void drawLines(const QLine*, int) override {}
+        void drawLines(const QLineF*, int) override {}
+        void drawEllipse(const QRectF&) override {}
+        void drawEllipse(const QRect&) override {}
+        void drawPath(const QPainterPath&) override {}
+        void drawPoints(const QPointF*, int) override {}
+        void drawPoints(const QPoint*, int) override {}
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        void drawPolygon(const QPoint*, int, PolygonDrawMode) override {}
+
+    private:
+        TextRecorder* owner_;
+    };
+
+    QSize size_;
+    int dpiX_;
+    int dpiY_;
+    mutable Engine engine_;
+    std::vector<DrawnText> texts_;
+};
+
 class LayoutCheck {
 public:
     explicit LayoutCheck(std::vector<Overlay> allowed = intendedOverlays())
@@ -109,6 +217,8 @@ public:
     // this between a text and what lies behind it fails: grey on green, red
     // on blue. The style's own colours stay well above it.
     double minContrast = 1.8;
+    // No text is drawn smaller than this (points on the screen).
+    double minPoints = 7.0;
 
     // Checks the window as it is now shown; returns the number of findings
     // this state added. name: the window's name in the report and the
@@ -124,6 +234,7 @@ public:
         shot_ = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
         ++checked_;
         walk(window);
+        smallTexts(window);
         saveShot();
         return static_cast<int>(findings_.size() - before);
     }
@@ -136,6 +247,28 @@ public:
         windowName_ = window;
         state_ = state;
         lineFits(control, font, text, 0, rect, align);
+        if (const qreal pt = pointsOf(font); pt < minPoints - 0.001)
+            add(control, QStringLiteral("\"%1\" is drawn at %2 pt, smaller than %3 pt").arg(text).arg(pt).arg(minPoints));
+    }
+
+    // Two things a control paints itself (a text, a mark): they must keep at
+    // least one clear pixel between them. Rectangles in one coordinate
+    // system, as painted (glyphs, a drawn outline with its pen).
+    void checkPaintedApart(const QString& window, const QString& state, const QString& first, const QRect& a,
+                           const QString& second, const QRect& b)
+    {
+        windowName_ = window;
+        state_ = state;
+        if (touching(a, b))
+            add(first, QStringLiteral("touches %1 (no clear pixel between them)").arg(second));
+    }
+
+    // Where the glyphs of one line of text land when it is drawn in room
+    // with the alignment given (as QPainter::drawText and the styles place
+    // a line).
+    static QRect inkOf(const QFont& font, const QString& text, const QRect& room, Qt::Alignment align)
+    {
+        return linesInk(font, QStringList{text}, room, align);
     }
 
     bool ok() const { return findings_.empty(); }
@@ -247,8 +380,10 @@ private:
         const bool own = !isComposite(parent);
         if (own) {
             for (std::size_t i = 0; i < kids.size(); ++i)
-                for (std::size_t j = i + 1; j < kids.size(); ++j)
+                for (std::size_t j = i + 1; j < kids.size(); ++j) {
                     overlap(parent, kids[i], kids[j]);
+                    touch(kids[i], kids[j]);
+                }
         }
         for (QWidget* w : kids) {
             if (own && !isInternal(w) && !isViewport(parent))
@@ -319,6 +454,8 @@ private:
             toolButton(t);
         else if (auto* g = qobject_cast<QGroupBox*>(w))
             groupTitle(g);
+        else if (auto* b = qobject_cast<QComboBox*>(w))
+            comboBox(b);
     }
 
     static bool plainText(const QLabel* l)
@@ -346,6 +483,7 @@ private:
             shownText.remove(QRegularExpression(QStringLiteral("[\\x00-\\x08\\x0B-\\x1F]")));
             if (l->wordWrap()) {
                 need = wrappedSize(l->font(), shownText, cr.width());
+                framedTextWhole(l, shownText, cr.width());
             } else if (!shownText.contains(QLatin1Char('\n'))) {
                 lineFits(l, l->font(), shownText, 0, cr, l->alignment());
                 contrast(l, l->foregroundRole());
@@ -385,6 +523,42 @@ private:
         }
         layout.endLayout();
         return QSize(static_cast<int>(std::ceil(w)), static_cast<int>(std::ceil(h)));
+    }
+
+    // The lines a label breaks its text into at width.
+    static QStringList wrappedLines(const QFont& font, QString text, int width)
+    {
+        text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+        QTextLayout layout(text, font);
+        QTextOption o;
+        o.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(o);
+        layout.beginLayout();
+        QStringList lines;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            lines << text.mid(line.textStart(), line.textLength()).remove(QChar::LineSeparator);
+        }
+        layout.endLayout();
+        return lines;
+    }
+
+    // A text framed by asterisks (the program's messages) stands on one
+    // line: wrapped, its frame is broken and its closing asterisks may stand
+    // on a line of their own. Its own line breaks are kept.
+    void framedTextWhole(QLabel* l, const QString& text, int width)
+    {
+        for (const QString& line : text.split(QLatin1Char('\n'))) {
+            const QString t = line.trimmed();
+            if (t.size() < 2 || !t.startsWith(QLatin1Char('*')) || !t.endsWith(QLatin1Char('*')))
+                continue;
+            const QStringList parts = wrappedLines(l->font(), line, width);
+            if (parts.size() > 1) {
+                add(nameOf(l), QStringLiteral("\"%1\" is wrapped inside its frame: its last line reads \"%2\"")
+                                   .arg(line, parts.back().trimmed()));
+                return;
+            }
+        }
     }
 
     void indicatorButton(QAbstractButton* b, QStyle::SubElement contents, QStyle::PixelMetric iw,
@@ -432,7 +606,45 @@ private:
         fits(b, b->text(), need, b->size() - QSize(4, 4));
     }
 
-    static QRect titleRect(QGroupBox* g)
+    // A list shows its chosen item in its field and, while it is open,
+    // every item whole.
+    void comboBox(QComboBox* c)
+    {
+        const QString current = c->currentText();
+        if (!current.isEmpty()) {
+            QRect room;
+            if (const QLineEdit* e = c->lineEdit()) {
+                // The field's own margin: two pixels each side.
+                room = QRect(e->mapTo(c, QPoint(0, 0)), e->size()).marginsRemoved(e->textMargins()).adjusted(2, 0, -2, 0);
+            } else {
+                QStyleOptionComboBox opt;
+                opt.initFrom(c);
+                opt.currentText = current;
+                room = c->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, c);
+            }
+            lineFits(c, c->font(), current, 0, room, Qt::AlignVCenter);
+        }
+        QAbstractItemView* v = c->view();
+        if (!v || !v->isVisible())
+            return;
+        for (int i = 0; i < c->count(); ++i) {
+            const QModelIndex ix = c->model()->index(i, c->modelColumn(), c->rootModelIndex());
+            QStyleOptionViewItem o;
+            o.initFrom(v);
+            o.rect = v->visualRect(ix);
+            o.font = v->font();
+            const int need = v->itemDelegate()->sizeHint(o, ix).width();
+            const int have = v->viewport()->width();
+            if (need > have)
+                add(nameOf(c), QStringLiteral("the open list's item \"%1\" needs %2 px wide, has %3")
+                                   .arg(c->itemText(i))
+                                   .arg(need)
+                                   .arg(have));
+        }
+    }
+
+    static QRect titleRect(const QGroupBox* g) { return groupRect(g, QStyle::SC_GroupBoxLabel); }
+    static QRect groupRect(const QGroupBox* g, QStyle::SubControl part)
     {
         QStyleOptionGroupBox opt;
         opt.initFrom(g);
@@ -442,7 +654,7 @@ private:
         opt.textAlignment = g->alignment();
         if (g->isFlat())
             opt.features |= QStyleOptionFrame::Flat;
-        return g->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, g);
+        return g->style()->subControlRect(QStyle::CC_GroupBox, &opt, part, g);
     }
 
     void groupTitle(QGroupBox* g)
@@ -520,6 +732,280 @@ private:
                                .arg(ink.top())
                                .arg(room.height())
                                .arg(room.top()));
+    }
+
+    // ---- Touching neighbours ----
+
+    // Where the glyphs of lines of text land, drawn one below the other in
+    // room with the alignment given.
+    static QRect linesInk(const QFont& font, const QStringList& lines, const QRect& room, Qt::Alignment align)
+    {
+        const QFontMetrics fm(font);
+        const int lineHeight = fm.height();
+        const int total = lineHeight * static_cast<int>(lines.size());
+        int top = room.top() + (room.height() - total) / 2;
+        if (align & Qt::AlignTop)
+            top = room.top();
+        else if (align & Qt::AlignBottom)
+            top = room.bottom() + 1 - total;
+        QRect ink;
+        for (qsizetype k = 0; k < lines.size(); ++k) {
+            QString line = lines[k];
+            // Trailing blanks take no room in a line that is placed right or
+            // centred.
+            while (line.endsWith(QLatin1Char(' ')))
+                line.chop(1);
+            if (line.trimmed().isEmpty())
+                continue;
+            const int w = fm.horizontalAdvance(line);
+            int x = room.left();
+            if (align & Qt::AlignRight)
+                x = room.right() + 1 - w;
+            else if (align & Qt::AlignHCenter)
+                x = room.left() + (room.width() - w) / 2;
+            ink |= fm.tightBoundingRect(line).translated(x, top + static_cast<int>(k) * lineHeight + fm.ascent());
+        }
+        return ink;
+    }
+
+    // The painted part of a label's text, in the label's coordinates.
+    static QRect labelInk(const QLabel* l)
+    {
+        QRect cr = l->contentsRect();
+        const int m = l->margin();
+        cr.adjust(m, m, -m, -m);
+        if (l->indent() > 0)
+            cr.setLeft(cr.left() + l->indent());
+        QString text = l->text();
+        if (!plainText(l)) {
+            QTextDocument doc;
+            doc.setDefaultFont(l->font());
+            doc.setDocumentMargin(0);
+            doc.setHtml(text);
+            if (l->wordWrap())
+                doc.setTextWidth(cr.width());
+            const QSize s(static_cast<int>(std::ceil(doc.idealWidth())), static_cast<int>(std::ceil(doc.size().height())));
+            return QStyle::alignedRect(l->layoutDirection(), l->alignment(), s, cr);
+        }
+        text.remove(QRegularExpression(QStringLiteral("[\\x00-\\x08\\x0B-\\x1F]")));
+        const QStringList lines = l->wordWrap() ? wrappedLines(l->font(), text, cr.width()) : text.split(QLatin1Char('\n'));
+        return linesInk(l->font(), lines, cr, l->alignment());
+    }
+
+    // The part of a label's picture that is not transparent, placed (or
+    // stretched) as the label shows it.
+    static QRect pictureInk(const QLabel* l)
+    {
+        const QImage img = l->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+        QRect opaque;
+        for (int y = 0; y < img.height(); ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+            for (int x = 0; x < img.width(); ++x)
+                if (qAlpha(line[x]) > 0)
+                    opaque |= QRect(x, y, 1, 1);
+        }
+        if (opaque.isEmpty())
+            return QRect();
+        const QRect cr = l->contentsRect();
+        if (!l->hasScaledContents())
+            return opaque.translated(
+                QStyle::alignedRect(l->layoutDirection(), l->alignment(), img.size(), cr).topLeft());
+        const qreal sx = qreal(cr.width()) / img.width();
+        const qreal sy = qreal(cr.height()) / img.height();
+        return QRectF(cr.left() + opaque.left() * sx, cr.top() + opaque.top() * sy, opaque.width() * sx,
+                      opaque.height() * sy)
+            .toAlignedRect();
+    }
+
+    // A colour of its own that the control fills its box with.
+    static bool fills(const QWidget* w)
+    {
+        if (w->styleSheet().contains(QLatin1String("background")))
+            return true;
+        const QWidget* p = w->parentWidget();
+        return w->autoFillBackground() && p &&
+               w->palette().color(w->backgroundRole()) != p->palette().color(p->backgroundRole());
+    }
+
+    struct Part {
+        QRect box;
+        QString what;
+    };
+
+    // What a control paints itself, in its container's coordinates: a
+    // label's glyphs (or its frame, filled background or picture), a check
+    // box's or radio button's indicator and glyphs, and for any other
+    // control the box it fills. Nothing for a bare container, which shows
+    // only its children.
+    static std::vector<Part> paintedParts(const QWidget* w)
+    {
+        std::vector<Part> out;
+        auto put = [&](const QRect& r, const QString& what) {
+            const QRect in = r.intersected(w->rect());
+            if (!in.isEmpty())
+                out.push_back({in.translated(w->pos()), what});
+        };
+        if (auto* l = qobject_cast<const QLabel*>(w)) {
+            if (l->frameShape() != QFrame::NoFrame || fills(l))
+                put(l->rect(), QStringLiteral("its frame"));
+            else if (!l->pixmap().isNull())
+                put(pictureInk(l), QStringLiteral("its picture"));
+            else if (!l->text().isEmpty())
+                put(labelInk(l), QStringLiteral("its text \"%1\"").arg(l->text()));
+            return out;
+        }
+        auto* check = qobject_cast<const QCheckBox*>(w);
+        auto* radio = qobject_cast<const QRadioButton*>(w);
+        if (check || radio) {
+            auto* b = static_cast<const QAbstractButton*>(w);
+            QStyleOptionButton opt;
+            opt.initFrom(b);
+            opt.text = b->text();
+            opt.icon = b->icon();
+            opt.iconSize = b->iconSize();
+            put(b->style()->subElementRect(check ? QStyle::SE_CheckBoxIndicator : QStyle::SE_RadioButtonIndicator, &opt, b),
+                QStringLiteral("its indicator"));
+            if (!b->text().isEmpty()) {
+                QRect cr = b->style()->subElementRect(check ? QStyle::SE_CheckBoxContents : QStyle::SE_RadioButtonContents,
+                                                      &opt, b);
+                if (!b->icon().isNull())
+                    cr.setLeft(cr.left() + b->iconSize().width() + 4);
+                put(inkOf(b->font(), QString(b->text()).remove(QLatin1Char('&')), cr, Qt::AlignLeft | Qt::AlignVCenter),
+                    QStringLiteral("its text \"%1\"").arg(b->text()));
+            }
+            return out;
+        }
+        if (auto* g = qobject_cast<const QGroupBox*>(w)) {
+            // The style draws the frame's line two pixels round the
+            // contents, below the title.
+            if (!g->isFlat() || fills(g))
+                put(fills(g) ? g->rect() : groupRect(g, QStyle::SC_GroupBoxContents).adjusted(-2, -2, 2, 2),
+                    QStringLiteral("its frame"));
+            if (!g->title().isEmpty())
+                put(inkOf(g->font(), QString(g->title()).remove(QLatin1Char('&')), titleRect(g), Qt::AlignLeft | Qt::AlignVCenter),
+                    QStringLiteral("its title \"%1\"").arg(g->title()));
+            return out;
+        }
+        const bool bare = w->metaObject() == &QWidget::staticMetaObject ||
+                          (w->metaObject() == &QFrame::staticMetaObject &&
+                           static_cast<const QFrame*>(w)->frameShape() == QFrame::NoFrame);
+        if (!bare || fills(w))
+            put(w->rect(), QStringLiteral("its box"));
+        return out;
+    }
+
+    // No clear pixel, neither a column nor a row, between the two.
+    static bool touching(const QRect& a, const QRect& b)
+    {
+        if (a.isEmpty() || b.isEmpty())
+            return false;
+        const int clearX = std::max(b.left() - a.right(), a.left() - b.right()) - 1;
+        const int clearY = std::max(b.top() - a.bottom(), a.top() - b.bottom()) - 1;
+        return clearX < 1 && clearY < 1;
+    }
+
+    // A label, check box or radio button and a neighbour of the same
+    // container: what they paint keeps a clear pixel between them, and the
+    // text of a check box or radio button stands nearer its own indicator
+    // than the next control in its row (else it reads as that control's
+    // caption). Boxes that lie on each other are the overlap rule's
+    // business.
+    void touch(QWidget* a, QWidget* b)
+    {
+        // A label of a picture only counts as the other's neighbour.
+        auto textual = [](const QWidget* w) {
+            auto* l = qobject_cast<const QLabel*>(w);
+            return (l && l->pixmap().isNull()) || qobject_cast<const QCheckBox*>(w) ||
+                   qobject_cast<const QRadioButton*>(w);
+        };
+        // What a control paints lies inside its box, and a check box's text
+        // is never much further from its own indicator than this.
+        constexpr int kNear = 16;
+        if (!a->geometry().adjusted(-kNear, -kNear, kNear, kNear).intersects(b->geometry()))
+            return;
+        if ((!textual(a) && !textual(b)) || a->geometry().intersects(b->geometry()) || allowed(a, b))
+            return;
+        if (isInternal(a) || isInternal(b))
+            return;
+        if (!textual(a))
+            std::swap(a, b);
+        const std::vector<Part> partsA = paintedParts(a);
+        const std::vector<Part> partsB = paintedParts(b);
+        for (const Part& pa : partsA)
+            for (const Part& pb : partsB)
+                if (touching(pa.box, pb.box)) {
+                    add(nameOf(a), QStringLiteral("%1 touches %2 of %3 (no clear pixel between them)")
+                                       .arg(pa.what, pb.what, nameOf(b)));
+                    return;
+                }
+        if (!nearerTheNext(a, partsA, b, partsB))
+            nearerTheNext(b, partsB, a, partsA);
+    }
+
+    // The clear pixels between two boxes side by side; -1 when they do not
+    // share a row of pixels or b is not right of a.
+    static int clearRightOf(const QRect& a, const QRect& b)
+    {
+        if (a.isEmpty() || b.isEmpty() || a.bottom() < b.top() || b.bottom() < a.top() || b.left() <= a.right())
+            return -1;
+        return b.left() - a.right() - 1;
+    }
+
+    bool nearerTheNext(QWidget* w, const std::vector<Part>& own, QWidget* next, const std::vector<Part>& theirs)
+    {
+        if (!qobject_cast<QCheckBox*>(w) && !qobject_cast<QRadioButton*>(w))
+            return false;
+        // The indicator comes first, the text after it.
+        if (own.size() < 2)
+            return false;
+        const Part& indicator = own.front();
+        const Part& text = own.back();
+        const int mine = clearRightOf(indicator.box, text.box);
+        if (mine < 0)
+            return false;
+        for (const Part& p : theirs) {
+            const int gap = clearRightOf(text.box, p.box);
+            if (gap >= 0 && gap < mine) {
+                add(nameOf(w), QStringLiteral("%1 stands nearer %2 of %3 than its own indicator (%4 px against %5 px)")
+                                   .arg(text.what, p.what, nameOf(next))
+                                   .arg(gap)
+                                   .arg(mine));
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // ---- Text size ----
+
+    static qreal pointsOf(const QFont& f)
+    {
+        const qreal dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchY();
+        return f.pointSizeF() > 0 ? f.pointSizeF() : f.pixelSize() * 72.0 / dpi;
+    }
+
+    // Every text the window draws, its controls, its style and its own
+    // painting code, in the size it is drawn in.
+    void smallTexts(QWidget* window)
+    {
+        TextRecorder rec(window->size(), window->logicalDpiX(), window->logicalDpiY());
+        window->render(&rec);
+        QStringList seen;
+        for (const DrawnText& t : rec.texts()) {
+            if (t.points >= minPoints - 0.001 || t.text.trimmed().isEmpty())
+                continue;
+            const QPoint at = (t.at + QPointF(1, -t.ascent / 2)).toPoint();
+            const QWidget* w = window->childAt(at);
+            const QString control = w ? nameOf(w) : windowName_;
+            const QString key = control + QLatin1Char('|') + QString::number(t.points);
+            if (seen.contains(key))
+                continue;
+            seen << key;
+            add(control, QStringLiteral("\"%1\" is drawn at %2 pt, smaller than %3 pt")
+                             .arg(t.text)
+                             .arg(t.points, 0, 'f', 2)
+                             .arg(minPoints));
+        }
     }
 
     static double luminance(QRgb c)

@@ -12,8 +12,10 @@
 #include "app/frmSplash.h"
 #include "device/DocumentPanels.h"
 #include "document/HexGrid.h"
+#include "document/PinMap.h"
 #include "document/frmDocument.h"
 #include "platform/SettingsStore.h"
+#include "platform/Ui.h"
 #include "rules/device/Frames.h"
 #include "rules/spd/SpdFile.h"
 #include "support/IsolatedMain.h"
@@ -30,6 +32,7 @@
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -222,6 +225,9 @@ TEST_F(LayoutTest, MainWindowWithAndWithoutDocuments)
     for (bool full : {true, false}) {
         const QString rights = full ? QStringLiteral("full rights") : QStringLiteral("restricted");
         startMain(full);
+        // As it opens on a large screen.
+        main->resize(main->openingSize(QRect(0, 0, 1920, 1160)));
+        QCoreApplication::processEvents();
         c.check(main.get(), QStringLiteral("no document, ") + rights);
         main->NewDocumentWindow();
         main->NewDocumentWindow();
@@ -355,6 +361,26 @@ TEST_F(LayoutTest, DocumentOfEachTypeWithEachPanel)
         c.checkPaintedText(QStringLiteral("frmDocument"), QStringLiteral("grid"), QStringLiteral("value_x(%1)").arg(k),
                            g->font(), g->headerRect(k), g->header(k).caption,
                            k < 16 ? Qt::AlignCenter : (Qt::AlignVCenter | Qt::AlignRight));
+    // The pin map: each label holds its caption and keeps clear of its own
+    // mark and of the next one in its row. A mark is drawn round its box
+    // with a pen of one pixel, which reaches one pixel beyond it.
+    const PinMap* pins = doc->pinMap();
+    for (int ch = 0; ch < PinMap::kMarks; ++ch) {
+        if (!pins->isChannelVisible(ch))
+            continue;
+        const QString name = QStringLiteral("IO_PIN(%1) \"%2\"").arg(ch).arg(pins->caption(ch));
+        c.checkPaintedText(QStringLiteral("frmDocument"), QStringLiteral("pin map"), name, pins->font(),
+                           pins->labelRect(ch), pins->caption(ch), Qt::AlignLeft | Qt::AlignVCenter);
+        const QRect ink = layout::LayoutCheck::inkOf(pins->font(), pins->caption(ch), pins->labelRect(ch),
+                                                     Qt::AlignLeft | Qt::AlignVCenter)
+                              .intersected(pins->labelRect(ch));
+        c.checkPaintedApart(QStringLiteral("frmDocument"), QStringLiteral("pin map"), name, ink,
+                            QStringLiteral("its mark IO_SHAPE(%1)").arg(ch), pins->markRect(ch).adjusted(-1, -1, 1, 1));
+        if (ch % 8 != 7 && ch + 1 < PinMap::kMarks)
+            c.checkPaintedApart(QStringLiteral("frmDocument"), QStringLiteral("pin map"), name, ink,
+                                QStringLiteral("the next mark IO_SHAPE(%1)").arg(ch + 1),
+                                pins->markRect(ch + 1).adjusted(-1, -1, 1, 1));
+    }
     EXPECT_TRUE(c.ok()) << c.report().toStdString();
 }
 
@@ -437,6 +463,15 @@ TEST_F(LayoutTest, PinViewersForTheirCases)
         md->DIMM_COMBO()->setCurrentIndex(i);
         md->DIMM_COMBO_Click();
         c.check(md, QStringLiteral("list entry %1").arg(i));
+    }
+    // Each list opened: every item whole.
+    for (PinViewer* v : {static_cast<PinViewer*>(ic), static_cast<PinViewer*>(md)}) {
+        QComboBox* list = v == ic ? ic->IC_COMBO() : md->DIMM_COMBO();
+        list->showPopup();
+        QCoreApplication::processEvents();
+        c.check(v, QStringLiteral("list open"));
+        c.check(list->view()->window(), QStringLiteral("list open"), v->objectName() + QStringLiteral(" list"));
+        list->hidePopup();
     }
     EXPECT_TRUE(c.ok()) << c.report().toStdString();
 }
@@ -524,6 +559,78 @@ TEST_F(LayoutTest, ManufacturerAndXmpWindows)
     EXPECT_TRUE(c.ok()) << c.report().toStdString();
 }
 
+// The XMP view of images whose JEDEC timings and both profiles offer every
+// CAS latency there is, and the XMP wizard's DDR4 panel with all of them
+// ticked.
+TEST_F(LayoutTest, XmpWindowsWithLongLatencyLists)
+{
+    velmora::SpdImage ddr3 = xmptest::ddr3TwoProfiles();
+    // CL 4 to 18 in the JEDEC bytes and in each profile.
+    xmptest::poke(ddr3, {{14, 0xFF}, {15, 0x7F}, {188, 0xFF}, {189, 0x7F}, {223, 0xFF}, {224, 0x7F}});
+    velmora::SpdImage ddr4 = xmptest::ddr4TwoProfiles();
+    // CL 7 to 30 in the JEDEC bytes and in each profile.
+    xmptest::poke(ddr4, {{20, 0xFF}, {21, 0xFF}, {22, 0xFF}, {397, 0xFF}, {398, 0xFF}, {399, 0xFF}, {444, 0xFF},
+                         {445, 0xFF}, {446, 0xFF}});
+    startMain(true);
+    for (const auto& [name, img] : {std::pair{"DDR3", ddr3}, std::pair{"DDR4", ddr4}}) {
+        const QString type = QString::fromLatin1(name);
+        frmDocument* doc = open(madeUp(type + QStringLiteral("-cl.bin"), img));
+        ASSERT_NE(doc, nullptr);
+        main->mnu_xmp_view_Click();
+        QCoreApplication::processEvents();
+        for (Frmxmp* v : main->findChildren<Frmxmp*>())
+            if (v->isVisible())
+                c.check(v, type + QStringLiteral(" every CAS latency"));
+        for (Frmxmp* v : main->findChildren<Frmxmp*>())
+            v->close();
+        if (img[2] == 12) {
+            ui.dialogHandlers.push_back([this](QDialog* d) {
+                d->show();
+                // The DDR4 panel's boxes: CL 7 to 24.
+                if (auto* w = qobject_cast<frmxmp_wiz*>(d))
+                    for (int k = 0; k < 18; ++k)
+                        w->CL_CHK(k)->setChecked(true);
+                QCoreApplication::processEvents();
+                c.check(d, QStringLiteral("DDR4 panel, every CAS latency ticked"));
+                return static_cast<int>(QDialog::Rejected);
+            });
+            main->mnu_xmp_wiz_Click();
+        }
+        main->mnuFileCloseAll_Click();
+    }
+    EXPECT_TRUE(c.ok()) << c.report().toStdString();
+}
+
+// Message boxes as the real seam shows them: framed texts of each kind, the
+// widest the program has, and one with line breaks of its own.
+TEST_F(LayoutTest, MessageBoxesOfTheRealSeam)
+{
+    startMain(true);
+    const ui::Message boxes[] = {
+        {QStringLiteral("      *****   SPD file transfer success !   *****      "), QString(), ui::Icon::None,
+         ui::Buttons::Ok},
+        {QStringLiteral(" *****  Password input inconsistent, Please Re-enter Your Password !  *****"),
+         QStringLiteral("Error"), ui::Icon::Critical, ui::Buttons::Ok},
+        {QStringLiteral("** Hardware and software versions error ,Please contact Corvane  **"), QStringLiteral("Error"),
+         ui::Icon::Critical, ui::Buttons::Ok},
+        {QStringLiteral("      *****   權限不足無法存檔,請洽管理人員 !   *****      "), QStringLiteral("錯誤"),
+         ui::Icon::Critical, ui::Buttons::Ok},
+        {QStringLiteral(" SPD File has been modified , Save the file (Y/N) ?  "), ui::programTitle(),
+         ui::Icon::Question, ui::Buttons::YesNoCancel},
+        {QStringLiteral("*****   File can not be opened !   *****\n\n/home/user/spd/DDR4 module.spd"),
+         QStringLiteral("Error"), ui::Icon::Critical, ui::Buttons::Ok},
+    };
+    int k = 0;
+    for (const ui::Message& m : boxes) {
+        const std::unique_ptr<QMessageBox> box = ui::messageBox(main.get(), m);
+        box->setObjectName(QStringLiteral("QMessageBox"));
+        box->show();
+        QCoreApplication::processEvents();
+        c.check(box.get(), QStringLiteral("text %1").arg(++k));
+    }
+    EXPECT_TRUE(c.ok()) << c.report().toStdString();
+}
+
 // The checker itself: it finds a cut text, an overlap and grey on green, and
 // lets the meant overlays pass.
 TEST(LayoutCheckSelf, FindsWhatItShould)
@@ -559,4 +666,92 @@ TEST(LayoutCheckSelf, FindsWhatItShould)
     EXPECT_TRUE(r.contains(QStringLiteral("overlaps")) && r.contains(QStringLiteral("a")));
     EXPECT_TRUE(r.contains(QStringLiteral("grey: text #c0c0c0 on")));
     EXPECT_FALSE(r.contains(QStringLiteral("Frame4")));
+}
+
+// The checker's rules on text size, touching neighbours, lists and framed
+// texts: each finds its fault and passes the same controls set right.
+TEST(LayoutCheckSelf, FindsSmallTouchingAndCutTexts)
+{
+    QWidget w;
+    w.setObjectName(QStringLiteral("w"));
+    w.resize(600, 300);
+    auto font = [](qreal points) {
+        QFont f;
+        f.setPointSizeF(points);
+        return f;
+    };
+    auto* small = new QLabel(QStringLiteral("small"), &w);
+    small->setObjectName(QStringLiteral("small"));
+    small->setFont(font(6.75));
+    small->setGeometry(10, 10, 80, 20);
+    auto* seven = new QLabel(QStringLiteral("seven"), &w);
+    seven->setObjectName(QStringLiteral("seven"));
+    seven->setFont(font(7));
+    seven->setGeometry(120, 10, 80, 20);
+
+    // Two check boxes in a row: the first one a little narrower than it
+    // asks for, so that its text stands nearer the second one's indicator
+    // than its own; then both as wide as they ask for.
+    auto pair = [&w](const QString& name, int top, int narrower) {
+        auto* a = new QCheckBox(QStringLiteral("13"), &w);
+        a->setObjectName(name + QStringLiteral("a"));
+        a->adjustSize();
+        a->setGeometry(10, top, a->width() - narrower, a->height());
+        auto* b = new QCheckBox(QStringLiteral("14"), &w);
+        b->setObjectName(name + QStringLiteral("b"));
+        b->adjustSize();
+        b->move(a->geometry().right() + 1, top);
+    };
+    pair(QStringLiteral("close"), 50, 5);
+    pair(QStringLiteral("apart"), 80, 0);
+    // Two framed boxes one above the other: no clear pixel between them,
+    // then one.
+    auto boxes = [&w](const QString& name, int left, int space) {
+        for (int k = 0; k < 2; ++k) {
+            auto* l = new QLabel(QStringLiteral("1.2 V"), &w);
+            l->setObjectName(name + QString::number(k));
+            l->setFrameShape(QFrame::Box);
+            l->setAlignment(Qt::AlignCenter);
+            l->setGeometry(left, 40 + k * (24 + space), 80, 24);
+        }
+    };
+    boxes(QStringLiteral("stacked"), 300, 0);
+    boxes(QStringLiteral("spaced"), 400, 1);
+
+    auto* list = new QComboBox(&w);
+    list->setObjectName(QStringLiteral("list"));
+    list->setEditable(true);
+    list->addItem(QStringLiteral("DDR ( x4 , x8 , x16 )"));
+    list->setGeometry(10, 130, 70, 24);
+    auto* roomy = new QComboBox(&w);
+    roomy->setObjectName(QStringLiteral("roomy"));
+    roomy->setEditable(true);
+    roomy->addItem(QStringLiteral("DDR ( x4 , x8 , x16 )"));
+    roomy->setGeometry(200, 130, 250, 24);
+
+    const QString framed = QStringLiteral("      *****   SPD file transfer success !   *****      ");
+    auto* wrapped = new QLabel(framed, &w);
+    wrapped->setObjectName(QStringLiteral("wrapped"));
+    wrapped->setWordWrap(true);
+    wrapped->setGeometry(10, 170, QFontMetrics(wrapped->font()).horizontalAdvance(framed.trimmed()) - 10, 60);
+    auto* whole = new QLabel(framed, &w);
+    whole->setObjectName(QStringLiteral("whole"));
+    whole->setWordWrap(true);
+    whole->setGeometry(10, 240, 580, 40);
+    w.show();
+    QCoreApplication::processEvents();
+
+    layout::LayoutCheck c;
+    c.check(&w, QStringLiteral("s"));
+    const QString r = c.report();
+    EXPECT_TRUE(r.contains(QStringLiteral("small: \"small\" is drawn at 6.75 pt"))) << r.toStdString();
+    EXPECT_TRUE(r.contains(QStringLiteral("closea: its text \"13\" stands nearer its indicator of closeb")))
+        << r.toStdString();
+    EXPECT_TRUE(r.contains(QStringLiteral("stacked0: its frame touches its frame of stacked1"))) << r.toStdString();
+    EXPECT_TRUE(r.contains(QStringLiteral("list: \"DDR ( x4 , x8 , x16 )\" needs"))) << r.toStdString();
+    EXPECT_TRUE(r.contains(QStringLiteral("wrapped: \"") + framed + QStringLiteral("\" is wrapped inside its frame")))
+        << r.toStdString();
+    for (const char* fine : {"seven", "apart", "spaced", "roomy", "whole"})
+        EXPECT_FALSE(r.contains(QLatin1String(fine))) << fine << "\n" << r.toStdString();
+    EXPECT_EQ(c.findings().size(), 5u) << r.toStdString();
 }

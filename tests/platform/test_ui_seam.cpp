@@ -1,6 +1,10 @@
 #include "platform/Ui.h"
 #include "support/ScriptedUi.h"
 
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 TEST(UiSeam, FilterListsBecomeQtFilters)
@@ -21,4 +25,65 @@ TEST(UiSeam, BoxesWithoutATitleCarryTheProgramTitle)
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[0].title, QStringLiteral("Velmora"));
     EXPECT_TRUE(ui.messages[1].title.isEmpty());
+}
+
+namespace {
+QLabel* textLabel(QMessageBox& box, const QString& text)
+{
+    for (QLabel* l : box.findChildren<QLabel*>())
+        if (l->text() == text)
+            return l;
+    return nullptr;
+}
+QString withoutTrailingBlanks(QString s)
+{
+    while (s.endsWith(QLatin1Char(' ')))
+        s.chop(1);
+    return s;
+}
+} // namespace
+
+// The boxes of the real seam are as wide as their texts: a framed text keeps
+// its closing asterisks on its line, a text with line breaks keeps them, and
+// a line wider than the screen still wraps inside it.
+TEST(UiSeam, RealBoxesAreAsWideAsTheirText)
+{
+    const QString framed[] = {
+        QStringLiteral("      *****   SPD file transfer success !   *****      "),
+        QStringLiteral(" *****  Password input inconsistent, Please Re-enter Your Password !  *****"),
+        QStringLiteral("** Hardware and software versions error ,Please contact Corvane  **"),
+        QStringLiteral("      *****   權限不足無法存檔,請洽管理人員 !   *****      "),
+    };
+    for (const QString& text : framed) {
+        const auto box = ui::messageBox(nullptr, {text, QStringLiteral("Error"), ui::Icon::Critical, ui::Buttons::Ok});
+        box->show();
+        QApplication::processEvents();
+        QLabel* l = textLabel(*box, text);
+        ASSERT_NE(l, nullptr);
+        EXPECT_GE(l->contentsRect().width(), QFontMetrics(l->font()).horizontalAdvance(withoutTrailingBlanks(text)))
+            << text.toStdString();
+    }
+
+    const QString broken = QStringLiteral("*****   File can not be opened !   *****\n\n/home/user/spd/DDR4 module.spd");
+    {
+        const auto box = ui::messageBox(nullptr, {broken, QStringLiteral("Error"), ui::Icon::Critical, ui::Buttons::Ok});
+        box->show();
+        QApplication::processEvents();
+        QLabel* l = textLabel(*box, broken);
+        ASSERT_NE(l, nullptr);
+        const QFontMetrics fm(l->font());
+        EXPECT_GE(l->contentsRect().width(), fm.horizontalAdvance(QStringLiteral("*****   File can not be opened !   *****")));
+        EXPECT_GE(l->contentsRect().height(), 3 * fm.height());
+    }
+
+    QString wide = QStringLiteral("*****  ");
+    for (int i = 0; i < 40; ++i)
+        wide += QStringLiteral("word%1 ").arg(i);
+    wide += QStringLiteral(" *****");
+    {
+        const auto box = ui::messageBox(nullptr, {wide, QString(), ui::Icon::None, ui::Buttons::Ok});
+        box->show();
+        QApplication::processEvents();
+        EXPECT_LE(box->frameGeometry().width(), box->screen()->availableGeometry().width());
+    }
 }
