@@ -42,14 +42,15 @@ constexpr int kProfileTop = 400;
 constexpr int kValueLeft = 60;
 constexpr int kValueWidth = kColumnWidth - 2 * kValueLeft;
 constexpr int kValueHeight = 330;
-constexpr int kListHeight = 380;
 // A DDR4 latency list holds up to 18 latencies, three lines at 7 pt in the
-// column's width: its row is that much taller than the others, and the rows
-// under it move down by as much. A DDR3 list (15 at most) takes two lines.
-constexpr int kDdr4ListExtra = 180;
+// column's width; a DDR3 list (15 at most) takes two. The latency row is
+// that much taller than the others, its box keeps the others' gap to the
+// boxes above and below, and the rows under it move down by as much.
+constexpr int kDdr3ListExtra = 60;
+constexpr int kDdr4ListExtra = 240;
 
 // The top of row r of panel k, and the extra room of the latency row.
-int listExtra(int k) { return k == 1 ? kDdr4ListExtra : 0; }
+int listExtra(int k) { return k == 1 ? kDdr4ListExtra : kDdr3ListExtra; }
 int rowTop(int k, int r, int listRow)
 {
     return kFirstRow + kPitch * r + (r > listRow ? listExtra(k) : 0);
@@ -250,8 +251,7 @@ void Frmxmp::buildPanel(int k)
             const int top = first + rowTop(k, r, listRow) - kFirstRow;
             if (row == Row::CL_SUPPORT) {
                 l->setWordWrap(true);
-                l->setGeometry(twRect(kValueLeft, top - (kListHeight - kValueHeight) / 2, kValueWidth,
-                                      kListHeight + listExtra(k)));
+                l->setGeometry(twRect(kValueLeft, top, kValueWidth, kValueHeight + listExtra(k)));
             } else {
                 l->setGeometry(twRect(kValueLeft, top, kValueWidth, kValueHeight));
             }
