@@ -505,8 +505,13 @@ private:
     }
 
     // A label wraps its lines at blanks, and a word longer than a line
-    // anywhere.
-    static QSize wrappedSize(const QFont& font, QString text, int width)
+    // anywhere: the lines it breaks its text into at width, and the size
+    // they take.
+    struct Wrapped {
+        QStringList lines;
+        QSize size;
+    };
+    static Wrapped wrapped(const QFont& font, QString text, int width)
     {
         text.replace(QLatin1Char('\n'), QChar::LineSeparator);
         QTextLayout layout(text, font);
@@ -514,33 +519,23 @@ private:
         o.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         layout.setTextOption(o);
         layout.beginLayout();
+        Wrapped out;
         qreal h = 0;
         qreal w = 0;
         for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
             line.setLineWidth(width);
             h += line.height();
             w = std::max(w, line.naturalTextWidth());
+            out.lines << text.mid(line.textStart(), line.textLength()).remove(QChar::LineSeparator);
         }
         layout.endLayout();
-        return QSize(static_cast<int>(std::ceil(w)), static_cast<int>(std::ceil(h)));
+        out.size = QSize(static_cast<int>(std::ceil(w)), static_cast<int>(std::ceil(h)));
+        return out;
     }
-
-    // The lines a label breaks its text into at width.
-    static QStringList wrappedLines(const QFont& font, QString text, int width)
+    static QSize wrappedSize(const QFont& font, const QString& text, int width) { return wrapped(font, text, width).size; }
+    static QStringList wrappedLines(const QFont& font, const QString& text, int width)
     {
-        text.replace(QLatin1Char('\n'), QChar::LineSeparator);
-        QTextLayout layout(text, font);
-        QTextOption o;
-        o.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        layout.setTextOption(o);
-        layout.beginLayout();
-        QStringList lines;
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            line.setLineWidth(width);
-            lines << text.mid(line.textStart(), line.textLength()).remove(QChar::LineSeparator);
-        }
-        layout.endLayout();
-        return lines;
+        return wrapped(font, text, width).lines;
     }
 
     // A text framed by asterisks (the program's messages) stands on one
