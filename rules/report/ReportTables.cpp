@@ -93,8 +93,8 @@ const Row kSdrRows[] = {
     {94, nullptr, "Module Manufacturing Week(HEX)"},
     {95, "95-98", "Module Serial Number"},
     {99, "99-125", "Manufacturer's Specific Data"},
-    {126, nullptr, "Intel specification for frequency"},
-    {127, nullptr, "Intel Specification details for 100MHz Support"},
+    {126, nullptr, "Intel standard for frequency"},
+    {127, nullptr, "Intel Standard details for 100MHz Support"},
 };
 
 // ---------------------------------------------------------------- DDR

@@ -61,7 +61,7 @@ constexpr Run kSdramRuns[] = {
     {95, 98, u"Assembly Serial Number"},
     {99, 125, u"Manufacturer Specific Data"},
     {126, 126, u"Module supports clock frequency"},
-    {127, 127, u"Intel specification for 100MHz"},
+    {127, 127, u"Intel standard for 100MHz"},
     {128, 255, u"Open for customer use"},
 };
 

@@ -68,8 +68,8 @@ const Row kSdram[] = {
     {94, "       94          Module Manufacturing Week(HEX)"},
     {95, "      95-98       Module Serial Number"},
     {99, "      99-125      Manufacturer's Specific Data"},
-    {126, "      126         Intel specification for frequency"},
-    {127, "      127         Intel Specification details for 100MHz Support"},
+    {126, "      126         Intel standard for frequency"},
+    {127, "      127         Intel Standard details for 100MHz Support"},
 };
 // 53 rows.
 const Row kDdr[] = {
