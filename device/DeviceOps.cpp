@@ -19,9 +19,11 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 
 using velmora::gs;
 
@@ -46,6 +48,26 @@ void setTimerOn(QTimer* t)
     if (t && !t->isActive())
         t->start();
 }
+
+// The ticket of a reply asked for: released when its asker is done with it,
+// however the asker's work ends, unless it is handed on to another holder.
+class Asked {
+public:
+    Asked(Conversation& c, Conversation::Ticket t)
+        : c_(c)
+        , t_(t)
+    {
+    }
+    ~Asked() { c_.release(t_); }
+    Asked(const Asked&) = delete;
+    Asked& operator=(const Asked&) = delete;
+    Conversation::Ticket ticket() const { return t_; }
+    Conversation::Ticket handOn() { return std::exchange(t_, 0); }
+
+private:
+    Conversation& c_;
+    Conversation::Ticket t_;
+};
 
 } // namespace
 
@@ -117,8 +139,8 @@ DeviceOps::DeviceOps(DeviceHost& host, QObject* parent)
     // when the port closes is read first.
     if (platform::CommPort* port = host.MSComm1()) {
         connect(port, &platform::CommPort::received, this, [this] { pump(); });
-        connect(port, &platform::CommPort::aboutToClose, this, [this, port] {
-            conv_.arrived(port->input(), now());
+        connect(port, &platform::CommPort::aboutToClose, this, [this] {
+            pump();
             conv_.lineClosed(now());
         });
     }
@@ -170,6 +192,11 @@ std::int64_t DeviceOps::now() { return vclock::clock().programMs(); }
 
 void DeviceOps::pump()
 {
+    // Reading the port can signal that characters came: that signal's pump
+    // finds them read already.
+    if (pumping_)
+        return;
+    const QScopedValueRollback<bool> pumping(pumping_, true);
     platform::CommPort* port = main_.MSComm1();
     if (port && port->portOpen())
         conv_.arrived(port->input(), now());
@@ -256,11 +283,7 @@ QString DeviceOps::takeReply(Conversation::Ticket t, std::int64_t sentAt)
 {
     // The asker gives the reply up however it ends: a reply still to come is
     // consumed when it comes, and thrown away.
-    struct Release {
-        Conversation& c;
-        Conversation::Ticket t;
-        ~Release() { c.release(t); }
-    } release{conv_, t};
+    const Asked asked(conv_, t);
     // A whole-second wait can end at once, long before 512 characters can
     // have crossed the line: the reply is waited for until it could have
     // crossed twice over since its request, and a reply still on its way
@@ -603,6 +626,7 @@ void DeviceOps::owedTest(Conversation::Ticket t)
 
 void DeviceOps::releaseTest()
 {
+    runningTest_ = 0;
     disconnect(testClosed_);
     disconnect(testDestroyed_);
     holder_ = Holder::None;
@@ -614,27 +638,25 @@ void DeviceOps::releaseTest()
 
 void DeviceOps::statusRequest(bool armParse)
 {
-    Conversation::Ticket t = 0;
     try {
         // A parse still pending gives way to this request's.
         if (armParse)
             statusTimerOff();
         pollerOff();
         openPort();
-        t = request(frameMessage('q'));
+        // Without a parse nobody reads this frame: it is consumed when it
+        // comes.
+        Asked asked(conv_, request(frameMessage('q')));
         wholeSecondWait(1);
         openPort();
         wholeSecondWait(1);
         if (armParse) {
-            statusTicket_ = t;
+            statusTicket_ = asked.handOn();
             statusTimerOn();
         } else {
-            // Nobody reads this frame: it is consumed when it comes.
-            conv_.release(t);
             pollerOn();
         }
     } catch (const std::exception&) {
-        conv_.release(t);
         failBox(QStringLiteral("      *****   The state can not read !   *****      "), kError);
         pollerOn();
     }
@@ -820,7 +842,7 @@ void DeviceOps::readInto(bool module)
         // The second half is asked for and waited for in every case; its
         // reply is used only for a 512-byte image.
         openPort();
-        const Conversation::Ticket second = request(frameMessage(module ? 'K' : 'L'));
+        Asked second(conv_, request(frameMessage(module ? 'K' : 'L')));
         const std::int64_t secondAt = now();
         wholeSecondWait(3);
         frmDocument& doc = needDocument();
@@ -828,12 +850,8 @@ void DeviceOps::readInto(bool module)
         const int choice = p ? p->eepromChoice() : 0;
         const bool useUpper = choice == 2 || (choice == 0 && type == 12);
         std::optional<std::array<std::uint8_t, 256>> high;
-        if (useUpper) {
-            if (!(high = parseDataReply(takeReply(second, secondAt))))
-                throw DeviceFailure("no usable reply");
-        } else {
-            conv_.release(second);
-        }
+        if (useUpper && !(high = parseDataReply(takeReply(second.handOn(), secondAt))))
+            throw DeviceFailure("no usable reply");
 
         // Both replies are good: now the document takes them.
         for (int j = 0; j < 256; ++j) {

@@ -185,6 +185,7 @@ private:
     bool inReport_ = false;
 
     Conversation conv_;
+    bool pumping_ = false;
     // The status request whose frame the status parse waits for.
     Conversation::Ticket statusTicket_ = 0;
     // The last status request, and whether its frame came.

@@ -1,6 +1,9 @@
 #include "platform/FileWrite.h"
 
+#include <QFile>
+
 #include <cerrno>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace platform {
@@ -20,6 +23,15 @@ bool writeAll(int fd, const QByteArray& data)
         done += n;
     }
     return true;
+}
+
+void syncFolder(const QString& folder)
+{
+    const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        (void)::fsync(dir);
+        ::close(dir);
+    }
 }
 
 } // namespace platform

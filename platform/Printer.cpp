@@ -163,11 +163,7 @@ public:
         if (!save_->commit())
             return false;
         // The new name reaches the disk with its folder.
-        const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dir >= 0) {
-            (void)::fsync(dir);
-            ::close(dir);
-        }
+        syncFolder(folder);
         return true;
     }
 

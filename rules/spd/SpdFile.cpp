@@ -304,11 +304,7 @@ bool write(const QString& path, const velmora::SpdImage& img, QString* error)
     if (::rename(temp.constData(), name.constData()) != 0)
         return dropTemp(errno);
     // The new name itself reaches the disk with the folder.
-    const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        (void)::fsync(dir);
-        ::close(dir);
-    }
+    platform::syncFolder(folder);
     return true;
 }
 
