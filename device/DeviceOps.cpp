@@ -288,15 +288,22 @@ QString DeviceOps::takeReply(Conversation::Ticket t, std::int64_t sentAt)
     // have crossed the line: the reply is waited for until it could have
     // crossed twice over since its request, and a reply still on its way
     // for as long again as its rest takes.
-    const std::int64_t crossed = sentAt + 2 * kLineMsPerChar * kDataReplyChars;
+    std::int64_t until = sentAt + 2 * kLineMsPerChar * kDataReplyChars;
+    bool extended = false;
     vclock::waitUntil(
         [&] {
             pump();
             const Conversation::State st = conv_.state(t);
             if (st != Conversation::State::Waiting && st != Conversation::State::Arriving)
                 return true;
-            const std::int64_t rest = kDataReplyChars - conv_.text(t).size();
-            return now() >= crossed + (st == Conversation::State::Arriving ? 2 * kLineMsPerChar * rest : 0);
+            if (now() < until)
+                return false;
+            if (st == Conversation::State::Arriving && !extended) {
+                extended = true;
+                until = now() + 2 * kLineMsPerChar * (kDataReplyChars - conv_.text(t).size());
+                return false;
+            }
+            return true;
         },
         4 * kLineMsPerChar * kDataReplyChars);
     if (conv_.state(t) != Conversation::State::Complete)

@@ -174,3 +174,39 @@ TEST_F(DialogLifetimeTest, ExitUnderTheSpdWizardGoesOnAfterCancel)
     EXPECT_FALSE(main->isVisible());
     EXPECT_TRUE(ui.messages.empty());
 }
+
+TEST_F(DialogLifetimeTest, CancelToTheQuestionAfterTheWizardKeepsItsWindow)
+{
+    // "Cancel" when the exit that waited for the wizard asks about its window.
+    class CancelSaving : public ScriptedUi {
+    public:
+        ui::Answer message(QWidget* w, const ui::Message& m) override
+        {
+            const ui::Answer a = ScriptedUi::message(w, m);
+            if (m.buttons == ui::Buttons::YesNoCancel)
+                ++asked;
+            return m.buttons == ui::Buttons::YesNoCancel ? ui::Answer::Cancel : a;
+        }
+        int asked = 0;
+    } scripted;
+    main->show();
+    scripted.dialogHandlers.push_back([&](QDialog* d) {
+        auto* w = qobject_cast<Frmwarez1*>(d);
+        main->close();
+        for (int s = 1; s <= 4; ++s)
+            w->Command3()->click();
+        w->Text2()->setText(QStringLiteral("PART"));
+        w->Command4()->click();
+        return d->result();
+    });
+    main->mnuFileWarez_Click();
+    testwait::until([&] { return scripted.asked > 0; });
+    testwait::until([&] { return !main->Timer2()->isActive(); }, 10000);
+    // The program goes on, with the wizard's window and its image.
+    EXPECT_EQ(scripted.asked, 1);
+    EXPECT_TRUE(main->isVisible());
+    ASSERT_EQ(main->documents().size(), 1);
+    frmDocument* built = main->documents().first();
+    EXPECT_EQ(built->Chk_Form_Chang(), -1);
+    EXPECT_NE(built->Get_Value(2), 0);
+}

@@ -263,3 +263,24 @@ TEST_F(LateDeviceTest, AWindowClosedWhileAReadWaitsForTheLineClosesWhenTheReadEn
     EXPECT_TRUE(doc.isNull());
     EXPECT_TRUE(main->deviceOps().canStartButton());
 }
+
+TEST_F(LateDeviceTest, AWindowClosedWhileAReadWaitsForTheRestOfItsReplyClosesWhenTheReadEnds)
+{
+    QPointer<frmDocument> doc = openDocument();
+    sim->setBuffer(filled(11, 5));
+    // A slow line: the reply begins before the read's 3 s are over and is
+    // still on its way then, so the read waits for its rest; the window is
+    // closed during that wait.
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.replyDelayMs = 2300;
+        k.lineRate = 300;
+    });
+    ui.messages.clear();
+    QTimer::singleShot(vclock::clock().scaled(3100), [&] { main->mnuFileClose_Click(); });
+    P(doc).Command2->click();
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_EQ(ui.messages.front().text, QStringLiteral("*****   Computer reads the Tester's SPD successfully !   ***** "));
+    testwait::until([&] { return doc.isNull(); });
+    EXPECT_TRUE(doc.isNull());
+    EXPECT_TRUE(main->deviceOps().canStartButton());
+}
