@@ -176,10 +176,11 @@ frmMain::~frmMain()
     QObject::disconnect(comm_, nullptr, ops_, nullptr);
 }
 
-void frmMain::requestStatus()
+void frmMain::requestStatus(frmDocument& doc)
 {
     ops_->dropStatusParse();
-    STATUSIC();
+    // The request is the loading window's: a wait for the line shows there.
+    ops_->runBound(doc, [this] { STATUSIC(); });
 }
 
 // ---------------------------------------------------------------- menus

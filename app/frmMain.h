@@ -178,7 +178,7 @@ public:
     // when it was the last one.
     void documentClosing(frmDocument* doc) override;
     // A new window's status request: a parse still pending is dropped.
-    void requestStatus() override;
+    void requestStatus(frmDocument& doc) override;
 
     // No toolbar or dock menu on a right click: the toolbars follow the
     // rights and the open documents, not the user's choice.

@@ -143,6 +143,9 @@ DeviceOps::DeviceOps(DeviceHost& host, QObject* parent)
             pump();
             conv_.lineClosed(now());
         });
+        connect(port, &platform::CommPort::opened, this, [this] { conv_.lineOpened(now()); });
+        if (!port->portOpen())
+            conv_.lineClosed(now());
     }
 }
 
@@ -204,38 +207,52 @@ void DeviceOps::pump()
         conv_.advance(now());
 }
 
-Conversation::Ticket DeviceOps::request(const QByteArray& message)
+Conversation::Ticket DeviceOps::request(const QByteArray& message, bool closesLine)
 {
     const Owes owes = owedBy(message);
     pump();
-    if (owes != Owes::Nothing && !conv_.clearToSend(now())) {
-        // A reply whose asker gave up is still to come, or the line is out of
-        // step: the new reply could not be told from it. Wait until it has
-        // come, or the programmer's answer limit has passed in quiet.
-        vclock::waitUntil(
-            [this] {
-                pump();
-                return conv_.clearToSend(now());
-            },
-            static_cast<int>(kAnswerLimitMs) + 500);
-        if (!conv_.clearToSend(now()))
-            throw DeviceFailure("the line is out of step");
+    if (owes != Owes::Nothing) {
+        // One reply in flight, and none while the line is out of step: the
+        // new reply could not be told from one still coming.
+        awaitLine([this] { return conv_.clearToSend(now()); });
+    } else if (closesLine) {
+        // The port closes behind this message: a reply on its way would be
+        // cut.
+        awaitLine([this] { return !conv_.lineBusy(now()); });
     }
     send(message);
-    const Conversation::Ticket t = conv_.sent(owes, now());
-    if (owes == Owes::StatusFrame) {
-        lastStatus_ = t;
-        lastStatusAnswered_ = false;
-    }
-    return t;
+    return conv_.sent(owes, now());
+}
+
+void DeviceOps::awaitLine(const std::function<bool()>& clear)
+{
+    if (clear())
+        return;
+    // The wait shows on the window the operation works for.
+    const QPointer<frmDocument> doc = target();
+    if (doc)
+        doc->bringIntoView();
+    DevicePanels* p = devicePanels(doc.data());
+    const bool shown = p && p->Frame15->isHidden();
+    if (shown)
+        p->showBusy(Scene::ComputerProgrammerBoth);
+    const bool ok = vclock::waitUntil(
+        [&] {
+            pump();
+            return clear();
+        },
+        static_cast<int>(kLineWaitMs));
+    if (shown)
+        if (DevicePanels* q = devicePanels(doc.data()))
+            q->hideBusy();
+    if (!ok)
+        throw DeviceFailure("the line does not clear");
 }
 
 bool DeviceOps::programmerAnswered()
 {
     pump();
-    if (lastStatus_ && conv_.state(lastStatus_) == Conversation::State::Complete)
-        return true;
-    return lastStatusAnswered_;
+    return conv_.statusAnswered();
 }
 
 void DeviceOps::wholeSecondWait(int n)
@@ -282,13 +299,14 @@ std::array<std::uint8_t, 256> DeviceOps::readHalf(char letter)
 QString DeviceOps::takeReply(Conversation::Ticket t, std::int64_t sentAt)
 {
     // The asker gives the reply up however it ends: a reply still to come is
-    // consumed when it comes, and thrown away.
+    // received when it comes, and thrown away.
     const Asked asked(conv_, t);
     // A whole-second wait can end at once, long before 512 characters can
     // have crossed the line: the reply is waited for until it could have
-    // crossed twice over since its request, and a reply still on its way
-    // for as long again as its rest takes.
-    std::int64_t until = sentAt + 2 * kLineMsPerChar * kDataReplyChars;
+    // crossed twice over since its request and the line has been quiet
+    // behind it, and a reply still on its way for as long again.
+    constexpr std::int64_t kCrossing = 2 * kLineMsPerChar * kDataReplyChars + kEndQuietMs;
+    std::int64_t until = sentAt + kCrossing;
     bool extended = false;
     vclock::waitUntil(
         [&] {
@@ -300,12 +318,12 @@ QString DeviceOps::takeReply(Conversation::Ticket t, std::int64_t sentAt)
                 return false;
             if (st == Conversation::State::Arriving && !extended) {
                 extended = true;
-                until = now() + 2 * kLineMsPerChar * (kDataReplyChars - conv_.text(t).size());
+                until = now() + kCrossing;
                 return false;
             }
             return true;
         },
-        4 * kLineMsPerChar * kDataReplyChars);
+        static_cast<int>(3 * kCrossing));
     if (conv_.state(t) != Conversation::State::Complete)
         throw DeviceFailure("no reply");
     return conv_.text(t);
@@ -342,15 +360,13 @@ void DeviceOps::Timer2_Timer()
         openPort();
     } catch (const std::exception&) {
     }
-    // The frame of this parse's own request, as far as it came: complete
-    // once more than 500 characters of it came.
+    // The frame of this parse's own request, if it came whole and clean.
     pump();
     const Conversation::Ticket t = statusTicket_;
     statusTicket_ = 0;
     Candidate c;
+    c.complete = conv_.state(t) == Conversation::State::Complete;
     c.text = conv_.text(t);
-    c.complete = conv_.state(t) == Conversation::State::Complete ||
-                 (conv_.state(t) == Conversation::State::Arriving && c.text.size() > kStatusThreshold);
     conv_.release(t);
     const std::optional<StatusFrame> frame = parseStatusFrame(c);
     if (frame) {
@@ -358,8 +374,6 @@ void DeviceOps::Timer2_Timer()
         g.deviceLink = -1;
     }
     const bool complete = frame.has_value();
-    if (t == lastStatus_)
-        lastStatusAnswered_ = complete;
     const bool idOk = deviceIdOf(c.text) == QLatin1String(kDeviceId);
 
     frmDocument* doc = main_.ActiveForm();
@@ -456,12 +470,13 @@ void DeviceOps::Timer1_Timer()
     }
     pump();
     // The results owed come in the order the tests were asked for; each
-    // goes to the window whose test it answers.
+    // goes to the window whose test it answers, also when it comes late.
     QPointer<frmDocument> reported;
     while (!tests_.empty()) {
         const OwedTest test = tests_.front();
         const Conversation::State st = conv_.state(test.ticket);
-        if (st == Conversation::State::Waiting || st == Conversation::State::Arriving)
+        if (st == Conversation::State::Waiting || st == Conversation::State::Arriving ||
+            (st == Conversation::State::Failed && conv_.mayComeLate(test.ticket)))
             break;
         tests_.pop_front();
         const QString text = conv_.text(test.ticket);
@@ -475,6 +490,12 @@ void DeviceOps::Timer1_Timer()
             reported = showReport(*r, test.owner.data(), endsTest);
         break;  // one report per tick: a report has its display wait
     }
+    // A frame the programmer sent on its own (a test started from its keys,
+    // the end of a stand-alone command) is shown on the active window.
+    if (!reported && !inReport_)
+        if (const std::optional<QString> f = conv_.takeUnasked())
+            if (const std::optional<TestResult> r = decodeTestResult(*f))
+                reported = showReport(*r, nullptr, false);
     // The banner shows only while its report waits.
     for (frmDocument* d : {main_.ActiveForm(), reported.data()})
         if (DevicePanels* p = devicePanels(d))
@@ -702,7 +723,7 @@ void DeviceOps::Snumsetup()
             gs().settingsBlock[static_cast<std::size_t>(12 + i)] = static_cast<std::int16_t>(doc.Get_Value(first + i));
         pollerOff();
         openPort();
-        send(settingsMessage(gs().settingsBlock));
+        request(settingsMessage(gs().settingsBlock), true);
         wholeSecondWait(1);
         closePort();
         pollerOn();
@@ -722,7 +743,7 @@ void DeviceOps::SETUPIC()
     try {
         pollerOff();
         openPort();
-        send(settingsMessage(gs().settingsBlock));
+        request(settingsMessage(gs().settingsBlock), true);
         pacingWait();
         closePort();
         pollerOn();
@@ -898,7 +919,10 @@ void DeviceOps::readInto(bool module)
         }
         // The summary is that of the image read, as when it is opened from a
         // file: the fields spread over several bytes (DDR4's fine offsets
-        // after their coarse timings) are decoded once every byte is in.
+        // after their coarse timings) are decoded once every byte is in, and
+        // the CRC choice is captioned for the new image, not the old one.
+        if (QRadioButton* crc = doc.Optcrc(1))
+            crc->setText(QStringLiteral("CRC (0-125)"));
         doc.decodeAll();
         doc.setChecksumMode(2);
         switch (type) {
@@ -922,6 +946,8 @@ void DeviceOps::readInto(bool module)
         }
         // The selected byte's value box shows the byte now in the image.
         doc.showSelectedByte();
+        // The window holds an image that no file holds: closing it asks.
+        doc.Set_form_chang(-1);
         plainBox(module ? QStringLiteral("*****   Computer reads the DRAM-Module successfully !   ***** ")
                         : QStringLiteral("*****   Computer reads the Tester's SPD successfully !   ***** "));
         hideBusy();
@@ -959,7 +985,7 @@ void DeviceOps::EraseIC()
             p->Label134->show();
         }
         openPort();
-        send(frameMessage('e'));
+        request(frameMessage('e'), true);
         closePort();
         wholeSecondWait(2);
         openPort();
@@ -1037,10 +1063,15 @@ void DeviceOps::standalone(char letter, int scene, int seconds, const QString& f
             if (DevicePanels* p = panels())
                 p->showBusy(static_cast<Scene>(scene));
         openPort();
-        if (test)
+        if (test) {
             owedTest(request(frameMessage(letter)));
-        else
-            request(version ? shortMessage('T') : frameMessage(letter));
+            // The test's time-out runs from the moment its request went out.
+            if (holder_ == Holder::Test && testOwner_)
+                if (QTimer* t = testOwner_->Timer2(); t && t->isActive())
+                    t->start();
+        } else {
+            request(version ? shortMessage('T') : frameMessage(letter), true);
+        }
         closePort();
         wholeSecondWait(seconds);
         hideBusy();
@@ -1111,7 +1142,7 @@ void DeviceOps::setting(char letter, const QString& success, const QString& fail
         if (DevicePanels* p = panels())
             p->showBusy(Scene::ProgrammerAndHand);
         openPort();
-        send(shortMessage(letter));
+        request(shortMessage(letter), true);
         closePort();
         wholeSecondWait(1);
         openPort();

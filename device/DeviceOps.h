@@ -139,9 +139,16 @@ private:
     void closePort();
     void send(const QByteArray& message);
     // Sends a message and notes the reply it owes. A message that owes a
-    // reply waits until the line is clear (an overdue reply has come or
-    // will not come) and fails when it does not clear.
-    Conversation::Ticket request(const QByteArray& message);
+    // reply waits until the line is clear (no reply owed or on its way, the
+    // line in step); one behind which the port closes waits until no reply
+    // is on its way. Throws when the line does not clear.
+    Conversation::Ticket request(const QByteArray& message, bool closesLine = false);
+    // Waits, with the busy panel up, until clear() holds; throws when it
+    // does not within kLineWaitMs.
+    void awaitLine(const std::function<bool()>& clear);
+    // The longest a request waits for the line: a module test's result, a
+    // reply cut at its last moment, and the quiet after it.
+    static constexpr std::int64_t kLineWaitMs = kTestAnswerLimitMs + 2 * kAnswerLimitMs + 1000;
     // Reads what came on the line into the conversation.
     void pump();
     static std::int64_t now();
@@ -188,9 +195,6 @@ private:
     bool pumping_ = false;
     // The status request whose frame the status parse waits for.
     Conversation::Ticket statusTicket_ = 0;
-    // The last status request, and whether its frame came.
-    Conversation::Ticket lastStatus_ = 0;
-    bool lastStatusAnswered_ = false;
     // The module tests whose results are owed, oldest first, with the
     // window each answers.
     struct OwedTest {

@@ -8,9 +8,9 @@ class frmDocument;
 
 class DocumentHost {
 public:
-    // Asks the programmer for its status, dropping a status parse that is
+    // Asks the programmer for doc's status, dropping a status parse that is
     // still pending; window events run while it waits.
-    virtual void requestStatus() = 0;
+    virtual void requestStatus(frmDocument& doc) = 0;
     // Saves the document as "Save" does; false when nothing was written.
     virtual bool saveDocument(frmDocument* doc) = 0;
     // The window is closing for good.

@@ -335,7 +335,7 @@ void frmDocument::Form_Load()
     // 13. The programmer's status; window events run while it waits, and
     // the whole load holds the window open.
     if (host_)
-        host_->requestStatus();
+        host_->requestStatus(*this);
 
     // 14. Restricted mode.
     if (gs().passwordMode == 0) {
@@ -370,6 +370,12 @@ void frmDocument::Form_Load()
 
     // 17.
     gs().fillStart = 255;
+}
+
+void frmDocument::bringIntoView()
+{
+    if (QWidget* frame = parentWidget(); frame && frame->isHidden())
+        frame->show();
 }
 
 void frmDocument::Timer1_Timer()

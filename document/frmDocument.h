@@ -66,6 +66,9 @@ public:
     void Set_Value_color_diff(int I_INDEX);
     int Chk_Form_Chang() const { return modified_; }
     void Set_form_chang(int REG_A);
+    // Shows the window while it still loads, so that a wait of its load
+    // can be seen.
+    void bringIntoView();
     // Input-box entry of bytes 0..62.
     void key_in_data();
     void SD_LANG();

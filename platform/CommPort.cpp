@@ -3,6 +3,7 @@
 #include "platform/PortMap.h"
 
 #include <QSerialPort>
+#include <QTimer>
 
 namespace platform {
 
@@ -38,6 +39,10 @@ void CommPort::setPortOpen(bool open)
     }
     if (portOpen())
         return;
+    // The port of an earlier opening may still be inside one of its own
+    // signals: it goes once the event loop is back.
+    if (serial_)
+        serial_.release()->deleteLater();
     serial_ = std::make_unique<QSerialPort>();
     serial_->setPortName(devicePath());
     serial_->setBaudRate(QSerialPort::Baud9600);
@@ -53,6 +58,29 @@ void CommPort::setPortOpen(bool open)
     }
     serial_->clear(QSerialPort::AllDirections);
     connect(serial_.get(), &QSerialPort::readyRead, this, &CommPort::received);
+    // A line that fails while it is read (the device gone, a hang-up) keeps
+    // failing: it is closed once the port's own signal has returned.
+    const int opening = ++openings_;
+    connect(serial_.get(), &QSerialPort::errorOccurred, this, [this, opening](QSerialPort::SerialPortError e) {
+        if (e == QSerialPort::ResourceError || e == QSerialPort::ReadError || e == QSerialPort::WriteError)
+            QTimer::singleShot(0, this, [this, opening] {
+                if (openings_ == opening)
+                    dropLine();
+            });
+    });
+    emit opened();
+}
+
+void CommPort::dropLine()
+{
+    if (dropping_ || !portOpen())
+        return;
+    dropping_ = true;
+    emit aboutToClose();
+    serial_->clear(QSerialPort::Output);
+    serial_->close();
+    dropping_ = false;
+    emit lineLost();
 }
 
 void CommPort::output(const QByteArray& message)
@@ -60,21 +88,24 @@ void CommPort::output(const QByteArray& message)
     if (!portOpen())
         throw CommError("The port is closed");
     serial_->clearError();
+    // A line that cannot take the message (the adapter pulled out, the
+    // device gone) fails the message at once, and is closed.
+    auto fail = [this] {
+        const QString why = serial_->errorString();
+        serial_->clearError();
+        dropLine();
+        throw CommError(why.toStdString());
+    };
     qint64 done = 0;
     while (done < message.size()) {
         const qint64 n = serial_->write(message.constData() + done, message.size() - done);
         if (n < 0)
-            throw CommError(serial_->errorString().toStdString());
+            fail();
         done += n;
     }
     serial_->flush();
-    // A line that cannot take the message (the adapter pulled out, the
-    // device gone) fails the message at once.
-    if (serial_->error() != QSerialPort::NoError) {
-        const QString why = serial_->errorString();
-        serial_->clearError();
-        throw CommError(why.toStdString());
-    }
+    if (serial_->error() != QSerialPort::NoError)
+        fail();
 }
 
 QByteArray CommPort::input()

@@ -3,7 +3,8 @@
 // Output (one whole message per call) and Input (everything received since
 // the last read). 9600 baud, no parity, 8 data bits, 1 stop bit, no
 // handshaking. Opening clears what was waiting; closing first lets every
-// byte handed to Output go out.
+// byte handed to Output go out. A line that fails (the adapter pulled out,
+// the device hung up) is closed; the next opening tries it afresh.
 
 #include <QByteArray>
 #include <QObject>
@@ -48,9 +49,18 @@ signals:
     void received();
     // The port is about to close: what waits can still be read.
     void aboutToClose();
+    // The port has opened.
+    void opened();
+    // The line failed and the port was closed.
+    void lineLost();
 
 private:
+    // Closes a line that failed, without waiting for what was handed over.
+    void dropLine();
+
     int port_ = 1;
+    bool dropping_ = false;
+    int openings_ = 0;
     std::unique_ptr<QSerialPort> serial_;
 };
 

@@ -9,8 +9,7 @@ namespace device {
 
 namespace {
 
-bool isFrame(Owes o) { return o == Owes::StatusFrame || o == Owes::TestResult; }
-bool active(Conversation::State s) { return s == Conversation::State::Waiting || s == Conversation::State::Arriving; }
+bool inFlightState(Conversation::State s) { return s == Conversation::State::Waiting || s == Conversation::State::Arriving; }
 
 constexpr char kHeader[] = "55AA";
 
@@ -38,13 +37,13 @@ Owes owedBy(const QByteArray& message)
     }
 }
 
-int replyLength(Owes owes)
+int minLength(Owes owes)
 {
     switch (owes) {
     case Owes::StatusFrame:
-        return kStatusFrameChars;
+        return kStatusFrameMin;
     case Owes::TestResult:
-        return kResultFrameChars;
+        return kResultFrameMin;
     case Owes::DataReply:
         return kDataReplyChars;
     case Owes::Nothing:
@@ -53,18 +52,14 @@ int replyLength(Owes owes)
     return 0;
 }
 
-Conversation::Entry* Conversation::head()
-{
-    for (Entry& e : entries_)
-        if (active(e.state))
-            return &e;
-    return nullptr;
-}
+std::int64_t answerLimit(Owes owes) { return owes == Owes::TestResult ? kTestAnswerLimitMs : kAnswerLimitMs; }
+
+// ---------------------------------------------------------------- entries
 
 Conversation::Entry* Conversation::find(Ticket t)
 {
     for (Entry& e : entries_)
-        if (e.ticket == t)
+        if (t && e.ticket == t)
             return &e;
     return nullptr;
 }
@@ -72,53 +67,233 @@ Conversation::Entry* Conversation::find(Ticket t)
 const Conversation::Entry* Conversation::find(Ticket t) const
 {
     for (const Entry& e : entries_)
-        if (e.ticket == t)
+        if (t && e.ticket == t)
             return &e;
     return nullptr;
 }
 
-void Conversation::ended(Entry& e, State how, std::int64_t at)
-{
-    e.state = how;
-    // The reply behind it is due from now on.
-    if (Entry* next = head())
-        next->headSince = std::max(next->headSince, at);
-}
-
-void Conversation::goOutOfStep(std::int64_t now)
+Conversation::Entry* Conversation::inFlight()
 {
     for (Entry& e : entries_)
-        if (active(e.state))
-            e.state = State::Failed;
-    outOfStep_ = true;
-    outOfStepSince_ = now;
+        if (inFlightState(e.state))
+            return &e;
+    return nullptr;
 }
 
 void Conversation::prune()
 {
+    if (const Entry* l = find(late_); !l || l->released)
+        late_ = 0;
     entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
-                                  [](const Entry& e) { return e.released && !active(e.state); }),
+                                  [](const Entry& e) { return e.released && !inFlightState(e.state); }),
                    entries_.end());
+}
+
+void Conversation::failEntry(Entry& e, std::int64_t at)
+{
+    (void)at;
+    e.state = State::Failed;
+    e.text.clear();
+    if (e.ticket == lastStatus_)
+        statusAnswered_ = false;
+    if (spoilable_ == e.ticket)
+        spoilable_ = 0;
+}
+
+void Conversation::fallOutOfStep(std::int64_t at, std::int64_t quietNeeded)
+{
+    // A reply that failed may still come as late again as its limit: the
+    // quiet it needs is that limit, counted from now.
+    quietNeeded_ = outOfStep_ ? std::max(quietNeeded_, quietNeeded) : quietNeeded;
+    outOfStep_ = true;
+    quietBanked_ = 0;
+    quietFrom_ = at;
+}
+
+std::int64_t Conversation::quiet(std::int64_t now) const
+{
+    return quietBanked_ + (open_ ? std::max<std::int64_t>(0, now - quietFrom_) : 0);
+}
+
+// ---------------------------------------------------------------- receiving
+
+void Conversation::startReception(Ticket t, Owes shape, std::int64_t now)
+{
+    rx_ = Reception{};
+    rx_.active = true;
+    rx_.ticket = t;
+    rx_.shape = shape;
+    rx_.lastDigitAt = now;
+    rx_.whileOutOfStep = outOfStep_;
+    if (Entry* e = find(t))
+        e->state = State::Arriving;
+}
+
+void Conversation::failReception(std::int64_t at)
+{
+    if (Entry* e = find(rx_.ticket))
+        failEntry(*e, at);
+    rx_ = Reception{};
+    fallOutOfStep(at);
+}
+
+void Conversation::finishReception(std::int64_t now)
+{
+    // A whole frame that begins after a pause inside the text: the text
+    // before it was a frame cut short, and the two cannot be told apart.
+    const int need = rx_.ticket ? minLength(rx_.shape) : kStatusFrameMin;
+    for (int p : rx_.resumes)
+        if (rx_.text.mid(p, 4) == QLatin1String(kHeader) && rx_.text.size() - p >= need) {
+            failReception(now);
+            return;
+        }
+    const Reception done = rx_;
+    rx_ = Reception{};
+    if (Entry* e = find(done.ticket)) {
+        e->state = State::Complete;
+        e->text = done.text;
+        spoilable_ = e->ticket;
+        if (e->ticket == lastStatus_)
+            statusAnswered_ = true;
+        return;
+    }
+    // Nobody owes it. Only a whole test-result frame is taken: the late
+    // result of a test that timed out, or a frame of the programmer's own.
+    if (done.text.size() < kResultFrameMin) {
+        fallOutOfStep(done.lastDigitAt);
+        return;
+    }
+    if (Entry* l = find(late_); l && outOfStep_) {
+        l->state = State::Complete;
+        l->text = done.text;
+        spoilable_ = l->ticket;
+        late_ = 0;
+        // Everything the programmer owed has come.
+        outOfStep_ = false;
+        return;
+    }
+    if (done.whileOutOfStep || outOfStep_) {
+        fallOutOfStep(done.lastDigitAt);
+        return;
+    }
+    unasked_.push_back(done.text);
+}
+
+void Conversation::digit(QChar c, std::int64_t now)
+{
+    const std::int64_t previousDigit = lastDigitAt_;
+    lastDigitAt_ = now;
+    if (!rx_.active) {
+        // A reply that came whole and has not been taken yet: whatever comes
+        // behind it may belong to it.
+        if (Entry* s = find(spoilable_); s && s->state == State::Complete && !s->released) {
+            failEntry(*s, now);
+            fallOutOfStep(now);
+            return;
+        }
+        spoilable_ = 0;
+        if (Entry* f = inFlight()) {
+            startReception(f->ticket, f->owes, now);
+        } else if (previousDigit >= 0 && now - previousDigit < kEndQuietMs) {
+            // The rest of something that could not be taken.
+            fallOutOfStep(now);
+            return;
+        } else {
+            // Nobody owes it: it is taken only if it is a whole frame.
+            startReception(0, Owes::TestResult, now);
+        }
+    } else if (outOfStep_) {
+        // The quiet counts from the last digit.
+        fallOutOfStep(now);
+    }
+
+    const bool frame = rx_.shape != Owes::DataReply;
+    const qsizetype n = rx_.text.size();
+    if (rx_.ended || (frame && n >= kFrameMaxChars) || (!frame && n >= kDataReplyChars) ||
+        (frame && n < 4 && c != QLatin1Char(kHeader[n]))) {
+        // More digits after its end, too many, or no frame header.
+        failReception(now);
+        return;
+    }
+    if (frame && n > 0 && now - rx_.lastDigitAt >= kResumeGapMs)
+        rx_.resumes.push_back(static_cast<int>(n));
+    rx_.text += c;
+    rx_.lastDigitAt = now;
+}
+
+void Conversation::other(QChar c, std::int64_t now)
+{
+    (void)c;
+    if (!rx_.active)
+        return;  // line noise
+    const int need = rx_.ticket ? minLength(rx_.shape) : kStatusFrameMin;
+    if (rx_.text.size() < need) {
+        // A character that is no digit inside the reply.
+        failReception(now);
+        return;
+    }
+    // Blanks or a line end after it.
+    rx_.ended = true;
+}
+
+void Conversation::arrived(const QByteArray& latin1, std::int64_t now) { arrived(QString::fromLatin1(latin1), now); }
+
+void Conversation::arrived(QStringView chars, std::int64_t now)
+{
+    // The time up to now is applied first: a reply whose limit has passed,
+    // or that has ended, takes nothing of what comes now.
+    advance(now);
+    for (const QChar c : chars) {
+        if (hexValue(c) >= 0)
+            digit(c, now);
+        else
+            other(c, now);
+    }
+    advance(now);
+}
+
+void Conversation::lineOpened(std::int64_t now)
+{
+    advance(now);
+    if (open_)
+        return;
+    open_ = true;
+    quietFrom_ = now;
+}
+
+void Conversation::lineClosed(std::int64_t now)
+{
+    advance(now);
+    // What comes while the port is closed is lost: a reply on its way is cut.
+    if (rx_.active)
+        failReception(now);
+    if (open_) {
+        quietBanked_ += std::max<std::int64_t>(0, now - quietFrom_);
+        open_ = false;
+    }
 }
 
 void Conversation::advance(std::int64_t now)
 {
-    if (outOfStep_) {
-        // Back in step once nothing has come for as long as the programmer
-        // may take to begin or go on with a reply: everything it owed has
-        // come or will not come.
-        const std::int64_t quietFrom = std::max(outOfStepSince_, anyArrival_ ? lastArrival_ : outOfStepSince_);
-        if (now - quietFrom < kAnswerLimitMs)
-            return;
-        outOfStep_ = false;
+    if (rx_.active) {
+        const int need = rx_.ticket ? minLength(rx_.shape) : kStatusFrameMin;
+        if (rx_.text.size() >= need && now - rx_.lastDigitAt >= kEndQuietMs)
+            finishReception(now);
+        else if (now - rx_.lastDigitAt >= kAnswerLimitMs)
+            failReception(rx_.lastDigitAt + kAnswerLimitMs);  // it stopped half-way
     }
-    // A reply that has not begun, or stopped, within the answer limit does
-    // not come.
-    while (Entry* h = head()) {
-        const std::int64_t quietFrom = std::max(h->headSince, anyArrival_ ? lastArrival_ : h->headSince);
-        if (now - quietFrom < kAnswerLimitMs)
-            break;
-        ended(*h, State::Failed, quietFrom + kAnswerLimitMs);
+    // A reply that did not begin within its limit does not come; a test
+    // result may still come late.
+    if (Entry* f = inFlight(); f && f->state == State::Waiting && now - f->sentAt >= answerLimit(f->owes)) {
+        const std::int64_t at = f->sentAt + answerLimit(f->owes);
+        failEntry(*f, at);
+        if (f->owes == Owes::TestResult)
+            late_ = f->ticket;
+        fallOutOfStep(at, answerLimit(f->owes));
+    }
+    if (outOfStep_ && !rx_.active && quiet(now) >= quietNeeded_) {
+        outOfStep_ = false;
+        late_ = 0;
     }
     prune();
 }
@@ -126,14 +301,19 @@ void Conversation::advance(std::int64_t now)
 bool Conversation::clearToSend(std::int64_t now)
 {
     advance(now);
-    if (outOfStep_)
-        return false;
-    // A reply not yet begun could be late or could never come: a new reply
-    // that came first would pass for it. A reply on its way whose asker gave
-    // up has no one who would notice that it was cut.
-    return std::none_of(entries_.begin(), entries_.end(), [](const Entry& e) {
-        return e.state == State::Waiting || (e.state == State::Arriving && e.released);
-    });
+    return !inFlight() && !rx_.active && !outOfStep_;
+}
+
+bool Conversation::lineBusy(std::int64_t now)
+{
+    advance(now);
+    return inFlight() || rx_.active;
+}
+
+bool Conversation::inStep(std::int64_t now)
+{
+    advance(now);
+    return !outOfStep_;
 }
 
 Conversation::Ticket Conversation::sent(Owes owes, std::int64_t now)
@@ -141,78 +321,28 @@ Conversation::Ticket Conversation::sent(Owes owes, std::int64_t now)
     advance(now);
     if (owes == Owes::Nothing)
         return 0;
+    const bool clear = !inFlight() && !rx_.active && !outOfStep_;
+    if (!clear) {
+        // Two replies that cannot be told apart: neither is taken.
+        if (Entry* f = inFlight())
+            failEntry(*f, now);
+        if (rx_.active)
+            failReception(now);
+        fallOutOfStep(now);
+    }
     Entry e;
     e.ticket = next_++;
     e.owes = owes;
-    e.headSince = now;
-    if (outOfStep_)
-        e.state = State::Failed;
+    e.sentAt = now;
+    e.state = clear ? State::Waiting : State::Failed;
+    // What comes from now on belongs to this request.
+    spoilable_ = 0;
     entries_.push_back(e);
+    if (owes == Owes::StatusFrame) {
+        lastStatus_ = e.ticket;
+        statusAnswered_ = false;
+    }
     return e.ticket;
-}
-
-void Conversation::arrived(const QByteArray& latin1, std::int64_t now)
-{
-    arrived(QString::fromLatin1(latin1), now);
-}
-
-void Conversation::arrived(QStringView chars, std::int64_t now)
-{
-    if (chars.isEmpty()) {
-        advance(now);
-        return;
-    }
-    // What came is attributed first: it came by now, and the time rules
-    // are applied to the quiet that follows it.
-    const bool resumed = anyArrival_ && now - lastArrival_ >= kResumeGapMs;
-    lastArrival_ = now;
-    anyArrival_ = true;
-    if (outOfStep_) {
-        advance(now);
-        return;
-    }
-    // A frame that stopped, and a new header after the pause: the first was
-    // cut short, and the new one cannot be told to be the rest of it or the
-    // next reply.
-    if (Entry* h = head(); h && h->state == State::Arriving && isFrame(h->owes) && resumed &&
-                           chars.startsWith(QLatin1String(kHeader))) {
-        goOutOfStep(now);
-        return;
-    }
-    for (const QChar c : chars) {
-        Entry* h = head();
-        if (!h)
-            continue;  // nothing is owed: line noise, or what nobody asked for
-        if (h->state == State::Waiting) {
-            // Line noise in front of a reply.
-            if (hexValue(c) < 0)
-                continue;
-            h->state = State::Arriving;
-        }
-        if (isFrame(h->owes) && h->text.size() < 4 && c != QLatin1Char(kHeader[h->text.size()])) {
-            goOutOfStep(now);
-            return;
-        }
-        h->text += c;
-        if (h->text.size() >= replyLength(h->owes))
-            ended(*h, State::Complete, now);
-    }
-    advance(now);
-}
-
-void Conversation::lineClosed(std::int64_t now)
-{
-    advance(now);
-    // A reply on its way loses what comes while the line is closed, and its
-    // rest would pass for the start of the next one. A frame not yet begun
-    // may well come after the line opens again (the module test closes it
-    // while the device tests): its header tells whether it came whole. A
-    // data reply has no header to tell.
-    for (const Entry& e : entries_)
-        if (e.state == State::Arriving || (e.state == State::Waiting && e.owes == Owes::DataReply)) {
-            goOutOfStep(now);
-            return;
-        }
 }
 
 Conversation::State Conversation::state(Ticket t) const
@@ -224,19 +354,32 @@ Conversation::State Conversation::state(Ticket t) const
 QString Conversation::text(Ticket t) const
 {
     const Entry* e = find(t);
-    return e && !e->released ? e->text : QString();
+    return e && !e->released && e->state == State::Complete ? e->text : QString();
 }
 
 void Conversation::release(Ticket t)
 {
     if (Entry* e = find(t))
         e->released = true;
+    if (spoilable_ == t)
+        spoilable_ = 0;
     prune();
+}
+
+bool Conversation::mayComeLate(Ticket t) const { return t && t == late_ && outOfStep_; }
+
+std::optional<QString> Conversation::takeUnasked()
+{
+    if (unasked_.empty())
+        return std::nullopt;
+    QString f = unasked_.front();
+    unasked_.pop_front();
+    return f;
 }
 
 int Conversation::owed() const
 {
-    return static_cast<int>(std::count_if(entries_.begin(), entries_.end(), [](const Entry& e) { return active(e.state); }));
+    return static_cast<int>(std::count_if(entries_.begin(), entries_.end(), [](const Entry& e) { return inFlightState(e.state); }));
 }
 
 } // namespace device

@@ -208,6 +208,8 @@ TEST_P(ModuleReadTest, EepromSizeChoiceDecidesTheUpperHalf)
     module[2] = static_cast<std::uint8_t>(c.type);
     sim->setModule(module);
     P(doc).EEP_OPT[static_cast<std::size_t>(c.choice)]->setChecked(true);
+    // The window held a DDR4 image before.
+    doc->Optcrc(1)->setText(QStringLiteral("CRC"));
     sim->clearLog();
     ui.messages.clear();
     P(doc).Command9->click();
@@ -223,11 +225,11 @@ TEST_P(ModuleReadTest, EepromSizeChoiceDecidesTheUpperHalf)
     }
     EXPECT_EQ(doc->grid()->line4Bottom(), c.upperRead ? 8280 : 4500);
     EXPECT_EQ(doc->checksumMode(), c.crcOption);
-    if (c.type == 12) {
-        EXPECT_EQ(doc->Optcrc(1)->text(), QStringLiteral("CRC"));
-    }
+    // The CRC choice is captioned for the image read.
+    EXPECT_EQ(doc->Optcrc(1)->text(), c.type == 12 ? QStringLiteral("CRC") : QStringLiteral("CRC (0-125)"));
     EXPECT_EQ(doc->grid()->header(c.markedRow).back, look::kRed);
-    EXPECT_EQ(doc->Chk_Form_Chang(), 0);
+    // The image read is no file's: closing the window asks about it.
+    EXPECT_EQ(doc->Chk_Form_Chang(), -1);
     EXPECT_TRUE(main->Timer1()->isActive());
     EXPECT_FALSE(P(doc).Frame15->isVisible());
 }

@@ -165,29 +165,33 @@ TEST_F(LateDeviceTest, ANewWindowWhileTheResultIsOnItsWayTakesNothingFromIt)
         EXPECT_NE(m.text, QStringLiteral("*****    RS-232 Link Failure    *****"));
 }
 
-TEST_F(DeviceTest, TwoFramesInOneReadGoEachToTheirReader)
+TEST_F(DeviceTest, AStatusRequestWaitsWhileATestResultIsOnItsWay)
 {
     frmDocument* doc = openDocument();
-    // The device's own answers are held back; the test sends them.
-    sim->updateKnobs([](sim::Knobs& k) {
-        k.silent = true;
-        k.splitChunk = 4096;
-    });
+    // The test's result is sent by the test itself, in two pieces.
+    sim->updateKnobs([](sim::Knobs& k) { k.silent = true; });
     const QByteArray result = sim->resultFrame(sim::OpenFailFlag);
     sim::Settings16 settings = sim->settings();
     settings[9] = 0x08;  // no automatic serial number
     settings[10] = 1;    // EEPROM 256 bytes
     sim->setSettings(settings);
-    const QByteArray status = sim->statusFrame();
-    // The test result begins to come; meanwhile a status request goes out,
-    // and the rest of the result and the status frame come together.
+    // The test result begins to come; meanwhile a status request is asked
+    // for. It waits, with the busy panel up, until the result has come.
     P(doc).TEST_COMMAND->click();
     sim->sendRaw(result.left(100));
     ASSERT_TRUE(sim->waitUntilSent(5000));
     testwait::until([&] { return main->deviceOps().conversation().owed() == 1 && !main->deviceOps().talking(); }, 5000);
-    run(200);
-    QTimer::singleShot(vclock::clock().scaled(300), [&] { sim->sendRaw(result.mid(100) + status); });
+    sim->clearLog();
+    bool busyShown = false;
+    QTimer::singleShot(vclock::clock().scaled(1500), [&] {
+        busyShown = P(doc).Frame15->isVisible();
+        EXPECT_EQ(sim->count(frameMsg('q')), 0);
+        sim->updateKnobs([](sim::Knobs& k) { k.silent = false; });
+        sim->sendRaw(result.mid(100));
+    });
     main->STATUSIC();
+    EXPECT_TRUE(busyShown);
+    EXPECT_EQ(sim->count(frameMsg('q')), 1);
     testwait::until([&] { return !main->Timer2()->isActive(); }, 10000);
     waitForVerdict();
     EXPECT_EQ(P(doc).STS_LAB1->text(), QStringLiteral("OPEN FAIL"));
@@ -244,8 +248,9 @@ TEST_F(DeviceTest, AModuleReadShowsTheSummaryOfTheImageRead)
     EXPECT_EQ(captionsOf(doc, timings), captionsOf(opened, timings));
     EXPECT_EQ(doc->L(QStringLiteral("Label128"))->text(), QStringLiteral("13.75 ns (17T)"));
     EXPECT_EQ(doc->L(QStringLiteral("Label130"))->text(), QStringLiteral("32 ns (39T)"));
-    // The modified mark is left as it was.
-    EXPECT_EQ(doc->Chk_Form_Chang(), 0);
+    // The window holds an image no file holds: it is marked modified.
+    EXPECT_EQ(doc->Chk_Form_Chang(), -1);
+    EXPECT_TRUE(doc->windowTitle().endsWith(QLatin1Char('*')));
 }
 
 TEST_F(LateDeviceTest, AWindowClosedWhileAReadWaitsForTheLineClosesWhenTheReadEnds)
@@ -256,6 +261,8 @@ TEST_F(LateDeviceTest, AWindowClosedWhileAReadWaitsForTheLineClosesWhenTheReadEn
     // The read waits for the late status frame before it asks; the window
     // is closed during that wait.
     QTimer::singleShot(vclock::clock().scaled(300), [&] { main->mnuFileClose_Click(); });
+    // The image read is no file's: the close asks about saving it.
+    ui.answers = {ui::Answer::Ok, ui::Answer::No};
     P(doc).Command2->click();
     ASSERT_FALSE(ui.messages.empty());
     EXPECT_EQ(ui.messages.front().text, QStringLiteral("*****   Computer reads the Tester's SPD successfully !   ***** "));
@@ -277,6 +284,7 @@ TEST_F(LateDeviceTest, AWindowClosedWhileAReadWaitsForTheRestOfItsReplyClosesWhe
     });
     ui.messages.clear();
     QTimer::singleShot(vclock::clock().scaled(3100), [&] { main->mnuFileClose_Click(); });
+    ui.answers = {ui::Answer::Ok, ui::Answer::No};
     P(doc).Command2->click();
     ASSERT_FALSE(ui.messages.empty());
     EXPECT_EQ(ui.messages.front().text, QStringLiteral("*****   Computer reads the Tester's SPD successfully !   ***** "));
