@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Velmora on a Debian 12 machine: installs what is missing, builds, and then
-#   ./setup.sh start [--simulator]   starts the program
+#   ./setup.sh start [--simulator [SIMULATOR OPTION]...]   starts the program
 #   ./setup.sh test                  runs every test (sanitizer build)
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -42,10 +42,15 @@ start)
     cmake --build build/release -j "$jobs"
     args=()
     if [ "${1:-}" = "--simulator" ]; then
+        shift
         # A simulated programmer on a pseudo-terminal, with port 1 pointed at
-        # it for this run. It ends with the program.
+        # it for this run. It ends with the program. Further options are the
+        # simulator's (velmora-sim --help).
+        if [ "${1:-}" = "--help" ]; then
+            exec build/release/tools/simulator/velmora-sim --help
+        fi
         simlog="$(mktemp -t velmora-sim.XXXXXX)"
-        build/release/tools/simulator/velmora-sim --exit-with-parent >"$simlog" 2>&1 &
+        build/release/tools/simulator/velmora-sim --exit-with-parent "$@" >"$simlog" 2>&1 &
         simpath=""
         for _ in $(seq 50); do
             simpath="$(head -n 1 "$simlog" 2>/dev/null || true)"
@@ -55,11 +60,11 @@ start)
         done
         if [ -z "$simpath" ]; then
             echo "The programmer simulator did not start (see $simlog)." >&2
+            cat "$simlog" >&2
             exit 1
         fi
         export VELMORA_COM1="$simpath"
         echo "Simulated programmer on $simpath (port 1); what it receives is logged in $simlog"
-        args+=(--simulator)
     fi
     if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
         echo "No display found: starting under a virtual X server (xvfb-run)."
@@ -78,7 +83,7 @@ test)
     ctest --test-dir build/ci --output-on-failure -j "$jobs" --timeout 300
     ;;
 *)
-    echo "usage: $0 start [--simulator] | test" >&2
+    echo "usage: $0 start [--simulator [SIMULATOR OPTION]...] | test" >&2
     exit 2
     ;;
 esac

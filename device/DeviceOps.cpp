@@ -249,6 +249,12 @@ void DeviceOps::awaitLine(const std::function<bool()>& clear)
         throw DeviceFailure("the line does not clear");
 }
 
+bool DeviceOps::lineClear()
+{
+    pump();
+    return conv_.clearToSend(now());
+}
+
 bool DeviceOps::programmerAnswered()
 {
     pump();

@@ -111,6 +111,8 @@ public:
     int resultsOwed() const { return static_cast<int>(tests_.size()); }
     // The programmer answered the last status request with a status frame.
     bool programmerAnswered();
+    // Nothing is owed or on its way, and the line is in step.
+    bool lineClear();
 
     // The whole-second wait: ends once the clock has reached the target
     // second (start second + n), between n - 1 and n seconds after it began,

@@ -156,8 +156,9 @@ TEST_P(CloseDuringWorkTest, TheWindowClosesWhenItsWorkHasEnded)
     testwait::until([&] { return doc.isNull(); }, 3000);
     EXPECT_TRUE(doc.isNull());
     EXPECT_TRUE(main->documents().isEmpty());
-    if (reads)
+    if (reads) {
         EXPECT_EQ(ui.lastText(), QStringLiteral(" SPD File has been modified , Save the file (Y/N) ?  "));
+    }
     if (c.by == CloseBy::Exit) {
         testwait::until([&] { return !main->isVisible(); }, 3000);
         EXPECT_FALSE(main->isVisible());

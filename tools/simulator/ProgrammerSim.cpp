@@ -1,5 +1,7 @@
 #include "ProgrammerSim.h"
 
+#include <QFile>
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -114,6 +116,20 @@ bool ProgrammerSim::start(QString* error)
     master_ = master;
     slave_ = slave;  // kept open: the line stays up while the program closes its side
     path_ = QString::fromLocal8Bit(name);
+    if (!link_.isEmpty()) {
+        // A new link replaces an old one in one step.
+        const QByteArray target = path_.toLocal8Bit();
+        const QByteArray tmp = (link_ + QStringLiteral(".new")).toLocal8Bit();
+        ::unlink(tmp.constData());
+        if (::symlink(target.constData(), tmp.constData()) != 0 || ::rename(tmp.constData(), link_.toLocal8Bit().constData()) != 0) {
+            if (error)
+                *error = QStringLiteral("link %1: %2").arg(link_, QString::fromLocal8Bit(std::strerror(errno)));
+            ::close(master);
+            ::close(slave);
+            master_ = slave_ = -1;
+            return false;
+        }
+    }
     running_ = true;
     thread_ = std::thread([this] { run(); });
     return true;
@@ -125,6 +141,10 @@ void ProgrammerSim::stop()
         return;
     if (thread_.joinable())
         thread_.join();
+    // The programmer is gone: the link goes with it, and the program's side
+    // of the line sees a hang-up.
+    if (!link_.isEmpty())
+        ::unlink(link_.toLocal8Bit().constData());
     ::close(master_);
     ::close(slave_);
     master_ = slave_ = -1;
@@ -152,6 +172,14 @@ void ProgrammerSim::run()
                     incoming_.remove(0, end + 1);
                     handle(message);
                 }
+            }
+        }
+        // Noise the line makes on its own.
+        {
+            std::lock_guard<std::mutex> l(m_);
+            if (!knobs_.lineNoise.isEmpty() && nowMs() >= nextNoiseMs_) {
+                queueLocked(knobs_.lineNoise, nowMs());
+                nextNoiseMs_ = nowMs() + scaled(std::max(1, knobs_.lineNoiseEveryMs));
             }
         }
         // What has fallen due goes out.
@@ -208,7 +236,7 @@ void ProgrammerSim::handle(const QByteArray& message)
     if (frame) {
         switch (letter) {
         case 'q':
-            reply(statusFrame(), k.statusDelayMs, false);
+            reply(statusFrame(), k.statusDelayMs, Kind::Status);
             break;
         case 'H': {
             std::uint8_t words[16];
@@ -237,13 +265,13 @@ void ProgrammerSim::handle(const QByteArray& message)
         case 'K':
             if (k.moduleInSocket) {
                 const Bytes512 m = module();
-                reply(hex(m.data() + (letter == 'K' ? 256 : 0), 256), -1, true);
+                reply(hex(m.data() + (letter == 'K' ? 256 : 0), 256), -1, Kind::Data);
             }
             break;
         case 'l':
         case 'L': {
             const Bytes512 b = buffer();
-            reply(hex(b.data() + (letter == 'L' ? 256 : 0), 256), -1, true);
+            reply(hex(b.data() + (letter == 'L' ? 256 : 0), 256), -1, Kind::Data);
             break;
         }
         case 'e': {
@@ -251,23 +279,27 @@ void ProgrammerSim::handle(const QByteArray& message)
             buffer_.fill(0);
             break;
         }
-        // The stand-alone commands do their work on the device and send
-        // nothing back.
+        // The stand-alone commands do their work on the device; when it is
+        // done the device may report it with a result frame of its own.
         case 'r':
-            if (k.moduleInSocket) {
-                std::lock_guard<std::mutex> l(m_);
-                buffer_ = module_;
-            }
-            break;
         case 'c':
-            if (k.moduleInSocket) {
-                std::lock_guard<std::mutex> l(m_);
-                module_ = buffer_;
-            }
-            break;
         case 'v':
-        case 'n':
+        case 'n': {
+            bool ok = k.moduleInSocket || letter == 'n';
+            {
+                std::lock_guard<std::mutex> l(m_);
+                if (letter == 'r' && k.moduleInSocket)
+                    buffer_ = module_;
+                else if (letter == 'c' && k.moduleInSocket)
+                    module_ = buffer_;
+                else if (letter == 'v' && k.moduleInSocket)
+                    ok = module_ == buffer_;
+            }
+            if (k.standaloneResultMs >= 0)
+                sendResultLater(ok ? k.resultFlags : (k.moduleInSocket ? SpdFailFlag : PowerFailFlag),
+                                k.standaloneResultMs);
             break;
+        }
         case 'p':
             sendResultLater(k.moduleInSocket ? k.resultFlags : PowerFailFlag, k.resultDelayMs);
             break;
@@ -282,7 +314,7 @@ void ProgrammerSim::handle(const QByteArray& message)
     switch (letter) {
     case 'L': {
         const Bytes512 b = buffer();
-        reply(hex(b.data() + 256, 256), -1, true);
+        reply(hex(b.data() + 256, 256), -1, Kind::Data);
         break;
     }
     case 'a': setBit(9, 0x01, false); break;  // automatic serial number off
@@ -308,7 +340,24 @@ void ProgrammerSim::handle(const QByteArray& message)
     }
 }
 
-void ProgrammerSim::reply(const QByteArray& text, int delayMs, bool dataReply)
+QByteArray ProgrammerSim::garbledLocked(const QByteArray& text, Kind kind) const
+{
+    QByteArray t = text;
+    if (kind == Kind::Data) {
+        if (knobs_.nonHexAt >= 0 && knobs_.nonHexAt < t.size())
+            t[knobs_.nonHexAt] = 'G';
+    }
+    if (knobs_.noiseInsideAt >= 0 && knobs_.noiseInsideAt <= t.size())
+        t.insert(knobs_.noiseInsideAt, knobs_.noiseInside);
+    const int cut = kind == Kind::Data     ? knobs_.dataReplyLength
+                    : kind == Kind::Status ? knobs_.statusCutAfter
+                                           : knobs_.resultCutAfter;
+    if (cut >= 0)
+        t.truncate(cut);
+    return knobs_.noise + t;
+}
+
+void ProgrammerSim::reply(const QByteArray& text, int delayMs, Kind kind)
 {
     std::lock_guard<std::mutex> l(m_);
     if (knobs_.silent)
@@ -321,14 +370,7 @@ void ProgrammerSim::reply(const QByteArray& text, int delayMs, bool dataReply)
             delayMs += static_cast<int>((random_ >> 8) % static_cast<std::uint32_t>(knobs_.replyDelayMaxMs - knobs_.replyDelayMs + 1));
         }
     }
-    QByteArray t = text;
-    if (dataReply) {
-        if (knobs_.nonHexAt >= 0 && knobs_.nonHexAt < t.size())
-            t[knobs_.nonHexAt] = 'G';
-        if (knobs_.dataReplyLength >= 0)
-            t.truncate(knobs_.dataReplyLength);
-    }
-    queueLocked(knobs_.noise + t, nowMs() + scaled(delayMs));
+    queueLocked(garbledLocked(text, kind), nowMs() + scaled(delayMs));
 }
 
 void ProgrammerSim::queueLocked(const QByteArray& text, double startMs)
@@ -375,7 +417,50 @@ void ProgrammerSim::sendResultLater(int flags, int delayMs)
     const QByteArray f = resultFrameLocked(flags);
     if (flags == 0)
         advanceSerialLocked();
-    queueLocked(f, nowMs() + scaled(delayMs));
+    queueLocked(garbledLocked(f, Kind::Result), nowMs() + scaled(delayMs));
+}
+
+void ProgrammerSim::pressTestKey()
+{
+    const Knobs k = knobs();
+    sendResultLater(k.moduleInSocket ? k.resultFlags : PowerFailFlag, k.resultDelayMs);
+}
+
+bool ProgrammerSim::loadImage(const QString& path, Bytes512& out, QString* error)
+{
+    auto fail = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return fail(f.errorString());
+    const QByteArray all = f.read(64 * 1024);
+    out.fill(0);
+    if (!path.right(3).compare(QStringLiteral("SPD"), Qt::CaseInsensitive)) {
+        // 32 lines; entry k of line r in the three characters from 3k on
+        // (a blank and two digits).
+        QList<QByteArray> lines = all.split('\n');
+        if (lines.size() < 32)
+            return fail(QStringLiteral("a text image has 32 lines"));
+        for (int r = 0; r < 32; ++r) {
+            const QByteArray line = lines[r];
+            for (int k = 0; k < 16; ++k) {
+                const QByteArray field = line.mid(3 * k, 3).trimmed();
+                bool ok = false;
+                const int v = field.toInt(&ok, 16);
+                if (!ok || v < 0 || v > 255)
+                    return fail(QStringLiteral("line %1, field %2 is no byte").arg(r + 1).arg(k + 1));
+                out[static_cast<std::size_t>(16 * r + k)] = static_cast<std::uint8_t>(v);
+            }
+        }
+        return true;
+    }
+    if (all.size() != 256 && all.size() != 512)
+        return fail(QStringLiteral("a raw image has 256 or 512 bytes, this file %1").arg(all.size()));
+    std::copy(all.begin(), all.end(), out.begin());
+    return true;
 }
 
 // With automatic serial numbers on, each passed module takes the next

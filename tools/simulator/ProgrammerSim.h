@@ -44,24 +44,33 @@ struct Knobs {
                                     // in the order they were asked for
     int splitChunk = 0;             // > 0: replies go out in pieces of this many characters ...
     int splitGapMs = 0;             // ... this far apart
-    QByteArray noise;               // sent in front of every reply
+    QByteArray noise;               // sent in front of every reply (line ends, or digits)
+    QByteArray noiseInside;         // put inside every reply ...
+    int noiseInsideAt = -1;         // ... after this many of its characters (-1: off)
     int nonHexAt = -1;              // >= 0: that character of every data reply becomes 'G'
     int dataReplyLength = -1;       // >= 0: data replies are cut to this many characters
+    QByteArray lineNoise;           // sent on its own every lineNoiseEveryMs (empty: off)
+    int lineNoiseEveryMs = 1000;
 
     // ---- the status frame ----
     QByteArray deviceId = "9098";   // characters 11..14
     int statusLength = 512;         // characters of the whole status frame (any length)
     int statusDelayMs = -1;         // "q": from the request to the frame (-1: replyDelayMs);
                                     // a late device answers after the program gave up
+    int statusCutAfter = -1;        // >= 0: the status frame stops after this many characters
+                                    // and its rest is never sent
 
     // ---- the socket ----
     bool moduleInSocket = true;     // no module: module reads answer nothing, tests fail power
 
-    // ---- the module test ("p") ----
-    // The stand-alone commands "r", "c", "v" and "n" are carried out and
-    // answer nothing.
+    // ---- the module test ("p"), and the stand-alone commands ----
     int resultDelayMs = 4000;       // "p": from the request to the result frame (the port is
                                     // closed for the first second of it)
+    int resultCutAfter = -1;        // >= 0: result frames stop after this many characters
+    // >= 0: the stand-alone commands "r", "c", "v" and "n" end with a result
+    // frame this long after the command (the program closes the port for 5 s,
+    // 2 s for "v", after sending them); -1: they answer nothing.
+    int standaloneResultMs = -1;
     int resultFlags = 0;            // byte 48: bit 0 power, 1 SPD, 2 open, 4 short
     int currentHigh = 0xC3;         // bytes 49, 50: the current reading (0xC3, 0x00: 440 mA)
     int currentLow = 0x00;
@@ -123,9 +132,23 @@ public:
     // ---- sending on its own ----
     // Sends raw text after a delay (scaled), as the device would.
     void sendRaw(const QByteArray& text, int delayMs = 0);
+    // The programmer's own test key: a module test, whose result frame comes
+    // after resultDelayMs, unasked.
+    void pressTestKey();
+    // The device path is also reached through this link (a symbolic link
+    // made at start and removed at stop), as a USB adapter's name is: a
+    // simulator started again on the same link is the programmer plugged
+    // in again. Set before start.
+    void setLinkPath(const QString& path) { link_ = path; }
+    QString linkPath() const { return link_; }
     // Blocks the calling thread until everything queued has been written to
     // the line.
     bool waitUntilSent(int timeoutMs) const;
+
+    // Reads a module image from a file: a ".spd" text image (32 lines of 16
+    // two-digit fields) or a raw image of 256 or 512 bytes. False, with the
+    // reason, when the file cannot be used.
+    static bool loadImage(const QString& path, Bytes512& out, QString* error);
 
     // ---- frames as the device builds them ----
     QByteArray statusFrame() const;
@@ -139,7 +162,10 @@ private:
     };
     void run();
     void handle(const QByteArray& message);
-    void reply(const QByteArray& text, int delayMs, bool dataReply);
+    enum class Kind { Data, Status, Result };
+    void reply(const QByteArray& text, int delayMs, Kind kind);
+    // The reply as a bad line sends it: noise in front and inside, cut.
+    QByteArray garbledLocked(const QByteArray& text, Kind kind) const;
     void queueLocked(const QByteArray& text, double startMs);
     void sendResultLater(int flags, int delayMs);
     double nowMs() const;
@@ -152,6 +178,8 @@ private:
     int master_ = -1;
     int slave_ = -1;
     QString path_;
+    QString link_;
+    double nextNoiseMs_ = 0;
     std::thread thread_;
     std::atomic<bool> running_{false};
     std::atomic<int> writing_{0};

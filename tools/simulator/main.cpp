@@ -1,11 +1,8 @@
 // velmora-sim: a simulated SPD programmer / module tester on a
 // pseudo-terminal. Prints the terminal's device path on its first line, then
-// one line for every message the program sends, until it is stopped.
-//
-//   velmora-sim [--no-module] [--wrong-id XXXX] [--silent]
-//               [--result-flags N] [--current HIGH,LOW] [--open C,C,...]
-//               [--short C,C,...] [--result-delay MS] [--reply-delay MS[-MAX]]
-//               [--exit-with-parent]
+// one line for every message the program sends, until it is stopped. A line
+// "test" typed on its standard input presses its test key. `--help` lists
+// the options.
 //
 // Point port 1 of the program at it with VELMORA_COM1=<path>.
 
@@ -15,8 +12,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <string>
 #include <sys/prctl.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -51,14 +50,83 @@ std::string printable(const QByteArray& bytes)
     return s;
 }
 
+// Text with the escapes \r, \n, \t and \\ as the bytes they stand for.
+QByteArray unescape(const char* text)
+{
+    QByteArray out;
+    for (const char* p = text; *p; ++p) {
+        if (*p != '\\' || !p[1]) {
+            out += *p;
+            continue;
+        }
+        ++p;
+        out += *p == 'r' ? '\r' : *p == 'n' ? '\n' : *p == 't' ? '\t' : *p;
+    }
+    return out;
+}
+
+// "TEXT@N": the text and the number after the last "@".
+bool textAt(const char* arg, QByteArray& text, int& n)
+{
+    const char* at = std::strrchr(arg, '@');
+    if (!at || at == arg)
+        return false;
+    text = unescape(std::string(arg, at).c_str());
+    char* end = nullptr;
+    n = static_cast<int>(std::strtol(at + 1, &end, 10));
+    return end != at + 1 && *end == 0;
+}
+
+const char kHelp[] =
+    "usage: velmora-sim [OPTION]...\n"
+    "A simulated SPD programmer / module tester on a pseudo-terminal. It prints the\n"
+    "terminal's device path, then every message it receives. A line \"test\" on its\n"
+    "standard input presses its test key (a module test whose result frame comes\n"
+    "unasked). Times are milliseconds of the program's clock (VELMORA_TIME_SCALE).\n"
+    "\n"
+    "The module and the programmer\n"
+    "  --module FILE            the module in the socket, from a .spd text image or a\n"
+    "                           raw image of 256 or 512 bytes (default: a byte ramp)\n"
+    "  --no-module              no module in the socket: module reads answer nothing,\n"
+    "                           tests fail with a power failure\n"
+    "  --wrong-id XXXX          another device ID in the status frame (not 9098)\n"
+    "  --link PATH              also reach the terminal through the symbolic link PATH,\n"
+    "                           removed when the simulator ends; started again with the\n"
+    "                           same link it is the programmer plugged in again\n"
+    "  --exit-with-parent       end when the process that started it ends\n"
+    "\n"
+    "The module test (\"p\") and the stand-alone commands\n"
+    "  --result-flags N         result byte 48: 1 power, 2 SPD, 4 open, 16 short fail\n"
+    "  --current HIGH,LOW       current reading bytes 49 and 50 (default 0xC3,0)\n"
+    "  --open C,C,...           open channels (0-143)\n"
+    "  --short C,C,...          shorted channels (0-143)\n"
+    "  --written-serial XXXXXXXX  the serial number the result reports as written\n"
+    "  --result-delay MS        from \"p\" to its result frame (default 4000)\n"
+    "  --result-length N        characters of the result frame (default 520)\n"
+    "  --standalone-result MS   \"r\", \"c\", \"v\" and \"n\" end with a result frame MS\n"
+    "                           after the command (default: they answer nothing)\n"
+    "\n"
+    "The status frame (\"q\")\n"
+    "  --status-length N        characters of the status frame (default 512)\n"
+    "  --status-delay MS        from \"q\" to the status frame\n"
+    "\n"
+    "A bad line\n"
+    "  --silent                 answer nothing at all\n"
+    "  --reply-delay MS[-MAX]   every reply that late, or a delay drawn from MS..MAX\n"
+    "                           for each; replies still come in the order asked\n"
+    "  --noise TEXT             TEXT in front of every reply (\\r, \\n allowed; digits\n"
+    "                           such as 0A are noise a reply cannot be told from)\n"
+    "  --noise-inside TEXT@N    TEXT inside every reply, after its N-th character\n"
+    "  --line-noise TEXT@MS     TEXT on the line every MS, whether asked or not\n"
+    "  --split N,GAP            replies in pieces of N characters, GAP apart\n"
+    "  --cut-status N           the status frame stops after N characters\n"
+    "  --cut-result N           result frames stop after N characters\n"
+    "  --cut-data N             data replies stop after N characters\n"
+    "  --help                   this text\n";
+
 int usage()
 {
-    std::fprintf(stderr,
-                 "usage: velmora-sim [--no-module] [--wrong-id XXXX] [--silent] [--result-flags N]\n"
-                 "                   [--current HIGH,LOW] [--open C,...] [--short C,...]\n"
-                 "                   [--result-delay MS] [--status-length N] [--status-delay MS]\n"
-                 "                   [--reply-delay MS[-MAX]]\n"
-                 "                   [--written-serial XXXXXXXX] [--exit-with-parent]\n");
+    std::fputs(kHelp, stderr);
     return 2;
 }
 
@@ -71,68 +139,107 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
-        if (a == "--no-module") {
+        auto number = [&](int& out) {
+            const char* v = next();
+            if (!v)
+                return false;
+            char* end = nullptr;
+            out = static_cast<int>(std::strtol(v, &end, 0));
+            return end != v && *end == 0;
+        };
+        bool ok = true;
+        if (a == "--help" || a == "-h") {
+            std::fputs(kHelp, stdout);
+            return 0;
+        } else if (a == "--no-module") {
             k.moduleInSocket = false;
         } else if (a == "--silent") {
             k.silent = true;
+        } else if (a == "--module") {
+            const char* v = next();
+            sim::Bytes512 m{};
+            QString why;
+            if (!v || !sim::ProgrammerSim::loadImage(QString::fromLocal8Bit(v), m, &why)) {
+                std::fprintf(stderr, "velmora-sim: --module %s: %s\n", v ? v : "", why.toLocal8Bit().constData());
+                return 2;
+            }
+            device.setModule(m);
+        } else if (a == "--link") {
+            const char* v = next();
+            ok = v != nullptr;
+            if (ok)
+                device.setLinkPath(QString::fromLocal8Bit(v));
         } else if (a == "--wrong-id") {
             const char* v = next();
-            if (!v)
-                return usage();
-            k.deviceId = QByteArray(v);
+            ok = v != nullptr;
+            if (ok)
+                k.deviceId = QByteArray(v);
         } else if (a == "--result-flags") {
-            const char* v = next();
-            if (!v)
-                return usage();
-            k.resultFlags = static_cast<int>(std::strtol(v, nullptr, 0));
+            ok = number(k.resultFlags);
         } else if (a == "--current") {
             const char* v = next();
-            if (!v)
-                return usage();
-            char* end = nullptr;
-            k.currentHigh = static_cast<int>(std::strtol(v, &end, 0));
-            k.currentLow = (end && *end) ? static_cast<int>(std::strtol(end + 1, nullptr, 0)) : 0;
-        } else if (a == "--open") {
+            ok = v != nullptr;
+            if (ok) {
+                char* end = nullptr;
+                k.currentHigh = static_cast<int>(std::strtol(v, &end, 0));
+                k.currentLow = (end && *end) ? static_cast<int>(std::strtol(end + 1, nullptr, 0)) : 0;
+            }
+        } else if (a == "--open" || a == "--short") {
             const char* v = next();
-            if (!v)
-                return usage();
-            k.openChannels = channelList(v);
-        } else if (a == "--short") {
-            const char* v = next();
-            if (!v)
-                return usage();
-            k.shortChannels = channelList(v);
+            ok = v != nullptr;
+            if (ok)
+                (a == "--open" ? k.openChannels : k.shortChannels) = channelList(v);
         } else if (a == "--result-delay") {
-            const char* v = next();
-            if (!v)
-                return usage();
-            k.resultDelayMs = std::atoi(v);
+            ok = number(k.resultDelayMs);
+        } else if (a == "--result-length") {
+            ok = number(k.resultLength);
+        } else if (a == "--standalone-result") {
+            ok = number(k.standaloneResultMs);
         } else if (a == "--status-length") {
-            const char* v = next();
-            if (!v)
-                return usage();
-            k.statusLength = std::atoi(v);
+            ok = number(k.statusLength);
         } else if (a == "--status-delay") {
-            const char* v = next();
-            if (!v)
-                return usage();
-            k.statusDelayMs = std::atoi(v);
+            ok = number(k.statusDelayMs);
         } else if (a == "--reply-delay") {
             const char* v = next();
-            if (!v)
-                return usage();
-            char* end = nullptr;
-            k.replyDelayMs = static_cast<int>(std::strtol(v, &end, 10));
-            if (end && *end == '-')
-                k.replyDelayMaxMs = static_cast<int>(std::strtol(end + 1, nullptr, 10));
+            ok = v != nullptr;
+            if (ok) {
+                char* end = nullptr;
+                k.replyDelayMs = static_cast<int>(std::strtol(v, &end, 10));
+                if (end && *end == '-')
+                    k.replyDelayMaxMs = static_cast<int>(std::strtol(end + 1, nullptr, 10));
+            }
+        } else if (a == "--noise") {
+            const char* v = next();
+            ok = v != nullptr;
+            if (ok)
+                k.noise = unescape(v);
+        } else if (a == "--noise-inside") {
+            const char* v = next();
+            ok = v && textAt(v, k.noiseInside, k.noiseInsideAt);
+        } else if (a == "--line-noise") {
+            const char* v = next();
+            ok = v && textAt(v, k.lineNoise, k.lineNoiseEveryMs);
+        } else if (a == "--split") {
+            const char* v = next();
+            ok = v && std::sscanf(v, "%d,%d", &k.splitChunk, &k.splitGapMs) == 2;
+        } else if (a == "--cut-status") {
+            ok = number(k.statusCutAfter);
+        } else if (a == "--cut-result") {
+            ok = number(k.resultCutAfter);
+        } else if (a == "--cut-data") {
+            ok = number(k.dataReplyLength);
         } else if (a == "--written-serial") {
             const char* v = next();
-            if (!v)
-                return usage();
-            k.writtenSerial = QByteArray(v);
+            ok = v != nullptr;
+            if (ok)
+                k.writtenSerial = QByteArray(v);
         } else if (a == "--exit-with-parent") {
             prctl(PR_SET_PDEATHSIG, SIGTERM);
         } else {
+            ok = false;
+        }
+        if (!ok) {
+            std::fprintf(stderr, "velmora-sim: bad option %s\n", a.c_str());
             return usage();
         }
     }
@@ -156,6 +263,19 @@ int main(int argc, char** argv)
         std::printf("%10.3f s  %s\n", r.ms / 1000.0, printable(r.bytes).c_str());
         std::fflush(stdout);
     });
+
+    // The test key, from standard input.
+    std::thread keys([&device] {
+        std::string line;
+        while (std::getline(std::cin, line)) {
+            if (line == "test") {
+                device.pressTestKey();
+                std::printf("           test key pressed\n");
+                std::fflush(stdout);
+            }
+        }
+    });
+    keys.detach();
 
     int sig = 0;
     sigwait(&stopSignals, &sig);

@@ -1,0 +1,494 @@
+// The programmer on a bad line, over the pseudo-terminal and through the
+// real windows: frames cut, noisy inside, of every length allowed, slow
+// module tests, late replies, line noise, a line that goes away and comes
+// back, and frames the programmer sends on its own. No verdict is made up or
+// lost, and no byte is stored that another reply brought.
+
+#include "device/DeviceFixture.h"
+#include "support/Wait.h"
+
+#include "document/PinMap.h"
+
+#include <QDir>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+using velmora::gs;
+
+namespace {
+
+const QString kLinkFailure = QStringLiteral("*****    RS-232 Link Failure    *****");
+const QString kTesterReadOk = QStringLiteral("*****   Computer reads the Tester's SPD successfully !   ***** ");
+const QString kTesterReadFails = QStringLiteral("*****   Computer reads the Tester's SPD failure !   ***** ");
+const QString kModuleReadOk = QStringLiteral("*****   Computer reads the DRAM-Module successfully !   ***** ");
+const QString kModuleReadFails = QStringLiteral("*****   Computer reads the DRAM-Module failure !   ***** ");
+
+sim::Bytes512 filled(std::uint8_t type, std::uint8_t seed)
+{
+    sim::Bytes512 b{};
+    for (int i = 0; i < 512; ++i)
+        b[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(seed + 7 * i);
+    b[0] = 0x92;
+    b[2] = type;
+    return b;
+}
+
+bool holds(frmDocument* doc, const sim::Bytes512& b, int n = 256)
+{
+    for (int i = 0; i < n; ++i)
+        if (doc->Get_Value(i) != b[static_cast<std::size_t>(i)])
+            return false;
+    return true;
+}
+
+bool anyText(const ScriptedUi& ui, const QString& text)
+{
+    return std::any_of(ui.messages.begin(), ui.messages.end(), [&](const ui::Message& m) { return m.text == text; });
+}
+
+} // namespace
+
+class BadLineTest : public DeviceTest {
+protected:
+    // The test's log and counters show no verdict at all.
+    void expectNoVerdict(frmDocument* doc)
+    {
+        EXPECT_EQ(P(doc).List1->count(), 0);
+        EXPECT_EQ(P(doc).PASS_LABEL->text(), QStringLiteral("0"));
+        EXPECT_EQ(P(doc).FAIL_LABEL->text(), QStringLiteral("0"));
+        EXPECT_EQ(gs().testPassCount + gs().testFailCount, 0);
+    }
+    // Everything owed has come or will not come, and the line is in step.
+    void waitForQuietLine()
+    {
+        testwait::until(
+            [&] {
+                return !main->deviceOps().talking() && !main->deviceOps().testRunning() &&
+                       main->deviceOps().resultsOwed() == 0 && main->deviceOps().lineClear();
+            },
+            40000);
+    }
+};
+
+// ---------------------------------------------------------------- cut frames
+
+enum class AfterCut { NewWindowWithNoise, Reconnection, ModuleReadAfterTimeOut };
+
+class CutResultTest : public BadLineTest, public ::testing::WithParamInterface<AfterCut> {};
+
+TEST_P(CutResultTest, ACutResultFrameGivesNoVerdict)
+{
+    // A short failure whose result frame stops after 60 characters.
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.resultFlags = sim::ShortFailFlag;
+        k.resultCutAfter = 60;
+        if (GetParam() == AfterCut::NewWindowWithNoise)
+            k.noise = "\r\n";
+    });
+    sim->setModule(filled(11, 3));
+    frmDocument* doc = openDocument();
+    ASSERT_EQ(gs().deviceLink, -1);
+    ui.messages.clear();
+    P(doc).TEST_COMMAND->click();
+    frmDocument* other = nullptr;
+    switch (GetParam()) {
+    case AfterCut::NewWindowWithNoise:
+        // File > New 4.5 s after "TEST", while the frame has stopped.
+        run(3500);
+        other = main->NewDocumentWindow();
+        waitForParse();
+        break;
+    case AfterCut::Reconnection:
+        run(2500);
+        main->mnuConnection_Click();
+        waitForParse();
+        break;
+    case AfterCut::ModuleReadAfterTimeOut:
+        testwait::until([&] { return !main->deviceOps().testRunning(); }, 15000);
+        P(doc).Command9->click();
+        EXPECT_EQ(ui.lastText(), kModuleReadOk);
+        EXPECT_TRUE(holds(doc, filled(11, 3)));
+        break;
+    }
+    waitForQuietLine();
+    run(2500);  // a poller tick or two more
+    expectNoVerdict(doc);
+    EXPECT_FALSE(P(doc).S_FRAME->isVisible());
+    if (other)
+        expectNoVerdict(other);
+    // The status asked for meanwhile came whole, after the line was quiet.
+    if (GetParam() != AfterCut::ModuleReadAfterTimeOut) {
+        EXPECT_FALSE(anyText(ui, kLinkFailure));
+        EXPECT_EQ(gs().deviceLink, -1);
+    }
+}
+
+std::string afterCutName(const ::testing::TestParamInfo<AfterCut>& i)
+{
+    switch (i.param) {
+    case AfterCut::NewWindowWithNoise: return "NewWindowWithNoise";
+    case AfterCut::Reconnection: return "Reconnection";
+    case AfterCut::ModuleReadAfterTimeOut: return "ModuleReadAfterTimeOut";
+    }
+    return "?";
+}
+
+INSTANTIATE_TEST_SUITE_P(Then, CutResultTest,
+                         ::testing::Values(AfterCut::NewWindowWithNoise, AfterCut::Reconnection,
+                                           AfterCut::ModuleReadAfterTimeOut),
+                         afterCutName);
+
+// ---------------------------------------------------------------- slow tests
+
+class SlowResultTest : public BadLineTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(SlowResultTest, AModuleTestAnsweredWithinItsTimeOutIsShown)
+{
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.resultFlags = sim::ShortFailFlag;
+        k.resultDelayMs = GetParam();
+    });
+    frmDocument* doc = openDocument();
+    P(doc).TEST_COMMAND->click();
+    testwait::until([&] { return P(doc).List1->count() > 0; }, 20000);
+    ASSERT_EQ(P(doc).List1->count(), 1);
+    EXPECT_TRUE(P(doc).List1->item(0)->text().endsWith(QStringLiteral("Test Fail    <SHORT FAIL> ")));
+    EXPECT_EQ(P(doc).FAIL_LABEL->text(), QStringLiteral("1"));
+    EXPECT_EQ(P(doc).STS_LAB1->text(), QStringLiteral("SHORT FAIL"));
+    waitForVerdict();
+    EXPECT_TRUE(P(doc).TEST_COMMAND->isEnabled());
+    EXPECT_EQ(P(doc).TEST_COMMAND->text(), QStringLiteral("TEST"));
+}
+
+INSTANTIATE_TEST_SUITE_P(After, SlowResultTest, ::testing::Values(7500, 8500, 9500),
+                         [](const ::testing::TestParamInfo<int>& i) { return std::to_string(i.param) + "ms"; });
+
+// ---------------------------------------------------------------- lengths
+
+TEST_F(BadLineTest, FramesOfEveryLengthAllowedAreTakenAndLeaveTheLineFree)
+{
+    frmDocument* doc = openDocument();
+    sim->setBuffer(filled(11, 9));
+    int fails = 0;
+    for (int length : {515, 517, 519}) {
+        sim->updateKnobs([length](sim::Knobs& k) {
+            k.resultLength = length;
+            k.resultFlags = sim::OpenFailFlag;
+        });
+        P(doc).TEST_COMMAND->click();
+        waitForVerdict();
+        EXPECT_EQ(P(doc).FAIL_LABEL->text(), QString::number(++fails)) << length;
+    }
+    for (int length : {501, 505, 511}) {
+        sim->updateKnobs([length](sim::Knobs& k) { k.statusLength = length; });
+        ui.messages.clear();
+        main->mnuConnection_Click();
+        waitForParse();
+        EXPECT_EQ(gs().deviceLink, -1) << length;
+        EXPECT_TRUE(ui.messages.empty()) << length;
+        // The next request goes out at once.
+        sim->clearLog();
+        const std::int64_t before = vclock::clock().programMs();
+        QTimer::singleShot(vclock::clock().scaled(500), [&] {
+            EXPECT_EQ(sim->count(frameMsg('l')), 1) << length << " after "
+                                                    << vclock::clock().programMs() - before << " ms";
+        });
+        P(doc).Command2->click();
+        EXPECT_EQ(ui.lastText(), kTesterReadOk) << length;
+    }
+}
+
+// ---------------------------------------------------------------- "55AA" inside
+
+TEST_F(BadLineTest, A55AAInsideAFrameAfterAPauseIsPartOfIt)
+{
+    // The open map of channels 0, 2, 4, 6, 9, 11, 13, 15 is 55 AA; the frame
+    // comes in pieces of 64 characters 150 ms apart.
+    frmDocument* doc = openDocument();
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.openChannels = {0, 2, 4, 6, 9, 11, 13, 15};
+        k.resultFlags = sim::OpenFailFlag;
+        k.splitChunk = 64;
+        k.splitGapMs = 150;
+    });
+    P(doc).TEST_COMMAND->click();
+    waitForVerdict();
+    ASSERT_EQ(P(doc).List1->count(), 1);
+    EXPECT_EQ(P(doc).STS_LAB1->text(), QStringLiteral("OPEN FAIL"));
+    for (int c = 0; c < 16; ++c)
+        EXPECT_EQ(doc->pinMap()->fillColor(c), (c == 0 || c == 2 || c == 4 || c == 6 || c == 9 || c == 11 || c == 13 ||
+                                                c == 15)
+                                                   ? 0x000000
+                                                   : device::kBannerGreen)
+            << c;
+
+    // A status frame whose serial number is 55 AA, its second piece after a
+    // pause.
+    sim::Settings16 s = sim->settings();
+    s[12] = 0x55;
+    s[13] = 0xAA;
+    sim->setSettings(s);
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.splitChunk = 24;
+        k.splitGapMs = 150;
+    });
+    ui.messages.clear();
+    main->mnuConnection_Click();
+    waitForParse();
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(gs().deviceLink, -1);
+    EXPECT_EQ(gs().settingsBlock[12], 0x55);
+    EXPECT_EQ(gs().settingsBlock[13], 0xAA);
+}
+
+// ---------------------------------------------------------------- noise
+
+TEST_F(BadLineTest, NoiseInsideAStatusFrameShiftsNothing)
+{
+    // The status frame comes 1.5 s late with a line end after its 100th
+    // character; "<= Load Tester" right after.
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.statusDelayMs = 1500;
+        k.noiseInside = "\r\n";
+        k.noiseInsideAt = 100;
+    });
+    const sim::Bytes512 buffer = filled(11, 4);
+    sim->setBuffer(buffer);
+    frmDocument* doc = openDocument(false);
+    // Only the status frame is noisy.
+    ASSERT_TRUE(sim->waitUntilSent(10000));
+    sim->updateKnobs([](sim::Knobs& k) { k.noiseInsideAt = -1; });
+    P(doc).Command2->click();
+    EXPECT_EQ(ui.lastText(), kTesterReadOk);
+    EXPECT_TRUE(holds(doc, buffer));
+    // The damaged frame is no answer of the programmer's.
+    EXPECT_FALSE(main->deviceOps().programmerAnswered());
+}
+
+TEST_F(BadLineTest, DigitsInFrontOfADataReplyFailTheRead)
+{
+    frmDocument* doc = openDocument();
+    sim->setBuffer(filled(11, 6));
+    sim->setModule(filled(12, 7));
+    sim->updateKnobs([](sim::Knobs& k) { k.noise = "0A"; });
+    const velmora::SpdImage before = doc->image();
+    for (int i = 0; i < 3; ++i) {
+        P(doc).Command2->click();
+        EXPECT_EQ(ui.lastText(), kTesterReadFails) << i;
+        P(doc).Command9->click();
+        EXPECT_EQ(ui.lastText(), kModuleReadFails) << i;
+    }
+    EXPECT_EQ(doc->image(), before);
+    // Clean again: the next read is right.
+    sim->updateKnobs([](sim::Knobs& k) { k.noise.clear(); });
+    P(doc).Command2->click();
+    EXPECT_EQ(ui.lastText(), kTesterReadOk);
+    EXPECT_TRUE(holds(doc, filled(11, 6)));
+}
+
+TEST_F(BadLineTest, LineEndsOnAQuietLineDoNotKeepItBusy)
+{
+    // No module in the socket, and a line end on the line every second.
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.moduleInSocket = false;
+        k.lineNoise = "\r\n";
+        k.lineNoiseEveryMs = 1000;
+    });
+    sim->setBuffer(filled(8, 2));
+    frmDocument* doc = openDocument();
+    P(doc).Command9->click();
+    EXPECT_EQ(ui.lastText(), kModuleReadFails);
+    for (int i = 0; i < 2; ++i) {
+        const std::int64_t start = vclock::clock().programMs();
+        P(doc).Command2->click();
+        EXPECT_EQ(ui.lastText(), kTesterReadOk) << i;
+        EXPECT_TRUE(holds(doc, filled(8, 2))) << i;
+        // The first waits out the module read's silence, the second only
+        // its own two waits of 3 s.
+        EXPECT_LT(vclock::clock().programMs() - start, i == 0 ? 16000 : 7500) << i;
+    }
+}
+
+// ---------------------------------------------------------------- late replies
+
+TEST_F(BadLineTest, RepliesLaterThanTheirLimitAreNeverData)
+{
+    const sim::Bytes512 module = filled(12, 1);
+    const sim::Bytes512 buffer = filled(11, 2);
+    sim->setModule(module);
+    sim->setBuffer(buffer);
+    frmDocument* doc = openDocument();
+    const velmora::SpdImage before = doc->image();
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.replyDelayMs = 6000;
+        k.replyDelayMaxMs = 6600;
+    });
+    for (int i = 0; i < 2; ++i) {
+        P(doc).Command2->click();
+        EXPECT_EQ(ui.lastText(), kTesterReadFails) << i;
+        P(doc).Command9->click();
+        EXPECT_EQ(ui.lastText(), kModuleReadFails) << i;
+    }
+    ui.messages.clear();
+    main->BlankIC();
+    EXPECT_EQ(ui.lastText(), QStringLiteral("Load Data Fail"));
+    EXPECT_EQ(doc->image(), before);
+
+    // A status frame 6.2 s late: the reads after it store their own bytes.
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.replyDelayMs = 20;
+        k.replyDelayMaxMs = -1;
+        k.statusDelayMs = 6200;
+    });
+    waitForQuietLine();
+    main->mnuConnection_Click();
+    waitForParse();
+    P(doc).Command9->click();
+    EXPECT_EQ(ui.lastText(), kModuleReadOk);
+    EXPECT_TRUE(holds(doc, module, 512));
+    P(doc).Command2->click();
+    EXPECT_EQ(ui.lastText(), kTesterReadOk);
+    EXPECT_TRUE(holds(doc, buffer));
+}
+
+// ---------------------------------------------------------------- no reply of their own
+
+TEST_F(BadLineTest, CommandsWithoutAReplyKnowTheProgrammerFromItsLastStatusFrame)
+{
+    // A read within the window's first two seconds drops the status parse;
+    // the programmer answered all the same.
+    frmDocument* doc = openDocument(false);
+    P(doc).Command9->click();
+    ASSERT_EQ(ui.lastText(), kModuleReadOk);
+    P(doc).Command4->click();  // "Clear (00)"
+    EXPECT_EQ(ui.lastText(), QStringLiteral("*****   Tester's SPD clear success !   *****      "));
+    EXPECT_EQ(sim->buffer(), sim::Bytes512{});
+    ui.messages.clear();
+    P(doc).Command6->click();  // "Copy": no box when it works
+    main->EEPROM_512_Command();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("*****   EEPROM容量設定為512 BYTE !   *****      "));
+
+    // A clear right after a module test, which also drops the parse.
+    frmDocument* other = openDocument(false);
+    P(other).TEST_COMMAND->click();
+    waitForVerdict();
+    ui.messages.clear();
+    P(other).Command4->click();
+    EXPECT_EQ(ui.lastText(), QStringLiteral("*****   Tester's SPD clear success !   *****      "));
+}
+
+// ---------------------------------------------------------------- a line that goes away
+
+TEST_F(BadLineTest, ALineThatGoesAwayAndComesBackIsUsedAgain)
+{
+    // The programmer on a link, as a USB adapter has a name of its own.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString link = dir.filePath(QStringLiteral("programmer"));
+    main->MSComm1()->setPortOpen(false);
+    sim.reset();
+    auto startProgrammer = [&] {
+        sim = std::make_unique<sim::ProgrammerSim>(speed());
+        sim->setLinkPath(link);
+        QString why;
+        ASSERT_TRUE(sim->start(&why)) << why.toStdString();
+    };
+    startProgrammer();
+    qputenv("VELMORA_COM1", link.toLocal8Bit());
+    main->MSComm1()->setPortOpen(true);
+    frmDocument* doc = openDocument();
+    ASSERT_EQ(gs().deviceLink, -1);
+    load(doc, image(12));
+
+    // Unplugged during "Write =>".
+    QTimer::singleShot(vclock::clock().scaled(4000), [&] { sim.reset(); });
+    ui.messages.clear();
+    P(doc).Command1->click();
+    EXPECT_FALSE(ui.messages.empty());
+    EXPECT_NE(ui.lastText(), QStringLiteral("      *****   SPD file transfer success !   *****      "));
+    testwait::until([&] { return !main->MSComm1()->portOpen(); }, 5000);
+    EXPECT_FALSE(main->MSComm1()->portOpen());
+
+    // Without the programmer every request fails, and says so.
+    ui.messages.clear();
+    main->mnuConnection_Click();
+    EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   The state can not read !   *****      "));
+
+    // Plugged in again: "Reconnection" finds it, and it works as before.
+    startProgrammer();
+    ui.messages.clear();
+    main->mnuConnection_Click();
+    waitForParse();
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(gs().deviceLink, -1);
+    sim->setBuffer(filled(11, 8));
+    P(doc).Command2->click();
+    EXPECT_EQ(ui.lastText(), kTesterReadOk);
+    EXPECT_TRUE(holds(doc, filled(11, 8)));
+}
+
+// ---------------------------------------------------------------- the programmer's own frames
+
+TEST_F(BadLineTest, FramesTheProgrammerSendsOnItsOwnAreShown)
+{
+    // "Read" ends with a result frame of the programmer's, after the
+    // command's wait.
+    sim->updateKnobs([](sim::Knobs& k) { k.standaloneResultMs = 6000; });
+    frmDocument* doc = openDocument();
+    P(doc).Command5->click();
+    testwait::until([&] { return P(doc).List1->count() > 0; }, 20000);
+    ASSERT_EQ(P(doc).List1->count(), 1);
+    EXPECT_TRUE(P(doc).List1->item(0)->text().contains(QStringLiteral("Test Pass")));
+    EXPECT_EQ(P(doc).PASS_LABEL->text(), QStringLiteral("1"));
+
+    // A module test started from the programmer's own key, shown on the
+    // window that is active then.
+    frmDocument* other = openDocument();
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.resultFlags = sim::ShortFailFlag;
+        k.shortChannels = {7};
+    });
+    sim->pressTestKey();
+    testwait::until([&] { return P(other).List1->count() > 0; }, 20000);
+    ASSERT_EQ(P(other).List1->count(), 1);
+    EXPECT_TRUE(P(other).List1->item(0)->text().endsWith(QStringLiteral("Test Fail    <SHORT FAIL> ")));
+    EXPECT_EQ(P(other).FAIL_LABEL->text(), QStringLiteral("1"));
+    EXPECT_EQ(other->pinMap()->fillColor(7), look::kRed);
+    EXPECT_EQ(P(doc).List1->count(), 1);
+    EXPECT_EQ(gs().testPassCount, 1);
+    EXPECT_EQ(gs().testFailCount, 1);
+}
+
+// ---------------------------------------------------------------- visible waits
+
+TEST_F(BadLineTest, AWaitForTheLineShowsTheWindowAndItsBusyPanel)
+{
+    // The programmer answers nothing: after its first status request the
+    // line must be quiet for a while before the next.
+    sim->updateKnobs([](sim::Knobs& k) { k.silent = true; });
+    frmDocument* first = openDocument();
+    ASSERT_EQ(ui.lastText(), kLinkFailure);
+
+    bool shownEarly = false;
+    bool busyEarly = false;
+    QTimer::singleShot(vclock::clock().scaled(1000), [&] {
+        for (frmDocument* d : main->documents())
+            if (d != first) {
+                shownEarly = d->isVisible();
+                busyEarly = P(d).Frame15->isVisible();
+            }
+    });
+    frmDocument* second = main->NewDocumentWindow();
+    EXPECT_TRUE(shownEarly);
+    EXPECT_TRUE(busyEarly);
+    waitForParse();
+    EXPECT_FALSE(P(second).Frame15->isVisible());
+
+    // "Write =>" shows its busy panel from its first wait on.
+    bool busyOnWrite = false;
+    QTimer::singleShot(vclock::clock().scaled(1500), [&] { busyOnWrite = P(second).Frame15->isVisible(); });
+    P(second).Command1->click();
+    EXPECT_TRUE(busyOnWrite);
+}
