@@ -19,6 +19,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolBar>
 #include <cerrno>
 #include <cstring>
@@ -334,6 +335,29 @@ TEST_F(MainWindowTest, OpenReadsDetectsAndRemembers)
     // Cancel does nothing.
     main->mnuFileOpen_Click();
     EXPECT_EQ(main->documents().size(), 2);
+}
+
+TEST_F(MainWindowTest, AMenuShortcutTypedInTheEntryBoxLeavesTheDocumentUnmodified)
+{
+    startFull();
+    const QString path = imageFile(QStringLiteral("k.spd"), 11);
+    ui.fileAnswers.push_back(path);
+    main->mnuFileOpen_Click();
+    frmDocument* d = main->ActiveForm();
+    ASSERT_NE(d, nullptr);
+    d->spd_l_value_Click(20);
+    ASSERT_EQ(d->Chk_Form_Chang(), 0);
+    main->activateWindow();
+    if (!QTest::qWaitForWindowActive(main.get()))
+        GTEST_SKIP() << "the platform does not activate the main window, so no shortcut reaches it";
+    // Ctrl+O reaches the menu's shortcut through the entry box; its dialog
+    // is cancelled.
+    const std::size_t dialogs = ui.files.size();
+    QTest::keyClick(d->Text1(), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(ui.files.size(), dialogs + 1);
+    EXPECT_EQ(main->ActiveForm(), d);
+    EXPECT_EQ(d->Chk_Form_Chang(), 0);
+    EXPECT_EQ(d->windowTitle(), path);
 }
 
 TEST_F(MainWindowTest, FileDialogsStartInTheFolderOfTheLastFileOpenedOrSaved)
