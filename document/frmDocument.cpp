@@ -641,6 +641,13 @@ void frmDocument::Type_Chang(int Index)
     if (optcrc_[1]->isChecked()) {
         storeCrcBytes(false);
         redrawAllCells();
+        // The summary shows the CRC the cells now hold, not the bytes the
+        // layout decoded before (00 00 right after a wizard's build).
+        for (int i : {126, 127})
+            table_chang(i);
+        if (image_[2] == 12)
+            for (int i : {254, 255})
+                table_chang(i);
     }
     label1_->setText(QStringLiteral("Byte0"));
     label2_->setText(names_[0]);
