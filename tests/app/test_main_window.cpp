@@ -367,10 +367,19 @@ TEST_F(MainWindowTest, FileDialogsStartInTheFolderOfTheLastFileOpenedOrSaved)
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("b")));
     const QString a = dir.filePath(QStringLiteral("a"));
     const QString b = dir.filePath(QStringLiteral("b"));
-    // Before any file, where the platform starts them (the working folder).
+    // Before any file, in the user's home folder, wherever the program was
+    // started.
+    const QString home = QDir::homePath();
     main->mnuFileOpen_Click();
     ASSERT_EQ(ui.files.size(), 1u);
-    EXPECT_TRUE(ui.files.back().folder.isEmpty());
+    EXPECT_EQ(ui.files.back().folder, home);
+    main->NewDocumentWindow();
+    main->mnuFileSaveAs_Click();
+    EXPECT_EQ(ui.files.back().folder, home);
+    main->mnuFileSave_Click();
+    EXPECT_EQ(ui.files.back().title, QStringLiteral("儲存"));
+    EXPECT_EQ(ui.files.back().folder, home);
+    main->mnuFileClose_Click();
 
     // Opened: Open and Save As start in its folder.
     const QString inA = imageFile(QStringLiteral("a/m.spd"), 11);
