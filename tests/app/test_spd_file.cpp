@@ -504,6 +504,27 @@ TEST(SpdFileWrite, WritableFileInAReadOnlyFolderIsWrittenInPlace)
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("kept.spd")});
 }
 
+TEST(SpdFileWrite, TheReplacedFileKeepsItsPermissionBits)
+{
+    QTemporaryDir dir;
+    velmora::SpdImage img{};
+    QString error;
+    for (const char* name : {"a.spd", "b.bin"}) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        const QByteArray p = QFile::encodeName(path);
+        ASSERT_TRUE(spdfile::write(path, img, &error)) << qPrintable(error);
+        for (mode_t mode : {0600, 0640, 0664, 0755, 02640}) {
+            ASSERT_EQ(::chmod(p.constData(), mode), 0);
+            img[0] = static_cast<std::uint8_t>(mode & 0xFF);
+            ASSERT_TRUE(spdfile::write(path, img, &error)) << qPrintable(error);
+            struct stat st {};
+            ASSERT_EQ(::stat(p.constData(), &st), 0);
+            EXPECT_EQ(st.st_mode & 07777, mode) << name << " " << std::oct << mode;
+            EXPECT_EQ(spdfile::read(path).bytes[0], mode & 0xFF);
+        }
+    }
+}
+
 TEST(SpdFileWrite, OnlyFilesAreReplaced)
 {
     QTemporaryDir dir;
