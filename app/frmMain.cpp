@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
@@ -676,7 +677,9 @@ QString frmMain::chooseFile(bool save, const QString& title)
     r.title = title;
     r.filter = QStringLiteral("Corvane SPD Files (*.spd)|*.spd|Bin Files (*.bin)|*.bin|All Files (*.*)|*.*");
     r.filterIndex = 1;
-    r.folder = lastFolder_;
+    // Until a file has been opened or saved, the user's home folder, not the
+    // folder the program was started in.
+    r.folder = lastFolder_.isEmpty() ? QDir::homePath() : lastFolder_;
     return ui::seam().file(this, r);
 }
 

@@ -5,6 +5,7 @@
 #include "app/frmMain.h"
 #include "app/frmSplash.h"
 #include "platform/Instance.h"
+#include "platform/Signals.h"
 #include "platform/Ui.h"
 #include "resources/Pictures.h"
 
@@ -12,6 +13,7 @@
 
 int main(int argc, char** argv)
 {
+    platform::ignoreBrokenPipes();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setOrganizationName(QStringLiteral("Corvane inc."));

@@ -64,6 +64,31 @@ void setTextColour(QWidget* w, look::VbColor c)
 
 bool isEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
 
+// A modifier key alone, or a key pressed while Ctrl or Alt is held (a menu
+// shortcut such as Ctrl+O or Alt+F4), types nothing into the entry box and
+// is no byte entry: it neither recomputes the checksum or CRC nor marks the
+// document modified. Enter always is one.
+bool isByteEntry(const QKeyEvent& e)
+{
+    if (isEnter(e.key()))
+        return true;
+    switch (e.key()) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Meta:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_Hyper_L:
+    case Qt::Key_Hyper_R:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock: return false;
+    default: break;
+    }
+    return !(e.modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+}
+
 // Pin-name table index of a family and module kind.
 pins::PinTable pinTableOf(int family, bool soDimm)
 {
@@ -622,6 +647,13 @@ void frmDocument::Type_Chang(int Index)
     if (optcrc_[1]->isChecked()) {
         storeCrcBytes(false);
         redrawAllCells();
+        // The summary shows the CRC the cells now hold, not the bytes the
+        // layout decoded before (00 00 right after a wizard's build).
+        for (int i : {126, 127})
+            table_chang(i);
+        if (image_[2] == 12)
+            for (int i : {254, 255})
+                table_chang(i);
     }
     label1_->setText(QStringLiteral("Byte0"));
     label2_->setText(names_[0]);
@@ -871,11 +903,13 @@ void frmDocument::Text2_KeyDown(int key)
 bool frmDocument::eventFilter(QObject* watched, QEvent* e)
 {
     if (e->type() == QEvent::KeyPress && (watched == text1_ || watched == text2_)) {
-        const int key = static_cast<QKeyEvent*>(e)->key();
-        if (watched == text1_)
-            Text1_KeyDown(key);
-        else
-            Text2_KeyDown(key);
+        const auto* k = static_cast<QKeyEvent*>(e);
+        if (watched == text1_) {
+            if (isByteEntry(*k))
+                Text1_KeyDown(k->key());
+        } else {
+            Text2_KeyDown(k->key());
+        }
     }
     return QWidget::eventFilter(watched, e);
 }

@@ -1,7 +1,14 @@
 #include "platform/SettingsStore.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace settings {
 
@@ -12,14 +19,36 @@ std::unique_ptr<QSettings>& holder()
     return s;
 }
 QString fullName(const QString& key, const QString& name) { return key + QLatin1Char('/') + name; }
+
+// The file holds the password, so only its user may read it: a missing file
+// is made with mode 0600 before the store first writes it, and an existing
+// one loses the rights of group and others. The store replaces the file by
+// a new one at every write, which takes the mode of the file it replaces.
+void keepPrivate(const QSettings& s)
+{
+    const QString path = s.fileName();
+    if (path.isEmpty())
+        return;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+                          S_IRUSR | S_IWUSR);
+    if (fd < 0)
+        return;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 077) != 0)
+        (void)::fchmod(fd, st.st_mode & 07700);
+    ::close(fd);
+}
 } // namespace
 
 QSettings& store()
 {
     auto& s = holder();
-    if (!s)
+    if (!s) {
         s = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                         QString::fromLatin1(kMaker), QString::fromLatin1(kProduct));
+        keepPrivate(*s);
+    }
     return *s;
 }
 
@@ -30,8 +59,10 @@ void useFile(const QString& path)
         s->sync();
     if (path.isEmpty())
         s.reset();
-    else
+    else {
         s = std::make_unique<QSettings>(path, QSettings::IniFormat);
+        keepPrivate(*s);
+    }
 }
 
 std::optional<QString> read(const QString& key, const QString& name)
@@ -55,6 +86,7 @@ void write(const QString& key, const QString& name, const QString& text)
 {
     QSettings& s = store();
     s.setValue(fullName(key, name), text);
+    keepPrivate(s);
     s.sync();
 }
 
@@ -62,6 +94,7 @@ void remove(const QString& key, const QString& name)
 {
     QSettings& s = store();
     s.remove(fullName(key, name));
+    keepPrivate(s);
     s.sync();
 }
 

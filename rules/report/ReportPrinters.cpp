@@ -139,11 +139,12 @@ QString partNumberText(const SpdImage& image)
         return QString();
     QString out;
     for (int k = 73; k <= 90; ++k) {
-        const int b = byteAt(image, k);
-        // Control codes (C0, DEL and C1) would print as nothing or as
-        // garbage; each keeps its place as a blank.
-        const bool control = b < 0x20 || (b >= 0x7F && b < 0xA0);
-        out += control ? QChar(QLatin1Char(' ')) : QChar(QLatin1Char(static_cast<char>(b)));
+        const QChar c = QChar(QLatin1Char(static_cast<char>(byteAt(image, k))));
+        // A byte that prints as no visible character (the control codes C0,
+        // DEL and C1, the soft hyphen 0xAD, the no-break space) keeps its
+        // place as one blank, so the characters after it stay in their
+        // cells.
+        out += c.isPrint() && !c.isSpace() ? c : QChar(QLatin1Char(' '));
     }
     return out;
 }

@@ -199,20 +199,26 @@ ReadResult read(const QString& path)
         r.bytes.assign(data.begin(), data.end());
         r.bytes.resize(512, 0);
     } else {
+        // A file that goes on past the limit must have ended all of its first
+        // 32 lines within it; otherwise lines it holds would go unread. Only
+        // the last line of a shorter file may go without a line end.
         const bool more = data.size() > kTextLimit;
         data.truncate(kTextLimit);
         QByteArray line;
         bool ended = false;
         qsizetype pos = 0;
+        int endedLines = 0;
         for (int n = 0; n < kLines && nextLine(data, pos, line, ended); ++n) {
-            if (!ended && more) {
-                r.error = QStringLiteral("The file is not an SPD text image: its first %1 lines do not end within %2 bytes.")
-                              .arg(kLines)
-                              .arg(kTextLimit);
-                r.bytes.clear();
-                return r;
-            }
             parseLine(line, r.bytes);
+            if (ended)
+                ++endedLines;
+        }
+        if (more && endedLines < kLines) {
+            r.error = QStringLiteral("The file is not an SPD text image: its first %1 lines do not end within %2 bytes.")
+                          .arg(kLines)
+                          .arg(kTextLimit);
+            r.bytes.clear();
+            return r;
         }
     }
     r.ok = true;

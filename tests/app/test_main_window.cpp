@@ -19,6 +19,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolBar>
 #include <cerrno>
 #include <cstring>
@@ -336,6 +337,29 @@ TEST_F(MainWindowTest, OpenReadsDetectsAndRemembers)
     EXPECT_EQ(main->documents().size(), 2);
 }
 
+TEST_F(MainWindowTest, AMenuShortcutTypedInTheEntryBoxLeavesTheDocumentUnmodified)
+{
+    startFull();
+    const QString path = imageFile(QStringLiteral("k.spd"), 11);
+    ui.fileAnswers.push_back(path);
+    main->mnuFileOpen_Click();
+    frmDocument* d = main->ActiveForm();
+    ASSERT_NE(d, nullptr);
+    d->spd_l_value_Click(20);
+    ASSERT_EQ(d->Chk_Form_Chang(), 0);
+    main->activateWindow();
+    if (!QTest::qWaitForWindowActive(main.get()))
+        GTEST_SKIP() << "the platform does not activate the main window, so no shortcut reaches it";
+    // Ctrl+O reaches the menu's shortcut through the entry box; its dialog
+    // is cancelled.
+    const std::size_t dialogs = ui.files.size();
+    QTest::keyClick(d->Text1(), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(ui.files.size(), dialogs + 1);
+    EXPECT_EQ(main->ActiveForm(), d);
+    EXPECT_EQ(d->Chk_Form_Chang(), 0);
+    EXPECT_EQ(d->windowTitle(), path);
+}
+
 TEST_F(MainWindowTest, FileDialogsStartInTheFolderOfTheLastFileOpenedOrSaved)
 {
     startFull();
@@ -343,10 +367,19 @@ TEST_F(MainWindowTest, FileDialogsStartInTheFolderOfTheLastFileOpenedOrSaved)
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("b")));
     const QString a = dir.filePath(QStringLiteral("a"));
     const QString b = dir.filePath(QStringLiteral("b"));
-    // Before any file, where the platform starts them (the working folder).
+    // Before any file, in the user's home folder, wherever the program was
+    // started.
+    const QString home = QDir::homePath();
     main->mnuFileOpen_Click();
     ASSERT_EQ(ui.files.size(), 1u);
-    EXPECT_TRUE(ui.files.back().folder.isEmpty());
+    EXPECT_EQ(ui.files.back().folder, home);
+    main->NewDocumentWindow();
+    main->mnuFileSaveAs_Click();
+    EXPECT_EQ(ui.files.back().folder, home);
+    main->mnuFileSave_Click();
+    EXPECT_EQ(ui.files.back().title, QStringLiteral("儲存"));
+    EXPECT_EQ(ui.files.back().folder, home);
+    main->mnuFileClose_Click();
 
     // Opened: Open and Save As start in its folder.
     const QString inA = imageFile(QStringLiteral("a/m.spd"), 11);

@@ -376,6 +376,50 @@ TEST(SpdFileRead, HugeFilesAreReadOnlyAsFarAsAnImageReaches)
     }
 }
 
+TEST(SpdFileRead, AFileIsReadToItsThirtySecondLineOrRefused)
+{
+    QTemporaryDir dir;
+    const QByteArray fields = " 11 22 33 44 55 66 77 88 99 AA BB CC DD EE FF 5A ";
+    // A line of `size` bytes with its CR LF.
+    auto line = [&](int size) { return fields + QByteArray(size - 2 - fields.size(), 'x') + "\r\n"; };
+    QByteArray first31;
+    for (int n = 0; n < 30; ++n)
+        first31 += line(132);
+    first31 += line(136);
+    ASSERT_EQ(first31.size(), 4096);
+    const QByteArray last = " 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10 \r\n";
+
+    // 31 lines end exactly at byte 4096 and a 32nd comes after them: the
+    // file is not taken as 496 entries with 16 zeros after them.
+    auto r = spdfile::read(writeFile(dir, QStringLiteral("cut.spd"), first31 + last));
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.bytes.empty());
+    EXPECT_FALSE(r.error.isEmpty());
+    // The same with the 31st line's CR as byte 4096 and its LF beyond it.
+    const QByteArray crAtTheCut = first31.chopped(2) + "x\r\n";
+    r = spdfile::read(writeFile(dir, QStringLiteral("cr.spd"), crAtTheCut + last));
+    EXPECT_FALSE(r.ok);
+
+    // 31 such lines and nothing after them are a short image, read whole.
+    r = spdfile::read(writeFile(dir, QStringLiteral("short.spd"), first31));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.bytes.size(), 496u);
+
+    // 32 lines that end exactly at byte 4096 are read to the last entry,
+    // whatever follows them.
+    QByteArray all32;
+    for (int n = 0; n < 31; ++n)
+        all32 += line(127);
+    all32 += last.chopped(2) + QByteArray(4096 - all32.size() - last.size(), 'y') + "\r\n";
+    ASSERT_EQ(all32.size(), 4096);
+    r = spdfile::read(writeFile(dir, QStringLiteral("full.spd"), all32 + "trailing text"));
+    ASSERT_TRUE(r.ok) << qPrintable(r.error);
+    ASSERT_EQ(r.bytes.size(), 512u);
+    EXPECT_EQ(r.bytes[495], 0x5A);
+    EXPECT_EQ(r.bytes[496], 0x01);
+    EXPECT_EQ(r.bytes[511], 0x10);
+}
+
 // ---------------------------------------------------------------- writing
 
 namespace {
@@ -458,6 +502,27 @@ TEST(SpdFileWrite, WritableFileInAReadOnlyFolderIsWrittenInPlace)
     EXPECT_TRUE(text.startsWith(" 23 00 00 "));
     EXPECT_TRUE(text.endsWith(" 00 7E \r\n"));
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("kept.spd")});
+}
+
+TEST(SpdFileWrite, TheReplacedFileKeepsItsPermissionBits)
+{
+    QTemporaryDir dir;
+    velmora::SpdImage img{};
+    QString error;
+    for (const char* name : {"a.spd", "b.bin"}) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        const QByteArray p = QFile::encodeName(path);
+        ASSERT_TRUE(spdfile::write(path, img, &error)) << qPrintable(error);
+        for (mode_t mode : {0600, 0640, 0664, 0755, 02640}) {
+            ASSERT_EQ(::chmod(p.constData(), mode), 0);
+            img[0] = static_cast<std::uint8_t>(mode & 0xFF);
+            ASSERT_TRUE(spdfile::write(path, img, &error)) << qPrintable(error);
+            struct stat st {};
+            ASSERT_EQ(::stat(p.constData(), &st), 0);
+            EXPECT_EQ(st.st_mode & 07777, mode) << name << " " << std::oct << mode;
+            EXPECT_EQ(spdfile::read(path).bytes[0], mode & 0xFF);
+        }
+    }
 }
 
 TEST(SpdFileWrite, OnlyFilesAreReplaced)

@@ -115,6 +115,8 @@ TEST_F(WizardCommandTest, Ddr3AndDdr4GetTheirCrcsFromTheTypeSwitch)
     EXPECT_EQ(ddr3->Get_Type(), 4);
     EXPECT_EQ(label(ddr3, "Label153"), QStringLiteral("DDR-3"));
     EXPECT_EQ(label(ddr3, "Label115"), QStringLiteral("CRC (0-125)"));
+    // The summary shows the CRC the cells hold, not the 00 00 of the build.
+    EXPECT_EQ(label(ddr3, "Label131"), QStringLiteral("D6A0"));
     EXPECT_EQ(velmora::gs().wizardTexts[0], QStringLiteral("  "));
 
     // The toolbar key runs the same command.
@@ -133,6 +135,7 @@ TEST_F(WizardCommandTest, Ddr3AndDdr4GetTheirCrcsFromTheTypeSwitch)
     EXPECT_EQ(ddr4->Get_Type(), 5);
     EXPECT_EQ(label(ddr4, "Label153"), QStringLiteral("DDR-4"));
     EXPECT_EQ(label(ddr4, "Label115"), QStringLiteral("CRC (0-125)/(128-253)"));
+    EXPECT_EQ(label(ddr4, "Label131"), QStringLiteral("D9A4 / DE27"));
 }
 
 TEST_F(WizardCommandTest, CancelLeavesNoWindow)

@@ -143,7 +143,8 @@ TEST_P(LateStatusThenTest, TheVerdictOfATestAfterALateStatusFrameIsShown)
     EXPECT_EQ(doc->pinMap()->fillColor(3), look::kRed);
 }
 
-INSTANTIATE_TEST_SUITE_P(After, LateStatusThenTest, ::testing::Values(0, 1200, 2500));
+INSTANTIATE_TEST_SUITE_P(After, LateStatusThenTest, ::testing::Values(0, 1200, 2500),
+                         [](const ::testing::TestParamInfo<int>& i) { return std::to_string(i.param) + "ms"; });
 
 TEST_F(LateDeviceTest, ANewWindowWhileTheResultIsOnItsWayTakesNothingFromIt)
 {

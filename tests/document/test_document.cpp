@@ -318,6 +318,46 @@ TEST_F(DocumentTest, AnyKeyRecomputesAndMarksModified)
     EXPECT_EQ(doc->byteCursor(), 10);
 }
 
+TEST_F(DocumentTest, KeysThatTypeNothingAreNoByteEntry)
+{
+    auto img = imageOfType(11);
+    load(img);
+    doc->setChecksumMode(1);
+    doc->spd_l_value_Click(10);
+    ASSERT_EQ(doc->Get_Value(126), 0x6B);
+    doc->Value_Chang(50, 0x42);  // a recompute would now give 7BE9
+    const VbColor crcBack = back(126);
+
+    // Modifier keys alone, menu shortcuts held with Ctrl or Alt, and Ctrl+A
+    // that the box itself takes.
+    QTest::keyClick(doc->Text1(), Qt::Key_Shift);
+    QTest::keyClick(doc->Text1(), Qt::Key_Control);
+    QTest::keyClick(doc->Text1(), Qt::Key_Alt);
+    QTest::keyClick(doc->Text1(), Qt::Key_Meta);
+    QTest::keyClick(doc->Text1(), Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(doc->Text1(), Qt::Key_N, Qt::ControlModifier);
+    QTest::keyClick(doc->Text1(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(doc->Text1(), Qt::Key_F4, Qt::AltModifier);
+    QTest::keyClick(doc->Text1(), Qt::Key_F, Qt::AltModifier);
+    EXPECT_EQ(doc->Chk_Form_Chang(), 0);
+    EXPECT_EQ(doc->windowTitle(), QStringLiteral("SPD_File 1"));
+    EXPECT_EQ(doc->Get_Value(126), 0x6B);
+    EXPECT_EQ(doc->Get_Value(127), 0x41);
+    EXPECT_EQ(back(126), crcBack);
+
+    // Typing (Shift included), Backspace and Delete stay byte entry.
+    const std::pair<int, Qt::KeyboardModifiers> entries[] = {
+        {Qt::Key_5, Qt::NoModifier}, {Qt::Key_B, Qt::ShiftModifier},
+        {Qt::Key_Backspace, Qt::NoModifier}, {Qt::Key_Delete, Qt::NoModifier}};
+    for (const auto& [key, mods] : entries) {
+        doc->Set_form_chang(0);
+        doc->Value_Chang(126, 0x6B);
+        QTest::keyClick(doc->Text1(), static_cast<Qt::Key>(key), mods);
+        EXPECT_EQ(doc->Chk_Form_Chang(), -1) << key;
+        EXPECT_EQ(doc->Get_Value(126), 0xE9) << key;
+    }
+}
+
 TEST_F(DocumentTest, EnterWrapsByMemoryType)
 {
     load(imageOfType(11));

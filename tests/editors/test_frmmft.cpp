@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <memory>
+#include <tuple>
 
 using velmora::gs;
 
@@ -121,6 +122,24 @@ TEST_F(MftDialogTest, DateStampAndTodayLabel)
     dlg->check(QStringLiteral("Check2"))->click();
     EXPECT_EQ(pick("MYEAR"), 25);
     EXPECT_EQ(pick("MWEEK"), 1);
+}
+
+TEST_F(MftDialogTest, WeekListsOfferWeeks0To53)
+{
+    // The week byte of each layout holding week 53 in BCD.
+    const std::tuple<int, int, const char*> layouts[] = {{8, 94, "MWEEK"}, {11, 121, "WEEK"}, {12, 324, "WEEK"}};
+    for (auto [type, at, name] : layouts) {
+        SCOPED_TRACE(type);
+        open(type, [at = at](velmora::SpdImage& b) { b[static_cast<std::size_t>(at)] = 0x53; });
+        QComboBox* weeks = dlg->list(QString::fromLatin1(name));
+        ASSERT_EQ(weeks->count(), 54);
+        EXPECT_EQ(weeks->itemText(0), QStringLiteral("0"));
+        EXPECT_EQ(weeks->itemText(53), QStringLiteral("53"));
+        EXPECT_EQ(weeks->currentIndex(), 53);
+        ui.answers = {ui::Answer::Yes};
+        dlg->Command2_Click();
+        EXPECT_EQ(gs().sharedSpd[static_cast<std::size_t>(at)], 0x53);
+    }
 }
 
 TEST_F(MftDialogTest, SetupAndClearChangeTheBufferOnlyOnYes)

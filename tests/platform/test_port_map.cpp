@@ -77,4 +77,13 @@ TEST_F(PortMapTest, AStoredPathServesItsOwnPortAndGivesWayToTheEnvironment)
     settings::write(QStringLiteral("Settings"), QStringLiteral("Com3"), QStringLiteral("/dev/serial/by-id/usb-X"));
     qputenv("VELMORA_COM3", "/tmp/pty-of-the-run");
     EXPECT_EQ(platform::devicePathFor(3), QStringLiteral("/tmp/pty-of-the-run"));
+    // A value pasted with its trailing blank or line end names the same path.
+    for (const char* value : {"/tmp/pty-of-the-run ", "/tmp/pty-of-the-run\n", "/tmp/pty-of-the-run\r\n",
+                              " /tmp/pty-of-the-run\t"}) {
+        qputenv("VELMORA_COM3", value);
+        EXPECT_EQ(platform::devicePathFor(3), QStringLiteral("/tmp/pty-of-the-run")) << value;
+    }
+    // Only blanks: no value.
+    qputenv("VELMORA_COM3", " \n");
+    EXPECT_EQ(platform::devicePathFor(3), QStringLiteral("/dev/serial/by-id/usb-X"));
 }

@@ -175,6 +175,27 @@ TEST(Ddr3Summary, CapacityDepthAndBanksOnEveryCall)
     EXPECT_EQ(cap(ddr3, image(11, {{4, 0x40}}), 0, Field::Label122), "Reserved");
 }
 
+// Every depth caption that a DDR3 or DDR4 device can reach, up to 4 Gb
+// (16 Gbit x4): the density of byte 4 over the width of byte 7 (DDR3) or 12
+// (DDR4).
+TEST(SummaryRules, DepthCaptionsOfEveryDensityAndWidth)
+{
+    const std::map<int, const char*> captions = {{16, "16 Mb"},   {32, "32 Mb"},   {64, "64 Mb"},
+                                                 {128, "128 Mb"}, {256, "256 Mb"}, {512, "512 Mb"},
+                                                 {1024, "1 Gb  "}, {2048, "2 Gb  "}, {4096, "4 Gb  "}};
+    for (int code = 0; code <= 6; ++code) {
+        for (int w = 0; w < 4; ++w) {
+            const int depth = (256 << code) / (4 << w);
+            const auto it = captions.find(depth);
+            const QString want = QString::fromLatin1(it == captions.end() ? "-----  " : it->second);
+            EXPECT_EQ(cap(ddr3, image(11, {{4, code}, {7, w}}), 4, Field::Label121), want) << code << " x" << (4 << w);
+            EXPECT_EQ(cap(ddr4, image(12, {{4, code}, {12, w}}), 4, Field::Label121), want) << code << " x" << (4 << w);
+        }
+    }
+    EXPECT_EQ(cap(ddr3, image(11, {{4, 0x06}, {7, 0x00}}), 4, Field::Label121), "4 Gb  ");
+    EXPECT_EQ(cap(ddr4, image(12, {{4, 0x06}, {12, 0x00}}), 4, Field::Label121), "4 Gb  ");
+}
+
 TEST(Ddr3Summary, TimeBaseSpeedAndTimings)
 {
     auto img = image(11, {{10, 1}, {11, 8}, {12, 10}, {16, 105}, {21, 0x11}, {22, 0x18}});
@@ -182,6 +203,12 @@ TEST(Ddr3Summary, TimeBaseSpeedAndTimings)
     EXPECT_EQ(cap(ddr3, img, 16, Field::Label128), "13.125 ns (11T)");
     EXPECT_EQ(cap(ddr3, img, 21, Field::Label130), "35 ns (28T)");
     EXPECT_EQ(cap(ddr3, img, 22, Field::Label130), "35 ns (28T)");
+    // tRAS takes the low half of byte 21; the high half belongs to tRC.
+    img[21] = 0x21;
+    EXPECT_EQ(cap(ddr3, img, 21, Field::Label130), "35 ns (28T)");
+    img[21] = 0xF0;
+    EXPECT_EQ(cap(ddr3, img, 22, Field::Label130), "3 ns (3T)");
+    img[21] = 0x11;
     img[12] = 9;  // 1125 ps is no grade
     EXPECT_EQ(cap(ddr3, img, 12, Field::Label119), "Reserved");
     img[12] = 0;  // no clock count

@@ -119,7 +119,10 @@ TEST(XmpViewDdr4, SpeedSnapping)
         {750, "2666 MHz", "2666 MHz"},  {751, "2663 MHz", "2666 MHz"}, {625, "3200 MHz", "3200 MHz"},
         {714, "2800 MHz", "2800 MHz"},  {600, "3333 MHz", "3333 MHz"}, {577, "3466 MHz", "3466 MHz"},
         {555, "3603 MHz", "3600 MHz"},  {536, "3731 MHz", "3733 MHz"}, {517, "3868 MHz", "3866 MHz"},
-        {666, "3003 MHz", "3000 MHz"},  {499, "4008 MHz", "4000 MHz"}, {498, "4016 MHz", "4016 MHz"}};
+        {666, "3003 MHz", "3000 MHz"},  {499, "4008 MHz", "4000 MHz"}, {498, "4016 MHz", "4016 MHz"},
+        // DDR4-2400: the profile window 2390 to 2410, the JEDEC one 2399 to 2401.
+        {833, "2400 MHz", "2400 MHz"},  {835, "2395 MHz", "2400 MHz"}, {836, "2392 MHz", "2400 MHz"},
+        {830, "2409 MHz", "2400 MHz"},  {837, "2389 MHz", "2389 MHz"}, {829, "2412 MHz", "2412 MHz"}};
     for (auto [ps, jedec, profile] : cases) {
         const auto [mtb, fine] = tck(ps);
         EXPECT_EQ(xmpview::ddr4Jedec(image(12, {{18, mtb}, {125, fine}}))[Row::SPEED].text, jedec) << ps;

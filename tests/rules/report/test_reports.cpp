@@ -182,9 +182,10 @@ TEST_F(ReportTest, OnePageReportsPlaceTheirManufacturerBlock)
         {report::DDR2_PRINTER, tables().ddr2, 600, 1140, 1620, 13880, 8900, 4220,
          "636465666768696A6B6C6D6E6F707172737475767778797A7B7C7D7E7F", 66},
     };
-    // A part number with control codes among the letters.
+    // A part number with control codes, a soft hyphen and a no-break space
+    // among the letters: each prints as one blank in its place.
     velmora::SpdImage img = selfNamingImage();
-    const std::uint8_t part[18] = {'M', 0x00, 'T', 0x07, 0x7F, 0x9B, 'X', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xE9};
+    const std::uint8_t part[18] = {'M', 0x00, 'T', 0x07, 0x7F, 0x9B, 'X', 0xAD, 'Y', 0xA0, 'Z', 0, 0, 0, 0, 0, 0, 0xE9};
     for (int k = 0; k < 18; ++k)
         img[static_cast<std::size_t>(73 + k)] = part[k];
     for (const Case& c : cases) {
@@ -198,7 +199,7 @@ TEST_F(ReportTest, OnePageReportsPlaceTheirManufacturerBlock)
         expectText(t[c.firstValue], QStringLiteral("00"), 10500, c.valuesY, kBlue);
         const std::size_t block = t.size() - (c.printer == report::SDR_PRINTER ? 10 : 8);
         expectText(t[block], QStringLiteral("4041424344454647"), c.idX, c.blockY, kRed);
-        expectText(t[block + 2], QStringLiteral("M T   X") + QString(10, QLatin1Char(' ')) + QChar(0xE9), 8550,
+        expectText(t[block + 2], QStringLiteral("M T   X Y Z") + QString(6, QLatin1Char(' ')) + QChar(0xE9), 8550,
                    c.blockY + 480, kRed);
         expectText(t[block + 3], QStringLiteral("5B5C"), 10270, c.blockY + 720, kBlue);
         expectText(t[block + 6], QStringLiteral("5F606162"), 9830, c.blockY + 1440, kRed);

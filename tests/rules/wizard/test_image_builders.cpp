@@ -116,8 +116,14 @@ TEST(WizardImages, Ddr4TimingsIdentifierAndPartNumber)
     a[1] = 17;  // DDR4-1866
     a[6] = 13;
     a[9] = 30;
+    a[7] = 15;  // tRP
+    a[8] = 12;  // tRCD
     auto img = wizard::ddr4_set(a, texts(QStringLiteral("7F7F9E"), QStringLiteral("ABC"))).image;
     EXPECT_EQ(img[24], 0x6E);
+    // tRCD into byte 25, tRP into byte 26: 12 x 10.71 / 1.25 - 1 = 101.816,
+    // 15 x 10.71 / 1.25 - 1 = 127.52.
+    EXPECT_EQ(img[25], 0x66);
+    EXPECT_EQ(img[26], 0x80);
     EXPECT_EQ(img[27], 0x11);  // r = 257
     EXPECT_EQ(img[28], 0x00);
     EXPECT_EQ(img[350], 0x02);
