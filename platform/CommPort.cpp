@@ -80,7 +80,6 @@ void CommPort::dropLine()
     serial_->clear(QSerialPort::Output);
     serial_->close();
     dropping_ = false;
-    emit lineLost();
 }
 
 void CommPort::output(const QByteArray& message)

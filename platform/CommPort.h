@@ -51,8 +51,6 @@ signals:
     void aboutToClose();
     // The port has opened.
     void opened();
-    // The line failed and the port was closed.
-    void lineLost();
 
 private:
     // Closes a line that failed, without waiting for what was handed over.

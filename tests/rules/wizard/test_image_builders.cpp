@@ -239,8 +239,9 @@ TEST(WizardImages, TypedTextsStayInsideTheirFields)
         for (int i = 0; i < 512; ++i) {
             const bool inField = (i >= idFirst && i <= idLast) || (i >= partFirst && i <= partLast) ||
                                  (type == 4 && (i == 148 || i == 149));
-            if (!inField)
+            if (!inField) {
                 EXPECT_EQ(typed[static_cast<std::size_t>(i)], plain[static_cast<std::size_t>(i)]) << type << " byte " << i;
+            }
         }
         // Latin-1 keeps its code, anything else is "?", one for each character.
         EXPECT_EQ(typed[static_cast<std::size_t>(partFirst)], 0xC4);
