@@ -7,6 +7,7 @@
 #include "device/DeviceFixture.h"
 
 #include <QDir>
+#include <QListWidget>
 #include <QPixmap>
 
 TEST_F(DeviceTest, DISABLED_RenderPanels)
@@ -50,4 +51,29 @@ TEST_F(DeviceTest, DISABLED_RenderPanels)
     p.Command14->click();
     p.Command13->click();
     save(p.Frame4, "velmora-transfer-panel.png");
+
+    // A module test started from the programmer's own key.
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.resultFlags = 0;
+        k.openChannels.clear();
+        k.shortChannels.clear();
+    });
+    p.Command16->click();
+    const int logged = p.List1->count();
+    sim->pressTestKey();
+    testwait::until([&] { return p.List1->count() > logged; }, 20000);
+    p.Command11->click();
+    save(doc->canvas(), "velmora-own-test.png");
+    p.Command19->click();
+
+    // After a status request nobody answered, the next waits for a quiet
+    // line with the busy panel up.
+    sim->updateKnobs([](sim::Knobs& k) { k.silent = true; });
+    main->mnuConnection_Click();
+    waitForParse();
+    sim->updateKnobs([](sim::Knobs& k) { k.silent = false; });
+    QTimer::singleShot(vclock::clock().scaled(1500), [&] { save(main.get(), "velmora-line-wait.png"); });
+    main->mnuConnection_Click();
+    waitForParse();
+    save(main.get(), "velmora-line-clear.png");
 }
