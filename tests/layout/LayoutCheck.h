@@ -10,6 +10,13 @@
 // between them) and no check box's text stands nearer the next control than
 // its own indicator; a list shows its chosen item and, opened, every item
 // whole; and a text framed by asterisks is not wrapped inside its frame.
+// The texts a control of the program's own paints (the grid, the pin map,
+// the pin pictures) are drawn again one by one, each with the shapes beside
+// it: no clip cuts a text's glyphs, a text keeps a clear pixel from every
+// outline and every visible fill edge it is not wholly on, a caption between
+// two marks stands clearly nearer one of them, and its colour can be read on
+// what lies behind it. A disabled button of a colour of its own looks
+// disabled, and a window is as wide as its title bar needs for its title.
 //
 // Use: one LayoutCheck for a test, check(window, state) for each state a user
 // sees, then EXPECT_TRUE(c.ok()) << c.report(). Every finding of every state
