@@ -412,13 +412,6 @@ void DevicePanels::buildTestPanel(QWidget* canvas)
     TEST_COMMAND = button(TEST_FRAME, "TEST_COMMAND", QStringLiteral("TEST"), twRect(120, 180, 1860, 1500));
     bold(TEST_COMMAND, 16);
     setBackColor(TEST_COMMAND, look::kGreen);
-    // Disabled ("Testing...", and in restricted mode) its caption stays
-    // grey, but a grey dark enough to read on the button's green and red.
-    {
-        QPalette pal = TEST_COMMAND->palette();
-        pal.setColor(QPalette::Disabled, QPalette::ButtonText, look::toQColor(kDisabledTestText));
-        TEST_COMMAND->setPalette(pal);
-    }
     connect(TEST_COMMAND, &QPushButton::clicked, this, &DevicePanels::TEST_COMMAND_Click);
 
     Frame8 = frame(TEST_FRAME, "Frame8", QString(), twRect(120, 1740, 1860, 1320), true);
@@ -551,7 +544,18 @@ void DevicePanels::setBackColor(QWidget* w, look::VbColor c)
         return;
     w->setProperty("backColor", static_cast<uint>(c));
     w->setAttribute(Qt::WA_StyledBackground, true);
-    w->setStyleSheet(QStringLiteral("#%1 { background-color: %2; }").arg(w->objectName(), colourName(c)));
+    QString sheet = QStringLiteral("#%1 { background-color: %2; }").arg(w->objectName(), colourName(c));
+    // A disabled button ("Testing...", and every device button in restricted
+    // mode) shows its colour faded towards the button face and a grey
+    // caption, as the style's own disabled buttons do; the grey stays dark
+    // enough to read on the faded green and red.
+    if (qobject_cast<QAbstractButton*>(w)) {
+        const QColor face = look::toQColor(look::kButtonFace);
+        sheet += QStringLiteral(" #%1:disabled { background-color: %2; color: %3; }")
+                     .arg(w->objectName(), look::blend(look::toQColor(c), face, kDisabledFade).name(),
+                          colourName(kDisabledTestText));
+    }
+    w->setStyleSheet(sheet);
 }
 
 look::VbColor DevicePanels::backColor(const QWidget* w)

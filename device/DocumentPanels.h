@@ -48,8 +48,10 @@ inline constexpr look::VbColor kLampLit = look::kRed;
 inline constexpr look::VbColor kLampDark = look::kLightBlue;
 inline constexpr look::VbColor kBannerGreen = 0x00C000;
 inline constexpr look::VbColor kTestFailBack = 0x8080FF;
-// The caption of the disabled "TEST" button.
-inline constexpr look::VbColor kDisabledTestText = 0x505050;
+// A disabled device button of a colour of its own: its caption, and how far
+// its colour fades towards the button face.
+inline constexpr look::VbColor kDisabledTestText = 0x707070;
+inline constexpr double kDisabledFade = 0.65;
 
 // The scenes of the busy panel: which of the pictures Image11, Image16,
 // Image12, Image13, Image14 and Image15 show.

@@ -9,6 +9,11 @@
 using look::tw;
 using look::twRect;
 
+namespace {
+// Below this a caption cannot be told from its cell (red on red is 1).
+constexpr double kLeastContrast = 2.0;
+} // namespace
+
 HexGrid::HexGrid(QWidget* parent)
     : QWidget(parent)
 {
@@ -159,10 +164,17 @@ void HexGrid::paintEvent(QPaintEvent* e)
     auto drawItem = [&](const QRect& r, const Item& it, Qt::Alignment align) {
         if (!r.intersects(dirty))
             return;
-        p.fillRect(r, look::toQColor(it.back));
+        const QColor bg = look::toQColor(it.back);
+        p.fillRect(r, bg);
         QColor fg = look::toQColor(it.fore);
         if (!it.enabled && it.fore == look::kWindowText)
             fg = pal.color(QPalette::Disabled, QPalette::WindowText);
+        // A caption in a colour that cannot be read on its cell's colour (red
+        // text of a read-only document or a stamped date on the red of the
+        // selected cell) is drawn in black or white instead; the cell keeps
+        // its colours.
+        else if (it.enabled && look::contrast(fg, bg) < kLeastContrast)
+            fg = look::readableOn(bg);
         p.setPen(fg);
         p.drawText(r, align, it.caption);
     };

@@ -2,24 +2,36 @@
 
 #include "rules/device/PinNameTables.h"
 
+#include <QFontMetricsF>
 #include <QHelpEvent>
 #include <QPainter>
 #include <QPaintEvent>
 #include <QToolTip>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 // 18 groups of eight channels, one group per row. A mark is drawn round its
 // box with a pen of one pixel, which reaches a pixel beyond the box; its
-// caption starts two pixels after the box, and the next column's mark
-// keeps two clear pixels from the widest caption ("/DQS0").
+// caption starts two pixels after the box. The next column's mark keeps
+// well clear of the widest caption ("/DQS0"), further than the caption's
+// own mark, so that a caption reads as its own mark's and does not run into
+// the next one on a screen that draws glyphs a pixel wider.
 constexpr int kLeft = 4;
 constexpr int kTop = 4;
 constexpr int kMinPitch = 41;
 constexpr int kRowHeight = 23;
 constexpr int kMark = 9;
 constexpr int kLabelGap = 2;
-constexpr int kClear = 2;
+constexpr int kClear = 7;
+
+// The pixels a caption's glyphs may reach from where it starts: its advance
+// or its ink, whichever is wider, and one pixel of smoothing.
+int reachOf(const QFontMetricsF& fm, const QString& caption)
+{
+    const qreal ink = fm.tightBoundingRect(caption).right();
+    return static_cast<int>(std::ceil(std::max(fm.horizontalAdvance(caption), ink))) + 1;
+}
 } // namespace
 
 PinMap::PinMap(QWidget* parent)
@@ -38,11 +50,11 @@ PinMap::PinMap(QWidget* parent)
 
 void PinMap::layOut()
 {
-    const QFontMetrics fm(font());
+    const QFontMetricsF fm(font());
     widest_ = 0;
     for (int c = 0; c < kMarks; ++c)
         if (visible_[static_cast<std::size_t>(c)])
-            widest_ = std::max({widest_, fm.horizontalAdvance(caption(c)), fm.tightBoundingRect(caption(c)).right() + 1});
+            widest_ = std::max(widest_, reachOf(fm, caption(c)));
     pitch_ = std::max(kMinPitch, kMark + kLabelGap + widest_ + 1 + kClear);
     update();
 }

@@ -35,6 +35,14 @@ inline QRect twRect(int left, int top, int width, int height)
     return QRect(tw(left), tw(top), tw(width), tw(height));
 }
 
+// How well two colours stand apart, 1 (the same) to 21 (black and white),
+// counted from their relative luminance.
+double contrast(const QColor& a, const QColor& b);
+// Of black and white, the one that reads better on the colour.
+QColor readableOn(const QColor& back);
+// The colour taken part of the way (0 none, 1 all of it) towards another.
+QColor blend(const QColor& from, const QColor& towards, double part);
+
 // Hexadecimal text of a byte: two upper-case digits, a leading "0" below 16.
 QString hex2(int value);
 

@@ -11,7 +11,9 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
+#include <QStyle>
 #include <algorithm>
+#include <climits>
 
 namespace ui {
 
@@ -60,12 +62,26 @@ QStringList qtFilters(const QString& filter)
     return out;
 }
 
+int titleBarWidth(const QString& title)
+{
+    if (title.isEmpty())
+        return 0;
+    QFont f = QApplication::font("QMdiSubWindowTitleBar");
+    f.setBold(true);
+    const int bar = std::max(QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight),
+                             QFontMetrics(f).height() + 8);
+    // The icon and three buttons, each about as wide as the bar is high,
+    // and a margin at each end of the bar.
+    return QFontMetrics(f).horizontalAdvance(title) + 4 * bar + 2 * 8;
+}
+
 namespace {
 // Qt's message box wraps every text wider than half the screen (at most
 // 500 px) at a blank, so that the closing asterisks of a framed text stood
 // on a line of their own. This box is as wide as its text: each line stays
 // whole, a text's own line breaks stay, and only a line wider than the
-// screen is left to Qt's wrapping.
+// screen is left to Qt's wrapping. It is also as wide as its title, which
+// the window manager would otherwise cut short ("XMP Pr... Setting").
 class TextWideBox : public QMessageBox {
 public:
     using QMessageBox::QMessageBox;
@@ -111,7 +127,8 @@ private:
         if (room.isValid() && need.width() > room.width()) {
             label->setWordWrap(true);
         } else {
-            const QSize fixed(std::max(need.width(), width()), need.height());
+            const int title = std::min(titleBarWidth(windowTitle()), room.isValid() ? room.width() : INT_MAX);
+            const QSize fixed(std::max({need.width(), width(), title}), need.height());
             if (fixed != size() || minimumSize() != fixed || maximumSize() != fixed)
                 setFixedSize(fixed);
         }

@@ -73,6 +73,11 @@ QString inputBox(const QString& prompt, const QString& title, QWidget* parent = 
 // returns the entries; exposed for tests.
 QStringList qtFilters(const QString& filter);
 
+// The width a window needs for the window manager's title bar to show its
+// whole title: the title in the title bar's font, bold as most title bars
+// draw it, beside the window's icon and three title bar buttons.
+int titleBarWidth(const QString& title);
+
 // The message box the real seam shows for m, not yet shown; exposed for
 // tests.
 std::unique_ptr<QMessageBox> messageBox(QWidget* parent, const Message& m);

@@ -9,6 +9,8 @@
 #include <QFontMetricsF>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <array>
+#include <cmath>
 
 namespace pictures {
 
@@ -18,89 +20,144 @@ namespace {
 
 const int kColumns[6] = {1, 2, 3, 7, 8, 9};
 
-// Draws one ball with its name; long names break after a slash. A ball
-// beside the empty middle columns may lean into them (spare > 0 to the
-// right, < 0 to the left) when its name is too long for its own cell. No
-// name is drawn smaller than the pictures' smallest text.
-void drawBall(QPainter& g, QPointF c, qreal d, qreal cellW, qreal cellH, const QString& name, qreal spare)
+// Inside a ball, the name's glyphs keep this far from the middle of the
+// outline: half the pen and two clear pixels.
+constexpr qreal kPad = 2.5;
+// Clear room between two balls side by side.
+constexpr qreal kBetween = 2.5;
+// Between the glyphs of two lines of one name.
+constexpr qreal kLineGap = 1.0;
+// Width of the ball names' font: semi-condensed, and condensed further for
+// a name that needs room beyond its own cell.
+constexpr int kNameStretch = QFont::SemiCondensed;
+constexpr int kTightStretch = QFont::Condensed;
+
+QFont nameFont(qreal px, int stretch)
+{
+    QFont f = kit::sans(px, false, false);
+    f.setStretch(stretch);
+    return f;
+}
+
+// A ball's name laid out in its shape: the font, the lines with where each
+// starts relative to the ball's centre, and the shape's size and corners.
+struct BallLayout {
+    bool fits = false;
+    QFont font;
+    QStringList lines;
+    QList<QPointF> at;
+    qreal w = 0;
+    qreal h = 0;
+    qreal radius = 0;
+};
+
+// The shape of height at least d (at most maxH) and width at most room
+// that holds a block of glyphs l x t centred in it, kPad inside its
+// outline: a capsule when one holds it, else a rounded rectangle with
+// tighter corners.
+bool shapeFor(qreal l, qreal t, qreal d, qreal maxH, qreal room, BallLayout& out)
+{
+    const qreal h = qMin(qMax(d, t + 2 * kPad), maxH);
+    if (t + 2 * kPad > h)
+        return false;
+    for (qreal r = h / 2; r >= 3.0; r -= 0.5) {
+        qreal need = qMax(l + 2 * kPad, qMax(d, 2 * r));
+        const qreal dy = t / 2 - (h / 2 - r);
+        if (dy > 0) {
+            const qreal ri = r - kPad;
+            if (ri <= 0 || dy > ri)
+                continue;
+            need = qMax(need, l - 2 * std::sqrt(ri * ri - dy * dy) + 2 * r);
+        }
+        if (need <= room) {
+            out.w = need;
+            out.h = h;
+            out.radius = r;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The lines of a name in a font, stacked with kLineGap between their
+// glyphs and centred on the ball's centre by their glyphs, not their line
+// boxes; false when they do not fit.
+bool layLines(const QStringList& lines, const QFont& f, qreal d, qreal maxH, qreal room, BallLayout& out)
+{
+    const QFontMetricsF fm(f);
+    QList<QRectF> ink;
+    QList<qreal> base;
+    qreal y = 0;
+    qreal widest = 0;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QRectF r = fm.tightBoundingRect(lines[i]);
+        if (i > 0)
+            y += ink.back().bottom() + kLineGap - r.top();
+        ink << r;
+        base << y;
+        widest = qMax(widest, r.width());
+    }
+    const qreal top = ink.front().top();
+    const qreal bottom = base.back() + ink.back().bottom();
+    BallLayout lay;
+    if (!shapeFor(widest, bottom - top, d, maxH, room, lay))
+        return false;
+    lay.fits = true;
+    lay.font = f;
+    lay.lines = lines;
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        lay.at << QPointF(-(ink[i].left() + ink[i].width() / 2), base[i] - (top + bottom) / 2);
+    out = lay;
+    return true;
+}
+
+// The name's layout at the largest size that fits room: on one line, or,
+// when breaks allows, broken after slashes when that gives a text larger
+// by more than a sixth. No name is drawn smaller than the pictures'
+// smallest text; empty (fits false) when none fits.
+BallLayout bestLayout(const QString& name, qreal room, qreal maxH, qreal d, qreal maxPx, bool breaks, int stretch)
+{
+    QList<QStringList> options{{name}};
+    if (breaks) {
+        QList<qsizetype> cuts;
+        for (qsizetype i = name.indexOf(QLatin1Char('/')); i > 0 && i + 1 < name.size(); i = name.indexOf(QLatin1Char('/'), i + 1))
+            cuts << i + 1;
+        for (qsizetype a = 0; a < cuts.size(); ++a) {
+            options << QStringList{name.left(cuts[a]), name.mid(cuts[a])};
+            for (qsizetype b = a + 1; b < cuts.size(); ++b)
+                options << QStringList{name.left(cuts[a]), name.mid(cuts[a], cuts[b] - cuts[a]), name.mid(cuts[b])};
+        }
+    }
+    BallLayout single;
+    BallLayout broken;
+    // The fonts come in whole pixels.
+    const int largest = static_cast<int>(std::floor(maxPx));
+    const int smallest = static_cast<int>(std::ceil(kit::kSmallestPx));
+    for (int px = largest; px >= smallest && !single.fits; --px)
+        layLines(options.front(), nameFont(px, stretch), d, maxH, room, single);
+    for (int px = largest; px >= smallest && !broken.fits; --px)
+        for (qsizetype k = 1; k < options.size() && !broken.fits; ++k)
+            layLines(options[k], nameFont(px, stretch), d, maxH, room, broken);
+    if (broken.fits && (!single.fits || broken.font.pixelSize() > single.font.pixelSize() * 7 / 6))
+        return broken;
+    return single;
+}
+
+void drawBall(QPainter& g, QPointF c, const QString& name, const BallLayout& lay)
 {
     const Signal s = kit::classify(name);
     const QColor fill = kit::fillOf(s);
-    const qreal floor = kit::kSmallestPx;
-    if (spare != 0 && kit::fitPixelSize(name, cellW - 4, floor + 0.5, floor, false, true) < floor + 0.5) {
-        cellW += std::abs(spare);
-        c.rx() += spare / 2;
-    }
-    const qreal room = cellW - 3;
-    const auto advance = [](const QString& t, qreal px) { return QFontMetricsF(kit::sans(px, false, true)).horizontalAdvance(t); };
-    const qreal maxPx = qMax(floor, qMin(cellH * 0.5, 11.5));
-    qreal px = kit::fitPixelSize(name, room, maxPx, floor, false, true);
-    const bool oneLineFits = advance(name, px) <= room;
-    QStringList lines{name};
-    // A long name with slashes may read better on two or three lines,
-    // broken at the slashes that give the largest text; the lines must fit
-    // the cell's height too.
-    if ((!oneLineFits || px < maxPx * 0.9) && name.contains(QLatin1Char('/'))) {
-        const qreal single = oneLineFits ? px : 0.0;
-        QList<qsizetype> cuts;
-        for (qsizetype i = name.indexOf(QLatin1Char('/')); i > 0; i = name.indexOf(QLatin1Char('/'), i + 1))
-            cuts << i + 1;
-        // The largest size at which every line fits; 0 when none does.
-        const auto fitLines = [&](const QStringList& ls) {
-            for (qreal p = 11.0; p >= floor; p -= 0.5) {
-                if (QFontMetricsF(kit::sans(p, false, true)).height() * 0.92 * ls.size() > cellH - 1)
-                    continue;
-                bool all = true;
-                for (const QString& l : ls)
-                    all = all && advance(l, p) <= room;
-                if (all)
-                    return p;
-            }
-            return 0.0;
-        };
-        qreal best = single;
-        for (qsizetype a = 0; a < cuts.size(); ++a) {
-            const QStringList two{name.left(cuts[a]), name.mid(cuts[a])};
-            if (const qreal fit = fitLines(two); fit > best && fit > single * 1.15) {
-                best = fit;
-                lines = two;
-            }
-            for (qsizetype b = a + 1; b < cuts.size(); ++b) {
-                const QStringList three{name.left(cuts[a]), name.mid(cuts[a], cuts[b] - cuts[a]), name.mid(cuts[b])};
-                if (const qreal fit = fitLines(three); fit > best && fit > single * 1.15) {
-                    best = fit;
-                    lines = three;
-                }
-            }
-        }
-        if (lines.size() > 1)
-            px = best;
-    }
-    const QFont f = kit::sans(px, false, true);
-    const QFontMetricsF fm(f);
-
-    // The ball: round, stretched into a capsule when its name is wider.
-    qreal textW = 0;
-    for (const QString& line : lines)
-        textW = qMax(textW, fm.horizontalAdvance(line));
-    const qreal w = qMax(d, qMin(textW + 5, cellW - 1));
-    const qreal h = qMax(d, qMin(fm.height() * 0.92 * lines.size() + 2, cellH - 1));
-    const QRectF shape(c.x() - w / 2, c.y() - h / 2, w, h);
-    QRadialGradient shade(c + QPointF(-w * 0.15, -d * 0.2), qMax(w, d) * 0.62);
+    const QRectF shape(c.x() - lay.w / 2, c.y() - lay.h / 2, lay.w, lay.h);
+    QRadialGradient shade(c + QPointF(-lay.w * 0.15, -lay.h * 0.2), qMax(lay.w, lay.h) * 0.62);
     shade.setColorAt(0, fill.lighter(118));
     shade.setColorAt(1, fill.darker(108));
     g.setBrush(shade);
     g.setPen(QPen(kit::inkOf(s).lighter(150), 1.0));
-    g.drawRoundedRect(shape, qMin(w, h) / 2, qMin(w, h) / 2);
-    g.setFont(f);
-    const qreal lh = fm.height() * 0.92;
-    qreal y = c.y() - lh * lines.size() / 2;
-    for (const QString& line : lines) {
-        const QRectF r(c.x() - cellW / 2, y, cellW, lh);
-        g.setPen(kit::inkOf(s).darker(140));
-        g.drawText(r, Qt::AlignCenter | Qt::TextDontClip, line);
-        y += lh;
-    }
+    g.drawRoundedRect(shape, lay.radius, lay.radius);
+    g.setFont(lay.font);
+    g.setPen(kit::inkOf(s).darker(140));
+    for (qsizetype i = 0; i < lay.lines.size(); ++i)
+        g.drawText(c + lay.at[i], lay.lines[i]);
 }
 
 void drawLegend(QPainter& g, const QRectF& r, const QList<Signal>& kinds, int perRow)
@@ -209,18 +266,85 @@ void paintChipMap(QPainter& g, const QRectF& area, int index)
     for (int r = 0; r < rows; ++r)
         g.drawText(QRectF(area.left() + m, rowY(r) - ch / 2, labelW, ch), Qt::AlignCenter, p.rowLetters.at(r));
 
-    // Balls.
+    // Balls, a row at a time: each name in its own cell where it fits;
+    // one that does not takes the room its neighbours leave free, keeping
+    // as near its column as that room allows.
+    const qreal maxPx = qMax(kit::kSmallestPx, qMin(ch * 0.5, 11.5));
     for (int r = 0; r < rows; ++r) {
+        const auto& row = p.rows[static_cast<std::size_t>(r)];
+        std::array<BallLayout, 6> lay;
+        std::array<qreal, 6> x{};
         for (int c = 0; c < 6; ++c) {
-            const QString& name = p.rows[static_cast<std::size_t>(r)].at(c);
-            const QPointF centre(colX(c), rowY(r));
-            if (name.isEmpty()) {
+            x[static_cast<std::size_t>(c)] = colX(c);
+            if (!row.at(c).isEmpty())
+                lay[static_cast<std::size_t>(c)] = bestLayout(row.at(c), cw - kBetween, ch - 1, d, maxPx, true, kNameStretch);
+        }
+        auto edgeOf = [&](int k, int side) {
+            // Where the room of ball k's neighbour on that side ends.
+            const qreal own = colX(k);
+            if (k + side < 0)
+                return body.left() + 3.0;
+            if (k + side > 5)
+                return body.right() - 3.0;
+            const std::size_t n = static_cast<std::size_t>(k + side);
+            const qreal other = x[n];
+            if (row.at(k + side).isEmpty())
+                return other - side * (d * 0.22 + 1 + kBetween);
+            if (!lay[n].fits)
+                return (own + other) / 2 - side * kBetween / 2;
+            return other - side * (lay[n].w / 2 + kBetween);
+        };
+        // How far a ball that fits may move away from the ball beside it
+        // on that side, towards its other neighbour.
+        auto giveOf = [&](int n, int away) {
+            if (n < 0 || n > 5 || row.at(n).isEmpty() || !lay[static_cast<std::size_t>(n)].fits)
+                return 0.0;
+            const std::size_t m = static_cast<std::size_t>(n);
+            const qreal free = away < 0 ? x[m] - lay[m].w / 2 - kBetween - edgeOf(n, -1)
+                                        : edgeOf(n, +1) - kBetween - (x[m] + lay[m].w / 2);
+            return qMax(0.0, free);
+        };
+        for (int c = 0; c < 6; ++c) {
+            const std::size_t k = static_cast<std::size_t>(c);
+            if (row.at(c).isEmpty() || lay[k].fits)
+                continue;
+            qreal left = edgeOf(c, -1);
+            qreal right = edgeOf(c, +1);
+            const qreal giveLeft = giveOf(c - 1, -1);
+            const qreal giveRight = giveOf(c + 1, +1);
+            for (int stretch : {kNameStretch, kTightStretch}) {
+                lay[k] = bestLayout(row.at(c), right - left + giveLeft + giveRight, ch - 1, d, maxPx, true, stretch);
+                if (lay[k].fits)
+                    break;
+            }
+            if (!lay[k].fits) {
+                // Nothing fits: the smallest, most condensed text on a shape
+                // no wider than the room.
+                layLines({row.at(c)}, nameFont(kit::kSmallestPx, kTightStretch), d, ch - 1, 1e6, lay[k]);
+                lay[k].w = qMin(lay[k].w, right - left);
+            }
+            // The neighbours make way, each as far as it can and the two
+            // as evenly as that allows.
+            const qreal short_ = qMax(0.0, lay[k].w - (right - left));
+            const qreal pushLeft = qMin(giveLeft, qMax(short_ / 2, short_ - giveRight));
+            const qreal pushRight = qMin(giveRight, short_ - pushLeft);
+            if (c > 0)
+                x[k - 1] -= pushLeft;
+            if (c < 5)
+                x[k + 1] += pushRight;
+            left -= pushLeft;
+            right += pushRight;
+            x[k] = lay[k].w <= right - left ? qBound(left + lay[k].w / 2, colX(c), right - lay[k].w / 2) : (left + right) / 2;
+        }
+        for (int c = 0; c < 6; ++c) {
+            const QPointF centre(x[static_cast<std::size_t>(c)], rowY(r));
+            if (row.at(c).isEmpty()) {
                 g.setBrush(Qt::NoBrush);
                 g.setPen(QPen(QColor(0xA8, 0xAC, 0xB4), 1, Qt::DotLine));
                 g.drawEllipse(centre, d * 0.22, d * 0.22);
                 continue;
             }
-            drawBall(g, centre, d, cw, ch, name, c == 2 ? gapW : c == 3 ? -gapW : 0.0);
+            drawBall(g, centre, row.at(c), lay[static_cast<std::size_t>(c)]);
         }
     }
     g.restore();

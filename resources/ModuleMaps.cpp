@@ -16,7 +16,9 @@ using kit::Signal;
 
 namespace {
 
-constexpr qreal kRow = 14.0;      // height of one table row
+// A table row holds its name's box with the name's glyphs, the underscore's
+// included, and a clear pixel above and below them.
+constexpr qreal kRow = 17.0;      // height of one table row
 constexpr qreal kTablePx = 10.0;  // table text
 
 struct Layout {
@@ -165,8 +167,10 @@ void drawModule(QPainter& g, const ModuleConnector& m, const Layout& l)
     }
     // The SPD EEPROM is large enough for its label.
     const QFontMetricsF label(kit::sans(kit::kSmallestPx, true));
-    const qreal sw = qMax(qMax(10.0, b.width() * (m.soDimm ? 0.11 : 0.06)), label.horizontalAdvance(QStringLiteral("SPD")) + 6);
-    const qreal sh = qMax(sw * 0.62, label.height() + 1);
+    // Its label keeps clear of the pin-1 dot in the chip's corner.
+    const qreal body = qMax(10.0, b.width() * (m.soDimm ? 0.11 : 0.06));
+    const qreal sw = qMax(body, label.horizontalAdvance(QStringLiteral("SPD")) + 14);
+    const qreal sh = qMax(body * 0.62, label.height() + 1);
     drawChip(g, QRectF(b.left() + b.width() * (m.soDimm ? 0.72 : 0.62), cy + chh + b.height() * 0.06, sw, sh), true);
 
     // Gold fingers.
@@ -190,10 +194,11 @@ void drawModule(QPainter& g, const ModuleConnector& m, const Layout& l)
     const int lastFront = m.soDimm ? m.pins - 1 : m.pins / 2;
     const qreal x1 = f.x(0);
     const qreal xn = f.x(f.perSide - 1);
-    g.drawLine(QPointF(x1, below), QPointF(x1, below + 4));
-    g.drawLine(QPointF(xn, below), QPointF(xn, below + 4));
-    g.drawText(QRectF(x1 - 2, below + 3, 40, 13), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("1"));
-    g.drawText(QRectF(xn - 40 + 2, below + 3, 40, 13), Qt::AlignRight | Qt::AlignTop, QString::number(lastFront));
+    // The first and last pins' ticks, their numbers just below them.
+    g.drawLine(QPointF(x1, below), QPointF(x1, below + 3));
+    g.drawLine(QPointF(xn, below), QPointF(xn, below + 3));
+    g.drawText(QRectF(x1 - 2, below + 4, 40, 13), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("1"));
+    g.drawText(QRectF(xn - 40 + 2, below + 4, 40, 13), Qt::AlignRight | Qt::AlignTop, QString::number(lastFront));
     QPainterPath arrow;
     arrow.moveTo(keyX, below);
     arrow.lineTo(keyX - 4, below + 6);
@@ -220,7 +225,7 @@ void drawCell(QPainter& g, const QRectF& r, int pin, const QString& name)
     g.setPen(QColor(0x70, 0x70, 0x70));
     g.setFont(kit::sans(kTablePx - 0.5, false, true));
     g.drawText(QRectF(r.left(), r.top(), numW, r.height()), Qt::AlignRight | Qt::AlignVCenter, QString::number(pin));
-    const QRectF chip(r.left() + numW + 4, r.top() + 2, r.width() - numW - 6, r.height() - 4);
+    const QRectF chip(r.left() + numW + 4, r.top() + 1.5, r.width() - numW - 6, r.height() - 3);
     g.setBrush(kit::fillOf(s));
     g.setPen(Qt::NoPen);
     g.drawRoundedRect(chip, 2.5, 2.5);
@@ -296,7 +301,11 @@ void paintModuleMap(QPainter& g, int width, int index)
     g.setPen(QPen(QColor(0x9A, 0xA4, 0xB4), 1));
     g.setBrush(Qt::NoBrush);
     g.drawRect(QRectF(l.margin, l.tableTop, tw, y - l.tableTop));
-    g.drawLine(QPointF(l.margin + half, l.tableTop + kRow), QPointF(l.margin + half, y));
+    // The line between the two faces stops at the key's row, whose "KEY"
+    // stands where it would run.
+    const qreal keyTop = l.tableTop + kRow * (l.keyRow + 1);
+    g.drawLine(QPointF(l.margin + half, l.tableTop + kRow), QPointF(l.margin + half, keyTop));
+    g.drawLine(QPointF(l.margin + half, keyTop + kRow), QPointF(l.margin + half, y));
 
     // Legend.
     const QList<Signal> kinds{Signal::Power, Signal::Ground,  Signal::Data,  Signal::Strobe, Signal::Address,

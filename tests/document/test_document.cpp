@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -443,6 +444,48 @@ TEST_F(DocumentTest, DateCodeStampAndRestore)
     EXPECT_EQ(doc->Get_Value(93), 0x11);
     EXPECT_EQ(doc->Get_Value(94), 0x22);
     EXPECT_EQ(doc->grid()->cell(93).fore, look::kButtonText);
+}
+
+namespace {
+// The pixels of a cell as the grid draws it that stand out clearly from
+// the cell's colour: its caption's glyphs, when they can be read.
+int readablePixels(HexGrid* grid, int i)
+{
+    const QImage shot = grid->grab().toImage();
+    const QColor back = look::toQColor(grid->cell(i).back);
+    const QRect r = grid->cellRect(i);
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            n += look::contrast(shot.pixelColor(x, y), back) >= 3.0;
+    return n;
+}
+} // namespace
+
+// The selected cell is red; a caption drawn in red (a stamped date, every
+// cell of a read-only document) is still drawn so that it can be read on
+// it, and keeps its own colour for when the selection moves on.
+TEST_F(DocumentTest, TheSelectedCellCanBeReadInEveryMode)
+{
+    load(imageOfType(8));
+    QTest::mouseClick(doc->Check2(), Qt::LeftButton);
+    doc->spd_l_value_Click(93);
+    EXPECT_EQ(doc->grid()->cell(93).back, look::kRed);
+    EXPECT_EQ(doc->grid()->cell(93).fore, look::kRed);
+    EXPECT_GT(readablePixels(doc->grid(), 93), 10);
+    doc->spd_l_value_Click(94);
+    EXPECT_EQ(doc->grid()->cell(93).fore, look::kRed);
+
+    velmora::gs().passwordMode = 0;
+    frmDocument restricted;
+    restricted.Form_Load();
+    restricted.show();
+    restricted.spd_l_value_Click(5);
+    EXPECT_EQ(restricted.grid()->cell(5).fore, look::kRed);
+    EXPECT_GT(readablePixels(restricted.grid(), 5), 10);
+    // The cells round it keep their red captions on the usual background.
+    EXPECT_GT(readablePixels(restricted.grid(), 6), 10);
+    restricted.Set_form_chang(0);
 }
 
 TEST_F(DocumentTest, DateCodeRestoreUsesTheStampedPlaces)

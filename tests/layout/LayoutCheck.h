@@ -10,6 +10,13 @@
 // between them) and no check box's text stands nearer the next control than
 // its own indicator; a list shows its chosen item and, opened, every item
 // whole; and a text framed by asterisks is not wrapped inside its frame.
+// The texts a control of the program's own paints (the grid, the pin map,
+// the pin pictures) are drawn again one by one, each with the shapes beside
+// it: no clip cuts a text's glyphs, a text keeps a clear pixel from every
+// outline and every visible fill edge it is not wholly on, a caption between
+// two marks stands clearly nearer one of them, and its colour can be read on
+// what lies behind it. A disabled button of a colour of its own looks
+// disabled, and a window is as wide as its title bar needs for its title.
 //
 // Use: one LayoutCheck for a test, check(window, state) for each state a user
 // sees, then EXPECT_TRUE(c.ok()) << c.report(). Every finding of every state
@@ -23,8 +30,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QHash>
 #include <QImage>
@@ -34,11 +43,14 @@
 #include <QMdiSubWindow>
 #include <QPaintDevice>
 #include <QPaintEngine>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QSet>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -51,9 +63,15 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QWidget>
+#include "platform/Ui.h"
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <typeinfo>
 #include <vector>
 
 namespace layout {
@@ -107,6 +125,23 @@ inline const std::vector<FaintText>& intendedFaintTexts()
         {"Frmxmp", "TCWL(0)", "the DDR3 JEDEC column has no tCWL: its placeholder is greyed out"},
         {"Frmxmp", "TREFI(0)", "the DDR3 JEDEC column has no tREFI: its placeholder is greyed out"},
         {"Frmxmp", "CMD(0)", "the DDR3 JEDEC column has no command rate: its placeholder is greyed out"},
+    };
+    return list;
+}
+
+// Texts a control paints itself in a faint colour on purpose, by colour.
+struct FaintPictureText {
+    const char* window;
+    const char* control;
+    const char* colour;
+    const char* why;
+};
+
+inline const std::vector<FaintPictureText>& intendedFaintPictureTexts()
+{
+    static const std::vector<FaintPictureText> list = {
+        {"*", "spd_l_value", "#c0c0c0",
+         "the upper half of the grid, which a 256-byte type does not use, is greyed out"},
     };
     return list;
 }
@@ -206,6 +241,372 @@ private:
     std::vector<DrawnText> texts_;
 };
 
+// One text or shape that a control's own painting code draws (a picture, a
+// painted grid), as the pixels it covers in the control.
+struct PaintedPart {
+    bool text = false;
+    // The text, or the kind of shape ("ellipse", "rectangle", "path", ...).
+    QString what;
+    // The text's colour; for a shape, its outline's or else its fill's.
+    QColor colour;
+    // Where the masks below lie in the control.
+    QRect box;
+    // Coverage (Format_Alpha8) of what shows, the clip applied.
+    QImage ink;
+    // A text's coverage as it would be drawn without the clip.
+    QImage whole;
+    // A shape's outline; for a shape drawn without one, the rim of its fill
+    // (whether that rim shows is judged on the picture).
+    QImage edge;
+    // A shape without an outline: its fill without the clip.
+    QImage fill;
+    // A text: the width of a blank in its font, in pixels.
+    qreal blank = 0;
+    // A shape whose fill hides what was drawn before under it.
+    bool opaque = false;
+};
+
+// A paint device that draws nothing and keeps every text and shape painted
+// on it with the pixels each one covers. First pass (rasterise false): only
+// a fingerprint of what was drawn, to tell a picture already looked at.
+class PictureRecorder : public QPaintDevice {
+public:
+    PictureRecorder(const QSize& size, int dpiX, int dpiY, bool rasterise)
+        : size_(size)
+        , dpiX_(dpiX)
+        , dpiY_(dpiY)
+        , rasterise_(rasterise)
+        , engine_(this)
+    {
+    }
+    QPaintEngine* paintEngine() const override { return &engine_; }
+    const std::vector<PaintedPart>& parts() const { return parts_; }
+    QByteArray fingerprint() const { return hash_.result(); }
+    bool drewText() const { return texts_ > 0; }
+
+    // A pixel counts as painted from this coverage on: the faintest edge of
+    // smoothed drawing does not.
+    static constexpr int kInk = 64;
+    // What is drawn is looked at within the picture and this margin round it.
+    static constexpr int kMargin = 48;
+
+protected:
+    int metric(PaintDeviceMetric m) const override
+    {
+        switch (m) {
+        case PdmWidth: return size_.width();
+        case PdmHeight: return size_.height();
+        case PdmWidthMM: return size_.width() * 254 / (10 * dpiX_);
+        case PdmHeightMM: return size_.height() * 254 / (10 * dpiY_);
+        case PdmNumColors: return INT_MAX;
+        case PdmDepth: return 32;
+        case PdmDpiX:
+        case PdmPhysicalDpiX: return dpiX_;
+        case PdmDpiY:
+        case PdmPhysicalDpiY: return dpiY_;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return static_cast<int>(devicePixelRatioFScale());
+        }
+        return 0;
+    }
+
+private:
+    class Engine : public QPaintEngine {
+    public:
+        explicit Engine(PictureRecorder* owner)
+            : QPaintEngine(QPaintEngine::AllFeatures)
+            , owner_(owner)
+        {
+        }
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        Type type() const override { return QPaintEngine::User; }
+
+        void drawTextItem(const QPointF& p, const QTextItem& item) override
+        {
+            if (item.text().trimmed().isEmpty())
+                return;
+            ++owner_->texts_;
+            const QColor colour = state->pen().color();
+            const QTransform t = state->transform();
+            const QRegion clip = clipRegion();
+            note('T');
+            note(item.text());
+            note(item.font().key());
+            note(p);
+            note(t);
+            note(colour);
+            note(clip);
+            if (!owner_->rasterise_ || colour.alpha() == 0)
+                return;
+            const QFontMetricsF fm(item.font());
+            // Room for glyphs that reach beyond the text's advance and line.
+            const qreal grow = std::ceil(fm.height() * 0.4) + 2;
+            const QRect box = within(t.mapRect(fm.boundingRect(item.text()).translated(p).adjusted(-grow, -grow, grow, grow))
+                                         .toAlignedRect());
+            if (box.isEmpty())
+                return;
+            PaintedPart part;
+            part.text = true;
+            part.what = item.text();
+            part.colour = colour;
+            part.box = box;
+            part.blank = fm.horizontalAdvance(QLatin1Char(' ')) * std::sqrt(std::abs(t.determinant()));
+            part.whole = mask(box, t, state->renderHints(), [&](QPainter& g) {
+                g.setPen(QPen(Qt::black));
+                g.drawTextItem(p, item);
+            });
+            part.ink = clipped(part.whole, box, clip);
+            owner_->parts_.push_back(std::move(part));
+        }
+
+        void drawPath(const QPainterPath& path) override { shape(path, QStringLiteral("path"), true); }
+        void drawRects(const QRectF* r, int n) override
+        {
+            for (int i = 0; i < n; ++i) {
+                QPainterPath path;
+                path.addRect(r[i]);
+                shape(path, QStringLiteral("rectangle"), true);
+            }
+        }
+        void drawRects(const QRect* r, int n) override
+        {
+            for (int i = 0; i < n; ++i) {
+                QPainterPath path;
+                path.addRect(QRectF(r[i]));
+                shape(path, QStringLiteral("rectangle"), true);
+            }
+        }
+        void drawLines(const QLineF* l, int n) override
+        {
+            for (int i = 0; i < n; ++i) {
+                QPainterPath path(l[i].p1());
+                path.lineTo(l[i].p2());
+                shape(path, QStringLiteral("line"), false);
+            }
+        }
+        void drawLines(const QLine* l, int n) override
+        {
+            for (int i = 0; i < n; ++i) {
+                const QLineF f(l[i]);
+                drawLines(&f, 1);
+            }
+        }
+        void drawEllipse(const QRectF& r) override
+        {
+            QPainterPath path;
+            path.addEllipse(r);
+            shape(path, QStringLiteral("ellipse"), true);
+        }
+        void drawEllipse(const QRect& r) override { drawEllipse(QRectF(r)); }
+        void drawPolygon(const QPointF* pts, int n, PolygonDrawMode mode) override
+        {
+            QPainterPath path;
+            path.addPolygon(QPolygonF(QList<QPointF>(pts, pts + n)));
+            if (mode != PolylineMode)
+                path.closeSubpath();
+            shape(path, QStringLiteral("polygon"), mode != PolylineMode);
+        }
+        void drawPolygon(const QPoint* pts, int n, PolygonDrawMode mode) override
+        {
+            QPolygonF poly;
+            for (int i = 0; i < n; ++i)
+                poly << QPointF(pts[i]);
+            drawPolygon(poly.constData(), n, mode);
+        }
+        // Pictures within pictures and single points are not looked at.
+        void drawPoints(const QPointF*, int) override {}
+        void drawPoints(const QPoint*, int) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawImage(const QRectF&, const QImage&, const QRectF&, Qt::ImageConversionFlags) override {}
+        void drawTiledPixmap(const QRectF&, const QPixmap&, const QPointF&) override {}
+
+    private:
+        void note(char c) { owner_->hash_.addData(QByteArrayView(&c, 1)); }
+        void note(const QString& s)
+        {
+            owner_->hash_.addData(QByteArrayView(reinterpret_cast<const char*>(s.constData()), s.size() * 2));
+            note('\0');
+        }
+        void note(qreal v) { owner_->hash_.addData(QByteArrayView(reinterpret_cast<const char*>(&v), sizeof v)); }
+        void note(const QPointF& p)
+        {
+            note(p.x());
+            note(p.y());
+        }
+        void note(const QRectF& r)
+        {
+            note(r.topLeft());
+            note(r.bottomRight());
+        }
+        void note(const QTransform& t)
+        {
+            for (qreal v : {t.m11(), t.m12(), t.m21(), t.m22(), t.dx(), t.dy()})
+                note(v);
+        }
+        void note(const QColor& c) { note(qreal(c.rgba())); }
+        void note(const QRegion& r)
+        {
+            for (const QRect& x : r)
+                note(QRectF(x));
+        }
+
+        // What the drawing is clipped to, in device pixels: the painter's
+        // clip, the part of the control being painted and the device.
+        QRegion clipRegion() const
+        {
+            QRegion clip(QRect(QPoint(0, 0), owner_->size_));
+            if (painter() && painter()->hasClipping())
+                clip &= state->transform().map(painter()->clipRegion());
+            const QRegion sys = systemClip();
+            if (!sys.isEmpty())
+                clip &= sys;
+            return clip;
+        }
+
+        // The coverage of one drawing in box (device pixels), drawn in black
+        // with the transform given, on the recorder's one scratch picture.
+        QImage mask(const QRect& box, const QTransform& t, QPainter::RenderHints hints,
+                    const std::function<void(QPainter&)>& draw)
+        {
+            QPainter& g = owner_->scratch();
+            const QRect room = box.translated(kMargin, kMargin);
+            g.setClipping(false);
+            g.resetTransform();
+            g.setCompositionMode(QPainter::CompositionMode_Source);
+            g.fillRect(room, Qt::transparent);
+            g.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            g.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform, false);
+            g.setRenderHints(hints | QPainter::TextAntialiasing);
+            g.setClipRect(room);
+            g.setTransform(t * QTransform::fromTranslate(kMargin, kMargin));
+            draw(g);
+            return owner_->scratch_.copy(room).convertToFormat(QImage::Format_Alpha8);
+        }
+        QRect within(const QRect& box) const
+        {
+            return box.intersected(QRect(QPoint(0, 0), owner_->size_).adjusted(-kMargin, -kMargin, kMargin, kMargin));
+        }
+
+        // The mask with everything outside the clip taken away.
+        static QImage clipped(const QImage& m, const QRect& box, const QRegion& clip)
+        {
+            // (QRegion::contains(QRect) tells only whether they overlap.)
+            if (clip.rectCount() == 1 && clip.boundingRect().contains(box))
+                return m;
+            QImage out(m.size(), QImage::Format_Alpha8);
+            out.fill(0);
+            for (const QRect& r : clip) {
+                const QRect in = r.intersected(box).translated(-box.topLeft());
+                for (int y = in.top(); y <= in.bottom(); ++y)
+                    std::memcpy(out.scanLine(y) + in.left(), m.constScanLine(y) + in.left(), static_cast<std::size_t>(in.width()));
+            }
+            return out;
+        }
+
+        void shape(const QPainterPath& path, const QString& what, bool closed)
+        {
+            const QPen pen = state->pen();
+            const QBrush brush = state->brush();
+            const bool outlined = pen.style() != Qt::NoPen && pen.color().alpha() > 0 && pen.brush().style() != Qt::NoBrush;
+            const bool filled = closed && brush.style() != Qt::NoBrush &&
+                                (brush.style() != Qt::SolidPattern || brush.color().alpha() > 0);
+            if (!outlined && !filled)
+                return;
+            const QTransform t = state->transform();
+            const QRectF bounds = path.controlPointRect();
+            const QRegion clip = clipRegion();
+            note('S');
+            note(bounds);
+            note(qreal(path.elementCount()));
+            note(outlined ? pen.color() : QColor());
+            note(outlined ? pen.widthF() : -1.0);
+            note(filled ? brush.color() : QColor());
+            note(qreal(filled ? brush.style() : 0));
+            note(t);
+            note(clip);
+            if (!owner_->rasterise_)
+                return;
+            const qreal scale = std::sqrt(std::abs(t.determinant()));
+            const qreal reach = (outlined ? std::max<qreal>(1.0, pen.widthF() * (pen.isCosmetic() ? 1.0 : scale)) : 0.0) + 2;
+            const QRect box = within(t.mapRect(bounds).adjusted(-reach, -reach, reach, reach).toAlignedRect());
+            if (box.isEmpty())
+                return;
+            const QPainter::RenderHints hints = state->renderHints();
+            QPen black = pen;
+            black.setColor(Qt::black);
+            PaintedPart part;
+            part.what = what;
+            part.colour = outlined ? pen.color() : brush.color();
+            part.opaque = filled && (brush.style() != Qt::SolidPattern || brush.color().alpha() == 255);
+            part.box = box;
+            if (outlined) {
+                const QImage outline = mask(box, t, hints, [&](QPainter& g) {
+                    g.setPen(black);
+                    g.setBrush(Qt::NoBrush);
+                    g.drawPath(path);
+                });
+                part.edge = clipped(outline, box, clip);
+                part.ink = filled ? clipped(mask(box, t, hints,
+                                                 [&](QPainter& g) {
+                                                     g.setPen(black);
+                                                     g.setBrush(Qt::black);
+                                                     g.drawPath(path);
+                                                 }),
+                                            box, clip)
+                                  : part.edge;
+            } else {
+                part.fill = mask(box, t, hints, [&](QPainter& g) {
+                    g.setPen(Qt::NoPen);
+                    g.setBrush(Qt::black);
+                    g.drawPath(path);
+                });
+                part.ink = clipped(part.fill, box, clip);
+                // The rim: painted pixels of the fill beside one it leaves
+                // clear, where the clip lets the fill show.
+                part.edge = QImage(part.fill.size(), QImage::Format_Alpha8);
+                part.edge.fill(0);
+                const QImage& f = part.fill;
+                const int w = f.width();
+                const int h = f.height();
+                auto at = [&f, w, h](int x, int y) { return x < 0 || y < 0 || x >= w || y >= h ? 0 : int(f.constScanLine(y)[x]); };
+                for (int y = 0; y < h; ++y) {
+                    const uchar* ink = part.ink.constScanLine(y);
+                    for (int x = 0; x < w; ++x)
+                        if (ink[x] >= kInk &&
+                            (at(x - 1, y) < kInk || at(x + 1, y) < kInk || at(x, y - 1) < kInk || at(x, y + 1) < kInk))
+                            part.edge.scanLine(y)[x] = 255;
+                }
+            }
+            owner_->parts_.push_back(std::move(part));
+        }
+
+        PictureRecorder* owner_;
+    };
+
+    QSize size_;
+    int dpiX_;
+    int dpiY_;
+    bool rasterise_;
+    mutable Engine engine_;
+    std::vector<PaintedPart> parts_;
+    QCryptographicHash hash_{QCryptographicHash::Sha1};
+    int texts_ = 0;
+    // Where each drawing is rasterised on its own, one after the other.
+    QPainter& scratch()
+    {
+        if (!scratchPainter_) {
+            scratch_ = QImage(size_ + QSize(2 * kMargin, 2 * kMargin), QImage::Format_ARGB32_Premultiplied);
+            scratch_.fill(Qt::transparent);
+            scratchPainter_ = std::make_unique<QPainter>(&scratch_);
+        }
+        return *scratchPainter_;
+    }
+    QImage scratch_;
+    std::unique_ptr<QPainter> scratchPainter_;
+};
+
 class LayoutCheck {
 public:
     explicit LayoutCheck(std::vector<Overlay> allowed = intendedOverlays())
@@ -234,6 +635,7 @@ public:
         shot_ = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
         ++checked_;
         walk(window);
+        titleWhole(window);
         smallTexts(window);
         saveShot();
         return static_cast<int>(findings_.size() - before);
@@ -391,6 +793,8 @@ private:
             if (auto* g = qobject_cast<QGroupBox*>(parent); g && !isInternal(w))
                 titleFree(g, w);
             text(w);
+            if (paintsItself(w))
+                picture(w);
             // The viewport of a scroll area and the document of a sub-window
             // hold controls of the program's own.
             walk(w);
@@ -590,6 +994,25 @@ private:
         lineFits(b, b->font(), QString(b->text()).remove(QLatin1Char('&')), icon + margin,
                  b->rect().adjusted(frame / 2, frame / 2, -frame / 2, -frame / 2), Qt::AlignVCenter);
         contrast(b, b->foregroundRole());
+        disabledLook(b);
+    }
+
+    static int chroma(QRgb c) { return std::max({qRed(c), qGreen(c), qBlue(c)}) - std::min({qRed(c), qGreen(c), qBlue(c)}); }
+
+    // A disabled button of a colour of its own looks disabled: its colour
+    // is faded, not as bright as it is when the button can be pressed.
+    void disabledLook(QPushButton* b)
+    {
+        if (b->isEnabled() || !fills(b) || !b->testAttribute(Qt::WA_ForceDisabled))
+            return;
+        const QRgb off = dominant(b->grab().toImage().convertToFormat(QImage::Format_RGB32), b->rect());
+        b->setEnabled(true);
+        const bool could = b->isEnabled();
+        const QRgb on = dominant(b->grab().toImage().convertToFormat(QImage::Format_RGB32), b->rect());
+        b->setEnabled(false);
+        if (could && chroma(on) >= 48 && chroma(off) * 10 > chroma(on) * 6)
+            add(nameOf(b), QStringLiteral("disabled, it is as bright as enabled (%1 against %2)")
+                               .arg(QColor(off).name(), QColor(on).name()));
     }
 
     void toolButton(QToolButton* b)
@@ -971,6 +1394,317 @@ private:
         return false;
     }
 
+    // ---- Pictures: texts a control paints itself ----
+
+    // A control that paints itself (a class of the program's own): its texts
+    // are looked at with the shapes it draws.
+    static bool paintsItself(const QWidget* w)
+    {
+        // Qt's classes are named Q...; their mangled names begin with the
+        // name's length and then Q.
+        static const QRegularExpression qt(QStringLiteral("^[0-9]+Q"));
+        return !qt.match(QString::fromLatin1(typeid(*w).name())).hasMatch();
+    }
+
+    // The texts a control's own painting code draws (a picture, a painted
+    // grid or map): each shows whole, no clip cuts its glyphs; it keeps a
+    // clear pixel from every outline and every visible fill edge drawn
+    // beside or around it; and it stands out from what lies behind it. A
+    // picture drawn the same way before is not looked at again.
+    void picture(QWidget* w)
+    {
+        const QString control = nameOf(w);
+        {
+            PictureRecorder first(w->size(), w->logicalDpiX(), w->logicalDpiY(), false);
+            w->render(&first, QPoint(), QRegion(), QWidget::RenderFlags());
+            if (!first.drewText())
+                return;
+            const QByteArray key = (windowName_ + QLatin1Char('|') + control).toUtf8() + first.fingerprint();
+            if (picturesSeen_.contains(key))
+                return;
+            picturesSeen_.insert(key);
+        }
+        PictureRecorder rec(w->size(), w->logicalDpiX(), w->logicalDpiY(), true);
+        w->render(&rec, QPoint(), QRegion(), QWidget::RenderFlags());
+        const QImage shown = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const std::vector<PaintedPart>& parts = rec.parts();
+        std::vector<int> rimShows(parts.size(), -1);
+        // Where each drawing's painted pixels lie.
+        std::vector<QRect> inkRects(parts.size());
+        for (std::size_t k = 0; k < parts.size(); ++k)
+            inkRects[k] = inkRect(parts[k].ink).translated(parts[k].box.topLeft());
+        // The shapes by the squares of a coarse grid they reach into, in the
+        // order they were drawn.
+        constexpr int kSquare = 32;
+        QHash<QPoint, std::vector<std::size_t>> squares;
+        for (std::size_t k = 0; k < parts.size(); ++k) {
+            if (parts[k].text)
+                continue;
+            const QRect b = parts[k].box.intersected(QRect(QPoint(0, 0), w->size()).adjusted(-2, -2, 2, 2));
+            for (int y = b.top() / kSquare - 1; y <= b.bottom() / kSquare; ++y)
+                for (int x = b.left() / kSquare - 1; x <= b.right() / kSquare; ++x)
+                    squares[QPoint(x, y)].push_back(k);
+        }
+        int found = 0;
+        int more = 0;
+        auto report = [&](const QString& what) {
+            if (found < kPictureFindings)
+                add(control, what);
+            else
+                ++more;
+            ++found;
+        };
+        for (const PaintedPart& t : parts) {
+            if (!t.text)
+                continue;
+            const QString name = QStringLiteral("its text \"%1\"").arg(t.what);
+            int lost = 0;
+            QRect inked;
+            int left = INT_MAX, right = -1, top = INT_MAX, bottom = -1;
+            for (int y = 0; y < t.ink.height(); ++y) {
+                const uchar* whole = t.whole.constScanLine(y);
+                const uchar* ink = t.ink.constScanLine(y);
+                for (int x = 0; x < t.ink.width(); ++x) {
+                    if (ink[x] >= PictureRecorder::kInk) {
+                        left = std::min(left, x);
+                        right = std::max(right, x);
+                        top = std::min(top, y);
+                        bottom = std::max(bottom, y);
+                    } else if (whole[x] >= PictureRecorder::kInk) {
+                        ++lost;
+                    }
+                }
+            }
+            if (right >= 0)
+                inked = QRect(QPoint(left, top), QPoint(right, bottom));
+            if (lost > 0)
+                report(QStringLiteral("%1 is cut off: %2 px of its glyphs fall outside where it may be drawn")
+                           .arg(name)
+                           .arg(lost));
+            if (inked.isEmpty())
+                continue;
+            inked.translate(t.box.topLeft());
+            std::vector<std::size_t> near;
+            const QRect around = inked.adjusted(-1, -1, 1, 1);
+            for (int y = around.top() / kSquare - 1; y <= around.bottom() / kSquare; ++y)
+                for (int x = around.left() / kSquare - 1; x <= around.right() / kSquare; ++x)
+                    for (std::size_t k : squares.value(QPoint(x, y)))
+                        if (parts[k].box.intersects(around))
+                            near.push_back(k);
+            std::sort(near.begin(), near.end());
+            near.erase(std::unique(near.begin(), near.end()), near.end());
+            for (std::size_t k : near) {
+                const PaintedPart& s = parts[k];
+                // A shape without an outline counts where its fill's rim
+                // shows and the text runs across it or stands beside it.
+                if (!s.fill.isNull() && (onTheFill(t, inked, s) || !rimVisible(s, shown, rimShows[k])))
+                    continue;
+                // What a later shape's fill covers does not show.
+                auto hidden = [&](const QPoint& p) {
+                    for (std::size_t j : near)
+                        if (j > k && parts[j].opaque && coverage(parts[j].ink, p - parts[j].box.topLeft()) >= 192)
+                            return true;
+                    return false;
+                };
+                if (const QPoint at = touchPoint(t, inked, s, hidden); at.x() >= 0) {
+                    report(QStringLiteral("%1 touches the %2 of a %3 drawn beside it at %4,%5 (no clear pixel between them)")
+                               .arg(name, s.fill.isNull() ? QStringLiteral("outline") : QStringLiteral("edge"), s.what)
+                               .arg(at.x())
+                               .arg(at.y()));
+                    break;
+                }
+            }
+            captionSide(t, inked, parts, inkRects, report);
+            pictureContrast(w, t, inked, shown, report);
+        }
+        if (more > 0)
+            add(control, QStringLiteral("and %1 more finding(s) of its texts").arg(more));
+    }
+
+    static constexpr int kPictureFindings = 12;
+
+    static QRect inkRect(const QImage& m)
+    {
+        int left = INT_MAX, right = -1, top = INT_MAX, bottom = -1;
+        for (int y = 0; y < m.height(); ++y) {
+            const uchar* line = m.constScanLine(y);
+            for (int x = 0; x < m.width(); ++x)
+                if (line[x] >= PictureRecorder::kInk) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        }
+        return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+    }
+
+    // A text between two marks of its line (a lamp and the next one) reads
+    // as the caption of the nearer one: the other stands at least a blank
+    // of the text's font further away. A text inside a shape belongs to
+    // that shape and is not looked at.
+    template <typename Report>
+    void captionSide(const PaintedPart& t, const QRect& inked, const std::vector<PaintedPart>& parts,
+                     const std::vector<QRect>& inkRects, Report& report)
+    {
+        const int reach = 2 * inked.height();
+        int left = INT_MAX;
+        int right = INT_MAX;
+        for (std::size_t k = 0; k < parts.size(); ++k) {
+            const QRect& r = inkRects[k];
+            if (parts[k].text || parts[k].what == QLatin1String("line") || r.isEmpty())
+                continue;
+            if (r.contains(inked))
+                return;
+            // A mark of the text's line: no taller than twice the text and
+            // beside it, not on it.
+            if (r.height() > 2 * inked.height() || r.bottom() < inked.top() || r.top() > inked.bottom() ||
+                r.intersects(inked))
+                continue;
+            if (r.right() < inked.left() && inked.left() - r.right() - 1 <= reach)
+                left = std::min(left, inked.left() - r.right() - 1);
+            else if (r.left() > inked.right() && r.left() - inked.right() - 1 <= reach)
+                right = std::min(right, r.left() - inked.right() - 1);
+        }
+        if (left == INT_MAX || right == INT_MAX || std::min(left, right) < 1)
+            return;
+        if (std::abs(left - right) < t.blank)
+            report(QStringLiteral("its text \"%1\" stands about as near the mark after it (%2 px) as the one before it (%3 px)")
+                       .arg(t.what)
+                       .arg(right)
+                       .arg(left));
+    }
+
+    // A fill's rim shows where the picture differs across it: the pixels
+    // on its inner side against those just outside, for most of the rim.
+    static bool rimVisible(const PaintedPart& s, const QImage& shown, int& cached)
+    {
+        if (cached >= 0)
+            return cached == 1;
+        int differs = 0;
+        int looked = 0;
+        const QRect all = shown.rect();
+        for (int y = 0; y < s.edge.height(); ++y)
+            for (int x = 0; x < s.edge.width(); ++x) {
+                if (s.edge.constScanLine(y)[x] < PictureRecorder::kInk)
+                    continue;
+                const QPoint p = s.box.topLeft() + QPoint(x, y);
+                for (const QPoint d : {QPoint(-1, 0), QPoint(1, 0), QPoint(0, -1), QPoint(0, 1)}) {
+                    const QPoint q = p + d;
+                    const QPoint inBox = QPoint(x, y) + d;
+                    const bool outside = !s.fill.rect().contains(inBox) ||
+                                         s.fill.constScanLine(inBox.y())[inBox.x()] < PictureRecorder::kInk;
+                    if (!outside || !all.contains(q) || !all.contains(p))
+                        continue;
+                    const QRgb a = reinterpret_cast<const QRgb*>(shown.constScanLine(p.y()))[p.x()];
+                    const QRgb b = reinterpret_cast<const QRgb*>(shown.constScanLine(q.y()))[q.x()];
+                    ++looked;
+                    if (std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))}) > 24)
+                        ++differs;
+                    break;
+                }
+            }
+        cached = looked > 0 && differs * 2 > looked ? 1 : 0;
+        return cached == 1;
+    }
+
+    static int coverage(const QImage& m, const QPoint& p)
+    {
+        return m.rect().contains(p) ? int(m.constScanLine(p.y())[p.x()]) : 0;
+    }
+
+    // The first pixel of the shape's outline (or rim) with a painted pixel of
+    // the text on it or beside it; -1,-1 when there is none. inked: where
+    // the text's painted pixels lie.
+    template <typename Hidden>
+    static QPoint touchPoint(const PaintedPart& t, const QRect& inked, const PaintedPart& s, const Hidden& hidden)
+    {
+        const QRect near = inked.adjusted(-1, -1, 1, 1).intersected(s.box);
+        for (int y = near.top(); y <= near.bottom(); ++y)
+            for (int x = near.left(); x <= near.right(); ++x) {
+                const QPoint p(x, y);
+                if (coverage(s.edge, p - s.box.topLeft()) < PictureRecorder::kInk || hidden(p))
+                    continue;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx)
+                        if (coverage(t.ink, p + QPoint(dx, dy) - t.box.topLeft()) >= PictureRecorder::kInk)
+                            return p;
+            }
+        return QPoint(-1, -1);
+    }
+
+    // Every painted pixel of the text lies on the shape's fill: the shape
+    // is the text's own box, which it may fill to the edge.
+    static bool onTheFill(const PaintedPart& t, const QRect& inked, const PaintedPart& s)
+    {
+        for (int y = inked.top(); y <= inked.bottom(); ++y)
+            for (int x = inked.left(); x <= inked.right(); ++x) {
+                const QPoint p(x, y);
+                if (coverage(t.ink, p - t.box.topLeft()) >= PictureRecorder::kInk &&
+                    coverage(s.fill, p - s.box.topLeft()) < PictureRecorder::kInk)
+                    return false;
+            }
+        return true;
+    }
+
+    // A painted text against the colour that covers most of its place
+    // besides its own glyphs.
+    template <typename Report>
+    void pictureContrast(const QWidget* w, const PaintedPart& t, const QRect& inked,
+                         const QImage& shown, Report& report)
+    {
+        for (const FaintPictureText& f : intendedFaintPictureTexts())
+            if ((windowName_ == QLatin1String(f.window) || QLatin1String(f.window) == QLatin1String("*")) &&
+                w->objectName() == QLatin1String(f.control) &&
+                t.colour.name() == QLatin1String(f.colour))
+                return;
+        // The colours behind a text are few: counted in a short list.
+        std::vector<std::pair<QRgb, int>> count;
+        const QRect r = inked.intersected(shown.rect());
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(shown.constScanLine(y));
+            for (int x = r.left(); x <= r.right(); ++x) {
+                if (coverage(t.ink, QPoint(x, y) - t.box.topLeft()) > 0)
+                    continue;
+                const QRgb c = line[x] | 0xFF000000u;
+                auto it = std::find_if(count.begin(), count.end(), [c](const auto& e) { return e.first == c; });
+                if (it == count.end())
+                    count.emplace_back(c, 1);
+                else
+                    ++it->second;
+            }
+        }
+        QRgb back = 0;
+        int most = 0;
+        for (const auto& [colour, n] : count)
+            if (n > most) {
+                most = n;
+                back = colour;
+            }
+        if (most == 0)
+            return;
+        const double c = contrastOf(t.colour.rgb(), back);
+        if (c < minContrast)
+            report(QStringLiteral("its text \"%1\" in %2 on %3 is hard to read: contrast %4")
+                       .arg(t.what, t.colour.name(), QColor(back).name())
+                       .arg(c, 0, 'f', 2));
+    }
+
+    // ---- Window titles ----
+
+    // A window is as wide as its title bar needs to show its whole title.
+    void titleWhole(QWidget* window)
+    {
+        if (!window->isWindow() || window->windowTitle().isEmpty() || (window->windowFlags() & Qt::Popup) == Qt::Popup)
+            return;
+        const int need = ui::titleBarWidth(window->windowTitle());
+        if (window->width() < need)
+            add(windowName_, QStringLiteral("its title \"%1\" needs a window %2 px wide, the window is %3 px")
+                                 .arg(window->windowTitle())
+                                 .arg(need)
+                                 .arg(window->width()));
+    }
+
     // ---- Text size ----
 
     static qreal pointsOf(const QFont& f)
@@ -1110,6 +1844,7 @@ private:
     QString state_;
     QImage shot_;
     int checked_ = 0;
+    QSet<QByteArray> picturesSeen_;
 };
 
 } // namespace layout

@@ -35,9 +35,11 @@
 #include <QMessageBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 using velmora::gs;
@@ -619,6 +621,11 @@ TEST_F(LayoutTest, MessageBoxesOfTheRealSeam)
          ui::Icon::Question, ui::Buttons::YesNoCancel},
         {QStringLiteral("*****   File can not be opened !   *****\n\n/home/user/spd/DDR4 module.spd"),
          QStringLiteral("Error"), ui::Icon::Critical, ui::Buttons::Ok},
+        // A title wider than its text.
+        {QStringLiteral("*** XMP Profile-1 Setting ***"), QStringLiteral("XMP Profile Setting"), ui::Icon::None,
+         ui::Buttons::YesNo},
+        {QStringLiteral("*** Clear XMP Profile-2 Setting ***"), QStringLiteral("Clear XMP"), ui::Icon::None,
+         ui::Buttons::YesNo},
     };
     int k = 0;
     for (const ui::Message& m : boxes) {
@@ -754,4 +761,159 @@ TEST(LayoutCheckSelf, FindsSmallTouchingAndCutTexts)
     for (const char* fine : {"seven", "apart", "spaced", "roomy", "whole"})
         EXPECT_FALSE(r.contains(QLatin1String(fine))) << fine << "\n" << r.toStdString();
     EXPECT_EQ(c.findings().size(), 5u) << r.toStdString();
+}
+
+namespace {
+// A control that paints its own picture: marks and the texts beside and in
+// them, each placed as the test needs.
+class PaintedSample : public QWidget {
+public:
+    using Paint = std::function<void(QPainter&)>;
+    PaintedSample(QWidget* parent, Paint paint)
+        : QWidget(parent)
+        , paint_(std::move(paint))
+    {
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter g(this);
+        g.setRenderHint(QPainter::Antialiasing, true);
+        paint_(g);
+    }
+
+private:
+    Paint paint_;
+};
+
+QFont pixelFont(int px)
+{
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(px);
+    return f;
+}
+} // namespace
+
+// The checker's rules on texts a control paints itself: each finds its
+// fault and passes the same drawing set right.
+TEST(LayoutCheckSelf, FindsFaultsOfPaintedTexts)
+{
+    QWidget w;
+    w.setObjectName(QStringLiteral("w"));
+    w.resize(640, 200);
+    const QFont f = pixelFont(12);
+    const int advance = QFontMetrics(f).horizontalAdvance(QStringLiteral("RAS_n"));
+    // Each sample in a place of its own: a ball whose outline the name
+    // crosses, and one that holds it with room to spare.
+    auto ball = [&](const char* name, int left, int room) {
+        auto* s = new PaintedSample(&w, [=](QPainter& g) {
+            g.setPen(QPen(Qt::darkBlue, 1));
+            g.setBrush(QColor(0xDD, 0xEE, 0xFF));
+            g.drawRoundedRect(QRectF(1.5, 1.5, advance + 2 * room, 21), 10, 10);
+            g.setFont(f);
+            g.setPen(Qt::black);
+            g.drawText(QRectF(1.5, 1.5, advance + 2 * room, 21), Qt::AlignCenter | Qt::TextDontClip, QStringLiteral("RAS_n"));
+        });
+        s->setObjectName(QString::fromLatin1(name));
+        s->setGeometry(left, 10, advance + 2 * room + 4, 25);
+    };
+    ball("crossed", 10, 0);
+    ball("held", 100, 8);
+    // A name drawn in a box lower than its glyphs reach, and in one that
+    // holds them.
+    auto cut = [&](const char* name, int left, int height) {
+        auto* s = new PaintedSample(&w, [=](QPainter& g) {
+            g.setFont(f);
+            g.setPen(Qt::black);
+            g.drawText(QRectF(0, 0, advance + 4, height), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("RAS_n"));
+        });
+        s->setObjectName(QString::fromLatin1(name));
+        s->setGeometry(left, 50, advance + 4, 30);
+    };
+    cut("clipped", 10, 8);
+    cut("whole", 100, 24);
+    // A name that runs out of its coloured box, and one on its box that
+    // fills it to the edge (a cell of a grid).
+    auto box = [&](const char* name, int left, int width) {
+        auto* s = new PaintedSample(&w, [=](QPainter& g) {
+            g.fillRect(QRectF(2, 2, width, 16), QColor(0xB4, 0xD2, 0xF7));
+            g.setFont(f);
+            g.setPen(Qt::black);
+            g.drawText(QPointF(2, 15), QStringLiteral("RAS_n"));
+        });
+        s->setObjectName(QString::fromLatin1(name));
+        s->setGeometry(left, 90, advance + 20, 20);
+    };
+    box("runs out", 10, advance / 2);
+    box("on its box", 100, advance + 1);
+    // Captions of lamps in a row: one as near the next lamp as its own,
+    // one set well apart; and a faint one.
+    auto row = [&](const char* name, int left, int after, const QColor& ink) {
+        auto* s = new PaintedSample(&w, [=](QPainter& g) {
+            g.setPen(QPen(Qt::black, 1));
+            g.setBrush(Qt::green);
+            g.drawEllipse(QRectF(0.5, 5.5, 9, 9));
+            g.drawEllipse(QRectF(13 + advance + after + 0.5, 5.5, 9, 9));
+            g.setFont(f);
+            g.setPen(ink);
+            g.drawText(QPointF(12, 15), QStringLiteral("RAS_n"));
+        });
+        s->setObjectName(QString::fromLatin1(name));
+        s->setGeometry(left, 130, advance + after + 40, 20);
+    };
+    row("between", 10, 2, Qt::black);
+    row("apart", 200, 10, Qt::black);
+    row("faint", 400, 10, QColor(0xFF, 0xF0, 0x60));
+    w.show();
+    QCoreApplication::processEvents();
+
+    layout::LayoutCheck c;
+    c.check(&w, QStringLiteral("s"));
+    const QString r = c.report();
+    EXPECT_TRUE(r.contains(QStringLiteral("crossed: its text \"RAS_n\" touches the outline of a path"))) << r.toStdString();
+    EXPECT_TRUE(r.contains(QStringLiteral("clipped: its text \"RAS_n\" is cut off"))) << r.toStdString();
+    EXPECT_TRUE(r.contains(QStringLiteral("runs out: its text \"RAS_n\" touches the edge of a rectangle"))) << r.toStdString();
+    EXPECT_TRUE(r.contains(QStringLiteral("between: its text \"RAS_n\" stands about as near the mark after it")))
+        << r.toStdString();
+    EXPECT_TRUE(r.contains(QStringLiteral("faint: its text \"RAS_n\" in #fff060"))) << r.toStdString();
+    for (const char* fine : {"held", "whole", "on its box", "apart"})
+        EXPECT_FALSE(r.contains(QLatin1String(fine))) << fine << "\n" << r.toStdString();
+    EXPECT_EQ(c.findings().size(), 5u) << r.toStdString();
+}
+
+// A disabled button of a colour of its own must look disabled, and a window
+// is as wide as its title needs.
+TEST(LayoutCheckSelf, FindsBrightDisabledButtonsAndCutTitles)
+{
+    QWidget w;
+    w.setObjectName(QStringLiteral("w"));
+    w.setWindowTitle(QStringLiteral("A title much wider than the window it names"));
+    w.resize(120, 120);
+    auto button = [&w](const char* name, int top, const QString& sheet) {
+        auto* b = new QPushButton(QStringLiteral("TEST"), &w);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setGeometry(10, top, 100, 40);
+        b->setStyleSheet(sheet.arg(QString::fromLatin1(name)));
+        b->setEnabled(false);
+    };
+    button("bright", 10, QStringLiteral("#%1 { background-color: #00ff00; } #%1:disabled { color: #404040; }"));
+    button("faded", 60,
+           QStringLiteral("#%1 { background-color: #00ff00; } #%1:disabled { background-color: #a0e0a0; color: #404040; }"));
+    w.show();
+    QCoreApplication::processEvents();
+
+    layout::LayoutCheck c;
+    c.check(&w, QStringLiteral("s"));
+    const QString r = c.report();
+    EXPECT_TRUE(r.contains(QStringLiteral("bright: disabled, it is as bright as enabled"))) << r.toStdString();
+    EXPECT_TRUE(r.contains(QStringLiteral("its title \"A title much wider than the window it names\" needs")))
+        << r.toStdString();
+    EXPECT_FALSE(r.contains(QStringLiteral("faded"))) << r.toStdString();
+    EXPECT_EQ(c.findings().size(), 2u) << r.toStdString();
+    // As wide as it needs, the title is whole.
+    w.resize(ui::titleBarWidth(w.windowTitle()), 120);
+    layout::LayoutCheck wide;
+    wide.check(&w, QStringLiteral("wide"));
+    EXPECT_FALSE(wide.report().contains(QStringLiteral("its title"))) << wide.report().toStdString();
 }

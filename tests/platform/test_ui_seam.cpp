@@ -87,3 +87,28 @@ TEST(UiSeam, RealBoxesAreAsWideAsTheirText)
         EXPECT_LE(box->frameGeometry().width(), box->screen()->availableGeometry().width());
     }
 }
+
+// A box is as wide as its title bar needs for its whole title, beside the
+// window's icon and buttons: the XMP wizard's question, whose title is wider
+// than its text, read "XMP Pr... Setting".
+TEST(UiSeam, RealBoxesAreAsWideAsTheirTitle)
+{
+    const QString title = QStringLiteral("XMP Profile Setting");
+    const auto box = ui::messageBox(
+        nullptr, {QStringLiteral("*** XMP Profile-1 Setting ***"), title, ui::Icon::None, ui::Buttons::YesNo});
+    box->show();
+    QApplication::processEvents();
+    QFont bold = QApplication::font("QMdiSubWindowTitleBar");
+    bold.setBold(true);
+    const int titleText = QFontMetrics(bold).horizontalAdvance(title);
+    EXPECT_GE(box->width(), ui::titleBarWidth(title));
+    // Room for at least an icon and two buttons of a title bar besides.
+    EXPECT_GE(box->width(), titleText + 3 * 24);
+    EXPECT_GE(ui::titleBarWidth(title), titleText + 3 * 24);
+    // A title does not make a box wider than the screen.
+    const QString endless = QString(title + QLatin1Char(' ')).repeated(40);
+    const auto wide = ui::messageBox(nullptr, {QStringLiteral("*** a ***"), endless, ui::Icon::None, ui::Buttons::Ok});
+    wide->show();
+    QApplication::processEvents();
+    EXPECT_LE(wide->width(), wide->screen()->availableGeometry().width());
+}
