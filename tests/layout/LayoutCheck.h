@@ -156,21 +156,16 @@ struct DrawnText {
     QString text;
 };
 
-// A paint device that draws nothing and keeps every text painted on it: a
-// window rendered onto it tells the size of every text its controls, its
-// style and its own painting code draw.
-class TextRecorder : public QPaintDevice {
-public:
-    TextRecorder(const QSize& size, int dpiX, int dpiY)
+// A paint device of a size and a resolution that draws nothing itself: the
+// recorders below keep what is painted on it.
+class RecordingDevice : public QPaintDevice {
+protected:
+    RecordingDevice(const QSize& size, int dpiX, int dpiY)
         : size_(size)
         , dpiX_(dpiX)
         , dpiY_(dpiY)
-        , engine_(this)
     {
     }
-    QPaintEngine* paintEngine() const override { return &engine_; }
-    const std::vector<DrawnText>& texts() const { return texts_; }
-
 protected:
     int metric(PaintDeviceMetric m) const override
     {
@@ -190,6 +185,25 @@ protected:
         }
         return 0;
     }
+
+    QSize size_;
+    int dpiX_;
+    int dpiY_;
+};
+
+// A paint device that draws nothing and keeps every text painted on it: a
+// window rendered onto it tells the size of every text its controls, its
+// style and its own painting code draw.
+class TextRecorder : public RecordingDevice {
+public:
+    TextRecorder(const QSize& size, int dpiX, int dpiY)
+        : RecordingDevice(size, dpiX, dpiY)
+        , engine_(this)
+    {
+    }
+    QPaintEngine* paintEngine() const override { return &engine_; }
+    const std::vector<DrawnText>& texts() const { return texts_; }
+
 
 private:
     class Engine : public QPaintEngine {
@@ -234,9 +248,6 @@ private:
         TextRecorder* owner_;
     };
 
-    QSize size_;
-    int dpiX_;
-    int dpiY_;
     mutable Engine engine_;
     std::vector<DrawnText> texts_;
 };
@@ -269,12 +280,10 @@ struct PaintedPart {
 // A paint device that draws nothing and keeps every text and shape painted
 // on it with the pixels each one covers. First pass (rasterise false): only
 // a fingerprint of what was drawn, to tell a picture already looked at.
-class PictureRecorder : public QPaintDevice {
+class PictureRecorder : public RecordingDevice {
 public:
     PictureRecorder(const QSize& size, int dpiX, int dpiY, bool rasterise)
-        : size_(size)
-        , dpiX_(dpiX)
-        , dpiY_(dpiY)
+        : RecordingDevice(size, dpiX, dpiY)
         , rasterise_(rasterise)
         , engine_(this)
     {
@@ -290,25 +299,6 @@ public:
     // What is drawn is looked at within the picture and this margin round it.
     static constexpr int kMargin = 48;
 
-protected:
-    int metric(PaintDeviceMetric m) const override
-    {
-        switch (m) {
-        case PdmWidth: return size_.width();
-        case PdmHeight: return size_.height();
-        case PdmWidthMM: return size_.width() * 254 / (10 * dpiX_);
-        case PdmHeightMM: return size_.height() * 254 / (10 * dpiY_);
-        case PdmNumColors: return INT_MAX;
-        case PdmDepth: return 32;
-        case PdmDpiX:
-        case PdmPhysicalDpiX: return dpiX_;
-        case PdmDpiY:
-        case PdmPhysicalDpiY: return dpiY_;
-        case PdmDevicePixelRatio: return 1;
-        case PdmDevicePixelRatioScaled: return static_cast<int>(devicePixelRatioFScale());
-        }
-        return 0;
-    }
 
 private:
     class Engine : public QPaintEngine {
@@ -585,9 +575,6 @@ private:
         PictureRecorder* owner_;
     };
 
-    QSize size_;
-    int dpiX_;
-    int dpiY_;
     bool rasterise_;
     mutable Engine engine_;
     std::vector<PaintedPart> parts_;
