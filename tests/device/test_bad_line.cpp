@@ -432,6 +432,20 @@ TEST_F(BadLineTest, ALineThatGoesAwayAndComesBackIsUsedAgain)
     P(doc).Command2->click();
     EXPECT_EQ(ui.lastText(), kTesterReadOk);
     EXPECT_TRUE(holds(doc, filled(11, 8)));
+
+    // Unplugged while nothing talks: the line's failure closes the port, and
+    // the test-result poller opens it again once the programmer is back.
+    sim.reset();
+    testwait::until([&] { return !main->MSComm1()->portOpen(); }, 5000);
+    EXPECT_FALSE(main->MSComm1()->portOpen());
+    startProgrammer();
+    testwait::until([&] { return main->MSComm1()->portOpen(); }, 5000);
+    EXPECT_TRUE(main->MSComm1()->portOpen());
+    ui.messages.clear();
+    main->mnuConnection_Click();
+    waitForParse();
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(gs().deviceLink, -1);
 }
 
 // ---------------------------------------------------------------- the programmer's own frames
