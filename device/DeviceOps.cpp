@@ -61,7 +61,6 @@ public:
     ~Asked() { c_.release(t_); }
     Asked(const Asked&) = delete;
     Asked& operator=(const Asked&) = delete;
-    Conversation::Ticket ticket() const { return t_; }
     Conversation::Ticket handOn() { return std::exchange(t_, 0); }
 
 private:
@@ -498,7 +497,7 @@ void DeviceOps::Timer1_Timer()
     }
     // A frame the programmer sent on its own (a test started from its keys,
     // the end of a stand-alone command) is shown on the active window.
-    if (!reported && !inReport_)
+    if (!reported)
         if (const std::optional<QString> f = conv_.takeUnasked())
             if (const std::optional<TestResult> r = decodeTestResult(*f))
                 reported = showReport(*r, nullptr, false);

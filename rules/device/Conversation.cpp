@@ -1,6 +1,5 @@
 #include "rules/device/Conversation.h"
 
-#include "rules/device/Frames.h"
 #include "rules/device/Protocol.h"
 
 #include <algorithm>
@@ -89,9 +88,8 @@ void Conversation::prune()
                    entries_.end());
 }
 
-void Conversation::failEntry(Entry& e, std::int64_t at)
+void Conversation::failEntry(Entry& e)
 {
-    (void)at;
     e.state = State::Failed;
     e.text.clear();
     if (e.ticket == lastStatus_)
@@ -123,8 +121,10 @@ void Conversation::startReception(Ticket t, Owes shape, std::int64_t now)
     rx_.active = true;
     rx_.ticket = t;
     rx_.shape = shape;
+    // What nobody owes is taken only as a frame, and a frame of either kind
+    // may have ended once it is as long as a status frame.
+    rx_.need = t ? minLength(shape) : kStatusFrameMin;
     rx_.lastDigitAt = now;
-    rx_.whileOutOfStep = outOfStep_;
     if (Entry* e = find(t))
         e->state = State::Arriving;
 }
@@ -132,7 +132,7 @@ void Conversation::startReception(Ticket t, Owes shape, std::int64_t now)
 void Conversation::failReception(std::int64_t at)
 {
     if (Entry* e = find(rx_.ticket))
-        failEntry(*e, at);
+        failEntry(*e);
     rx_ = Reception{};
     fallOutOfStep(at);
 }
@@ -141,9 +141,8 @@ void Conversation::finishReception(std::int64_t now)
 {
     // A whole frame that begins after a pause inside the text: the text
     // before it was a frame cut short, and the two cannot be told apart.
-    const int need = rx_.ticket ? minLength(rx_.shape) : kStatusFrameMin;
     for (int p : rx_.resumes)
-        if (rx_.text.mid(p, 4) == QLatin1String(kHeader) && rx_.text.size() - p >= need) {
+        if (rx_.text.mid(p, 4) == QLatin1String(kHeader) && rx_.text.size() - p >= rx_.need) {
             failReception(now);
             return;
         }
@@ -172,7 +171,8 @@ void Conversation::finishReception(std::int64_t now)
         outOfStep_ = false;
         return;
     }
-    if (done.whileOutOfStep || outOfStep_) {
+    // Out of step since it began (a reception keeps the line as it found it).
+    if (outOfStep_) {
         fallOutOfStep(done.lastDigitAt);
         return;
     }
@@ -187,7 +187,7 @@ void Conversation::digit(QChar c, std::int64_t now)
         // A reply that came whole and has not been taken yet: whatever comes
         // behind it may belong to it.
         if (Entry* s = find(spoilable_); s && s->state == State::Complete && !s->released) {
-            failEntry(*s, now);
+            failEntry(*s);
             fallOutOfStep(now);
             return;
         }
@@ -221,13 +221,11 @@ void Conversation::digit(QChar c, std::int64_t now)
     rx_.lastDigitAt = now;
 }
 
-void Conversation::other(QChar c, std::int64_t now)
+void Conversation::other(std::int64_t now)
 {
-    (void)c;
     if (!rx_.active)
         return;  // line noise
-    const int need = rx_.ticket ? minLength(rx_.shape) : kStatusFrameMin;
-    if (rx_.text.size() < need) {
+    if (rx_.text.size() < rx_.need) {
         // A character that is no digit inside the reply.
         failReception(now);
         return;
@@ -247,7 +245,7 @@ void Conversation::arrived(QStringView chars, std::int64_t now)
         if (hexValue(c) >= 0)
             digit(c, now);
         else
-            other(c, now);
+            other(now);
     }
     advance(now);
 }
@@ -276,8 +274,7 @@ void Conversation::lineClosed(std::int64_t now)
 void Conversation::advance(std::int64_t now)
 {
     if (rx_.active) {
-        const int need = rx_.ticket ? minLength(rx_.shape) : kStatusFrameMin;
-        if (rx_.text.size() >= need && now - rx_.lastDigitAt >= kEndQuietMs)
+        if (rx_.text.size() >= rx_.need && now - rx_.lastDigitAt >= kEndQuietMs)
             finishReception(now);
         else if (now - rx_.lastDigitAt >= kAnswerLimitMs)
             failReception(rx_.lastDigitAt + kAnswerLimitMs);  // it stopped half-way
@@ -286,7 +283,7 @@ void Conversation::advance(std::int64_t now)
     // result may still come late.
     if (Entry* f = inFlight(); f && f->state == State::Waiting && now - f->sentAt >= answerLimit(f->owes)) {
         const std::int64_t at = f->sentAt + answerLimit(f->owes);
-        failEntry(*f, at);
+        failEntry(*f);
         if (f->owes == Owes::TestResult)
             late_ = f->ticket;
         fallOutOfStep(at, answerLimit(f->owes));
@@ -310,12 +307,6 @@ bool Conversation::lineBusy(std::int64_t now)
     return inFlight() || rx_.active;
 }
 
-bool Conversation::inStep(std::int64_t now)
-{
-    advance(now);
-    return !outOfStep_;
-}
-
 Conversation::Ticket Conversation::sent(Owes owes, std::int64_t now)
 {
     advance(now);
@@ -325,7 +316,7 @@ Conversation::Ticket Conversation::sent(Owes owes, std::int64_t now)
     if (!clear) {
         // Two replies that cannot be told apart: neither is taken.
         if (Entry* f = inFlight())
-            failEntry(*f, now);
+            failEntry(*f);
         if (rx_.active)
             failReception(now);
         fallOutOfStep(now);

@@ -37,6 +37,8 @@
 // milliseconds of the program's clock and tells when the port opens and
 // closes.
 
+#include "rules/device/Frames.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
@@ -57,8 +59,8 @@ Owes owedBy(const QByteArray& message);
 // A status frame is longer than 500 characters, a test result 515 or more,
 // a data reply 512 digits exactly. No frame is longer than the serial
 // control's receive buffer.
-inline constexpr int kStatusFrameMin = 501;
-inline constexpr int kResultFrameMin = 515;
+inline constexpr int kStatusFrameMin = kStatusThreshold + 1;
+inline constexpr int kResultFrameMin = kResultThreshold + 1;
 inline constexpr int kDataReplyChars = 512;
 inline constexpr int kFrameMaxChars = 1024;
 // The programmer begins a status or data reply within this time, and
@@ -93,7 +95,6 @@ public:
     // Whether a reply is owed or on its way, which closing the port would
     // cut.
     bool lineBusy(std::int64_t now);
-    bool inStep(std::int64_t now);
 
     // A message that owes `owes` went out. Returns the reply's ticket (0
     // when it owes nothing). A request sent while the line was not clear
@@ -109,7 +110,6 @@ public:
     // count as quiet.
     void lineOpened(std::int64_t now);
     void lineClosed(std::int64_t now);
-    bool lineOpen() const { return open_; }
 
     // Lets time pass: replies end, fail or time out; a quiet line comes back
     // into step.
@@ -146,22 +146,22 @@ private:
         bool active = false;
         Ticket ticket = 0;          // 0: nobody owes it
         Owes shape = Owes::Nothing; // the form it must have
+        int need = 0;               // the characters it must have at least
         QString text;
         bool ended = false;         // a character that is no digit after its full length
         std::int64_t lastDigitAt = 0;
         std::vector<int> resumes;   // where a digit came after a pause
-        bool whileOutOfStep = false;
     };
 
     Entry* find(Ticket t);
     const Entry* find(Ticket t) const;
     Entry* inFlight();
     void digit(QChar c, std::int64_t now);
-    void other(QChar c, std::int64_t now);
+    void other(std::int64_t now);
     void startReception(Ticket t, Owes shape, std::int64_t now);
     void finishReception(std::int64_t now);
     void failReception(std::int64_t at);
-    void failEntry(Entry& e, std::int64_t at);
+    void failEntry(Entry& e);
     void fallOutOfStep(std::int64_t at, std::int64_t quietNeeded = kAnswerLimitMs);
     std::int64_t quiet(std::int64_t now) const;
     void prune();

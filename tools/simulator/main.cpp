@@ -139,6 +139,12 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+        auto text = [&](QByteArray& out, bool escapes = false) {
+            const char* v = next();
+            if (v)
+                out = escapes ? unescape(v) : QByteArray(v);
+            return v != nullptr;
+        };
         auto number = [&](int& out) {
             const char* v = next();
             if (!v)
@@ -170,10 +176,7 @@ int main(int argc, char** argv)
             if (ok)
                 device.setLinkPath(QString::fromLocal8Bit(v));
         } else if (a == "--wrong-id") {
-            const char* v = next();
-            ok = v != nullptr;
-            if (ok)
-                k.deviceId = QByteArray(v);
+            ok = text(k.deviceId);
         } else if (a == "--result-flags") {
             ok = number(k.resultFlags);
         } else if (a == "--current") {
@@ -209,10 +212,7 @@ int main(int argc, char** argv)
                     k.replyDelayMaxMs = static_cast<int>(std::strtol(end + 1, nullptr, 10));
             }
         } else if (a == "--noise") {
-            const char* v = next();
-            ok = v != nullptr;
-            if (ok)
-                k.noise = unescape(v);
+            ok = text(k.noise, true);
         } else if (a == "--noise-inside") {
             const char* v = next();
             ok = v && textAt(v, k.noiseInside, k.noiseInsideAt);
@@ -229,10 +229,7 @@ int main(int argc, char** argv)
         } else if (a == "--cut-data") {
             ok = number(k.dataReplyLength);
         } else if (a == "--written-serial") {
-            const char* v = next();
-            ok = v != nullptr;
-            if (ok)
-                k.writtenSerial = QByteArray(v);
+            ok = text(k.writtenSerial);
         } else if (a == "--exit-with-parent") {
             prctl(PR_SET_PDEATHSIG, SIGTERM);
         } else {
