@@ -511,3 +511,46 @@ TEST_F(BadLineTest, AWaitForTheLineShowsTheWindowAndItsBusyPanel)
     P(second).Command1->click();
     EXPECT_TRUE(busyOnWrite);
 }
+
+// ---------------------------------------------------------------- closed during a wait for the line
+
+TEST_F(BadLineTest, AWindowClosedWhileItWaitsForTheLineClosesWhenItsWorkHasEnded)
+{
+    // After an unanswered status request the next window's load waits for a
+    // quiet line; it is closed during that wait.
+    sim->updateKnobs([](sim::Knobs& k) { k.silent = true; });
+    frmDocument* first = openDocument();
+    QPointer<frmDocument> loading;
+    QTimer::singleShot(vclock::clock().scaled(1000), [&] {
+        for (frmDocument* d : main->documents())
+            if (d != first)
+                loading = d;
+        ASSERT_FALSE(loading.isNull());
+        ASSERT_TRUE(loading->isHeld());
+        main->mnuFileCloseAll_Click();
+    });
+    QPointer<frmDocument> opened = main->NewDocumentWindow();
+    EXPECT_EQ(opened.data(), loading.data());
+    testwait::until([&] { return main->documents().isEmpty(); }, 5000);
+    EXPECT_TRUE(main->documents().isEmpty());
+    EXPECT_TRUE(loading.isNull());
+
+    // The version command waits for a test result on its way; the testing
+    // window is closed meanwhile.
+    sim->updateKnobs([](sim::Knobs& k) { k.silent = false; });
+    waitForQuietLine();
+    QPointer<frmDocument> doc = openDocument();
+    P(doc).TEST_COMMAND->click();
+    bool waited = false;
+    QTimer::singleShot(vclock::clock().scaled(1000), [&] {
+        waited = sim->count(shortMsg('T')) == 0;
+        main->mnuFileClose_Click();
+    });
+    sim->clearLog();
+    P(doc).Label60_Click();
+    EXPECT_TRUE(waited);
+    EXPECT_EQ(sim->count(shortMsg('T')), 1);
+    testwait::until([&] { return doc.isNull(); }, 5000);
+    EXPECT_TRUE(doc.isNull());
+    EXPECT_TRUE(main->deviceOps().canStartButton());
+}

@@ -33,6 +33,20 @@ protected:
         b[2] = type;
         return b;
     }
+
+    // "<= Load Tester" on doc while a close of the window waits for it: the
+    // read ends as it would have, its question is answered "No", and the
+    // window goes.
+    void readThenClosed(QPointer<frmDocument>& doc)
+    {
+        ui.answers = {ui::Answer::Ok, ui::Answer::No};
+        P(doc).Command2->click();
+        ASSERT_FALSE(ui.messages.empty());
+        EXPECT_EQ(ui.messages.front().text, QStringLiteral("*****   Computer reads the Tester's SPD successfully !   ***** "));
+        testwait::until([&] { return doc.isNull(); });
+        EXPECT_TRUE(doc.isNull());
+        EXPECT_TRUE(main->deviceOps().canStartButton());
+    }
 };
 
 QStringList captionsOf(frmDocument* doc, const QStringList& names)
@@ -262,14 +276,7 @@ TEST_F(LateDeviceTest, AWindowClosedWhileAReadWaitsForTheLineClosesWhenTheReadEn
     // The read waits for the late status frame before it asks; the window
     // is closed during that wait.
     QTimer::singleShot(vclock::clock().scaled(300), [&] { main->mnuFileClose_Click(); });
-    // The image read is no file's: the close asks about saving it.
-    ui.answers = {ui::Answer::Ok, ui::Answer::No};
-    P(doc).Command2->click();
-    ASSERT_FALSE(ui.messages.empty());
-    EXPECT_EQ(ui.messages.front().text, QStringLiteral("*****   Computer reads the Tester's SPD successfully !   ***** "));
-    testwait::until([&] { return doc.isNull(); });
-    EXPECT_TRUE(doc.isNull());
-    EXPECT_TRUE(main->deviceOps().canStartButton());
+    readThenClosed(doc);
 }
 
 TEST_F(LateDeviceTest, AWindowClosedWhileAReadWaitsForTheRestOfItsReplyClosesWhenTheReadEnds)
@@ -285,11 +292,27 @@ TEST_F(LateDeviceTest, AWindowClosedWhileAReadWaitsForTheRestOfItsReplyClosesWhe
     });
     ui.messages.clear();
     QTimer::singleShot(vclock::clock().scaled(3100), [&] { main->mnuFileClose_Click(); });
-    ui.answers = {ui::Answer::Ok, ui::Answer::No};
+    readThenClosed(doc);
+}
+
+TEST_F(LateDeviceTest, CancelToTheQuestionAfterAReadKeepsTheWindowAndItsImage)
+{
+    QPointer<frmDocument> doc = openDocument();
+    const sim::Bytes512 buffer = filled(11, 9);
+    sim->setBuffer(buffer);
     P(doc).Command2->click();
-    ASSERT_FALSE(ui.messages.empty());
-    EXPECT_EQ(ui.messages.front().text, QStringLiteral("*****   Computer reads the Tester's SPD successfully !   ***** "));
-    testwait::until([&] { return doc.isNull(); });
-    EXPECT_TRUE(doc.isNull());
-    EXPECT_TRUE(main->deviceOps().canStartButton());
+    ASSERT_EQ(ui.lastText(), QStringLiteral("*****   Computer reads the Tester's SPD successfully !   ***** "));
+    // The close asks about the image read; "Cancel" keeps everything.
+    ui.messages.clear();
+    ui.answers = {ui::Answer::Cancel};
+    main->mnuFileClose_Click();
+    testwait::until([&] { return !ui.messages.empty(); }, 3000);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral(" SPD File has been modified , Save the file (Y/N) ?  "));
+    run(200);
+    ASSERT_FALSE(doc.isNull());
+    EXPECT_EQ(doc->Chk_Form_Chang(), -1);
+    for (int i = 0; i < 256; ++i)
+        ASSERT_EQ(doc->Get_Value(i), buffer[static_cast<std::size_t>(i)]) << i;
+    EXPECT_TRUE(ui.files.empty());  // nothing was saved
 }
