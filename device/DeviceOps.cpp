@@ -143,6 +143,7 @@ DeviceOps::DeviceOps(DeviceHost& host, QObject* parent)
             conv_.lineClosed(now());
         });
         connect(port, &platform::CommPort::opened, this, [this] { conv_.lineOpened(now()); });
+        connect(port, &platform::CommPort::lineFailed, this, [this] { conv_.lineFailed(now()); });
         if (!port->portOpen())
             conv_.lineClosed(now());
     }
@@ -411,8 +412,11 @@ void DeviceOps::Timer2_Timer()
             failBox(QStringLiteral("*****    RS-232 Link Failure    *****"), kError);
     }
     g.panelSelect = 0;
-    if (DevicePanels* now = devicePanels(main_.ActiveForm()))
-        now->hideBusy();
+    // The busy panel of an operation that is still talking (the image write
+    // of "Write =>") stays up until that operation has ended.
+    if (talking_ == 0)
+        if (DevicePanels* now = devicePanels(main_.ActiveForm()))
+            now->hideBusy();
     pollerOn();
 }
 
@@ -1059,6 +1063,12 @@ void DeviceOps::standalone(char letter, int scene, int seconds, const QString& f
     Bind bind(*this);
     const bool test = letter == 'p';
     const bool version = letter == 'T';
+    // The module test of a "TEST" button: its time-out counts from the
+    // moment "p" goes out, never while "p" waits for the line.
+    const QPointer<QTimer> timeout = test && holder_ == Holder::Test && testOwner_ ? testOwner_->Timer2() : nullptr;
+    if (timeout)
+        timeout->stop();
+    bool testSent = false;
     try {
         needDocument();
         pollerOff();
@@ -1070,10 +1080,9 @@ void DeviceOps::standalone(char letter, int scene, int seconds, const QString& f
         openPort();
         if (test) {
             owedTest(request(frameMessage(letter)));
-            // The test's time-out runs from the moment its request went out.
-            if (holder_ == Holder::Test && testOwner_)
-                if (QTimer* t = testOwner_->Timer2(); t && t->isActive())
-                    t->start();
+            testSent = true;
+            if (timeout && holder_ == Holder::Test)
+                timeout->start();
         } else {
             request(version ? shortMessage('T') : frameMessage(letter), true);
         }
@@ -1089,8 +1098,24 @@ void DeviceOps::standalone(char letter, int scene, int seconds, const QString& f
     } catch (const std::exception&) {
         hideBusy();
         failBox(failText, failTitle);
+        // A test that never went out has no result and no time-out to end
+        // it: it ends here.
+        if (test && !testSent)
+            endUnsentTest(timeout);
         pollerOn();
     }
+}
+
+void DeviceOps::endUnsentTest(QTimer* timeout)
+{
+    if (holder_ != Holder::Test || !timeout)
+        return;
+    frmDocument* doc = testOwner_.data();
+    if (DevicePanels* p = devicePanels(doc); p && gs().passwordMode == -1) {
+        p->TEST_COMMAND->setEnabled(true);
+        p->TEST_COMMAND->setText(QStringLiteral("TEST"));
+    }
+    releaseTest();
 }
 
 void DeviceOps::Read_Command()

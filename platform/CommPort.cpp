@@ -54,6 +54,7 @@ void CommPort::setPortOpen(bool open)
     if (!serial_->open(QIODevice::ReadWrite)) {
         const QString why = serial_->errorString();
         serial_.reset();
+        emit lineFailed();
         throw CommError(QStringLiteral("Port %1 (%2) cannot be opened: %3").arg(port_).arg(devicePath(), why).toStdString());
     }
     serial_->clear(QSerialPort::AllDirections);
@@ -80,6 +81,7 @@ void CommPort::dropLine()
     serial_->clear(QSerialPort::Output);
     serial_->close();
     dropping_ = false;
+    emit lineFailed();
 }
 
 void CommPort::output(const QByteArray& message)

@@ -51,6 +51,9 @@ signals:
     void aboutToClose();
     // The port has opened.
     void opened();
+    // The line failed: it was dropped, or the port could not be opened. The
+    // device on it, if any, may not be the one that was there.
+    void lineFailed();
 
 private:
     // Closes a line that failed, without waiting for what was handed over.

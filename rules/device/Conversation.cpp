@@ -92,14 +92,13 @@ void Conversation::failEntry(Entry& e)
 {
     e.state = State::Failed;
     e.text.clear();
-    if (e.ticket == lastStatus_)
-        statusAnswered_ = false;
-    if (spoilable_ == e.ticket)
-        spoilable_ = 0;
+    // After a failed reply the programmer is no longer known to be there.
+    statusAnswered_ = false;
 }
 
 void Conversation::fallOutOfStep(std::int64_t at, std::int64_t quietNeeded)
 {
+    statusAnswered_ = false;
     // A reply that failed may still come as late again as its limit: the
     // quiet it needs is that limit, counted from now.
     quietNeeded_ = outOfStep_ ? std::max(quietNeeded_, quietNeeded) : quietNeeded;
@@ -151,7 +150,6 @@ void Conversation::finishReception(std::int64_t now)
     if (Entry* e = find(done.ticket)) {
         e->state = State::Complete;
         e->text = done.text;
-        spoilable_ = e->ticket;
         if (e->ticket == lastStatus_)
             statusAnswered_ = true;
         return;
@@ -165,7 +163,6 @@ void Conversation::finishReception(std::int64_t now)
     if (Entry* l = find(late_); l && outOfStep_) {
         l->state = State::Complete;
         l->text = done.text;
-        spoilable_ = l->ticket;
         late_ = 0;
         // Everything the programmer owed has come.
         outOfStep_ = false;
@@ -184,14 +181,8 @@ void Conversation::digit(QChar c, std::int64_t now)
     const std::int64_t previousDigit = lastDigitAt_;
     lastDigitAt_ = now;
     if (!rx_.active) {
-        // A reply that came whole and has not been taken yet: whatever comes
-        // behind it may belong to it.
-        if (Entry* s = find(spoilable_); s && s->state == State::Complete && !s->released) {
-            failEntry(*s);
-            fallOutOfStep(now);
-            return;
-        }
-        spoilable_ = 0;
+        // A new reception: a reply that came whole before it (and whose end
+        // quiet has passed) stays its asker's, whatever this turns out to be.
         if (Entry* f = inFlight()) {
             startReception(f->ticket, f->owes, now);
         } else if (previousDigit >= 0 && now - previousDigit < kEndQuietMs) {
@@ -326,8 +317,6 @@ Conversation::Ticket Conversation::sent(Owes owes, std::int64_t now)
     e.owes = owes;
     e.sentAt = now;
     e.state = clear ? State::Waiting : State::Failed;
-    // What comes from now on belongs to this request.
-    spoilable_ = 0;
     entries_.push_back(e);
     if (owes == Owes::StatusFrame) {
         lastStatus_ = e.ticket;
@@ -352,9 +341,13 @@ void Conversation::release(Ticket t)
 {
     if (Entry* e = find(t))
         e->released = true;
-    if (spoilable_ == t)
-        spoilable_ = 0;
     prune();
+}
+
+void Conversation::lineFailed(std::int64_t now)
+{
+    advance(now);
+    statusAnswered_ = false;
 }
 
 bool Conversation::mayComeLate(Ticket t) const { return t && t == late_ && outOfStep_; }

@@ -19,9 +19,13 @@
 //   as the frame must be (a status frame more than 500 characters, a test
 //   result 515 or more) and the line has then been quiet for kEndQuietMs. A
 //   data reply is exactly 512 digits; blanks and a line end may follow.
-//   Nothing further may come before the reply is taken. Anything else (a
-//   character that is no digit inside, too few or too many digits, a new
-//   frame that begins after a pause inside one) fails the reply.
+//   Digits that come before that end quiet has passed belong to the reply
+//   and spoil it. Anything else (a character that is no digit inside, too
+//   few or too many digits, a new frame that begins after a pause inside
+//   one) fails the reply.
+// - A reply that came whole and clean belongs to its asker until the asker
+//   takes it or gives it up: nothing that comes later changes it. What
+//   comes after it is a new reception.
 // - A module test's result may take until the test's time-out to begin, and
 //   when it begins later than that, while the line is still out of step from
 //   its failure, it is taken all the same, as the late result of that test.
@@ -126,8 +130,13 @@ public:
 
     // The oldest whole test-result frame that came while nothing was owed.
     std::optional<QString> takeUnasked();
-    // The last status request was answered with a whole, clean frame.
+    // The programmer is known to be there: the last status request was
+    // answered with a whole, clean frame, and since that answer no reply has
+    // failed, the line has not fallen out of step and has not failed.
     bool statusAnswered() const { return statusAnswered_; }
+    // The line failed (the port was dropped, or could not be opened): the
+    // programmer on it may be another one, or none.
+    void lineFailed(std::int64_t now);
 
     // A reply owed (0, or 1 while one is in flight).
     int owed() const;
@@ -169,9 +178,6 @@ private:
     std::deque<Entry> entries_;
     Reception rx_;
     Ticket next_ = 1;
-    // The reply that came last and is not yet taken: whatever comes before
-    // it is taken spoils it.
-    Ticket spoilable_ = 0;
     // The test result that may still come late.
     Ticket late_ = 0;
     Ticket lastStatus_ = 0;

@@ -139,16 +139,192 @@ TEST(ConversationRules, ADamagedReplyIsNeverTaken)
         EXPECT_FALSE(c.statusAnswered()) << k.what;
     }
 
-    // Digits that come behind a whole reply before it was taken spoil it.
+    // Digits that come behind a whole reply before its end quiet has passed
+    // spoil it: behind a frame, behind the blanks after a data reply, and
+    // right behind a data reply.
+    for (const auto& [owes, text] : {std::pair{Owes::StatusFrame, frame(512) + QStringLiteral("\r\n00")},
+                                     std::pair{Owes::TestResult, frame(520) + QStringLiteral(" 55AA")},
+                                     std::pair{Owes::DataReply, data('4') + QStringLiteral(" \r\n12")},
+                                     std::pair{Owes::DataReply, data('4') + QStringLiteral("1")}}) {
+        Conversation c;
+        const auto t = c.sent(owes, 0);
+        c.arrived(text.left(text.size() - 2), 100);
+        c.arrived(text.right(2), 100 + kSettled - 1);
+        c.advance(2000);
+        EXPECT_EQ(c.state(t), State::Failed) << text.right(8).toStdString();
+        EXPECT_FALSE(c.statusAnswered());
+    }
+}
+
+TEST(ConversationRules, AWholeReplyIsItsAskersWhateverComesBehindIt)
+{
+    // A status frame whole at 100 ms; the programmer's own result frame
+    // (its test key) comes at 1500, before the status parse looks.
     Conversation c;
     const auto q = c.sent(Owes::StatusFrame, 0);
-    c.arrived(frame(512), 100);
+    c.arrived(frame(512, '1'), 100);
     c.advance(1000);
-    ASSERT_EQ(c.state(q), State::Complete);
+    c.arrived(frame(520, '2'), 1500);
+    c.advance(4000);
+    EXPECT_EQ(c.state(q), State::Complete);
+    EXPECT_EQ(c.text(q), frame(512, '1'));
     EXPECT_TRUE(c.statusAnswered());
-    c.arrived(QStringLiteral("12"), 1500);
-    EXPECT_EQ(c.state(q), State::Failed);
+    auto own = c.takeUnasked();
+    ASSERT_TRUE(own);
+    EXPECT_EQ(*own, frame(520, '2'));
+    EXPECT_TRUE(c.clearToSend(4000));
+    c.release(q);
+
+    // A test result whole and waiting for the poller, and the key's own
+    // result 1.1 s later: both are there for the poller.
+    const auto p = c.sent(Owes::TestResult, 5000);
+    c.arrived(frame(520, '3'), 9000);
+    c.advance(9000 + kSettled);
+    c.arrived(frame(530, '4'), 10100);
+    c.advance(12000);
+    EXPECT_EQ(c.text(p), frame(520, '3'));
+    own = c.takeUnasked();
+    ASSERT_TRUE(own);
+    EXPECT_EQ(*own, frame(530, '4'));
+    c.release(p);
+
+    // Behind a data reply: digits that are no frame are dropped and put the
+    // line out of step, and the programmer is no longer known to be there;
+    // the reply stays whole.
+    const auto l = c.sent(Owes::DataReply, 20000);
+    c.arrived(data('5') + QStringLiteral("\r\n"), 20100);
+    c.advance(20100 + kSettled);
+    c.arrived(QStringLiteral("0A"), 20900);
+    c.advance(21000);
+    EXPECT_EQ(c.text(l), data('5'));
     EXPECT_FALSE(c.statusAnswered());
+    EXPECT_FALSE(c.clearToSend(20900 + kAnswerLimitMs - 1));
+    EXPECT_TRUE(c.clearToSend(20900 + kAnswerLimitMs));
+    EXPECT_FALSE(c.takeUnasked());
+    EXPECT_EQ(c.text(l), data('5'));
+}
+
+TEST(ConversationRules, TheProgrammerIsKnownOnlyFromAFreshAnswer)
+{
+    auto answered = [](Conversation& c, std::int64_t at) {
+        c.release(c.sent(Owes::StatusFrame, at));
+        c.arrived(frame(512), at + 100);
+        c.advance(at + 100 + kSettled);
+        return c.statusAnswered();
+    };
+    // A failed reply since the answer.
+    Conversation a;
+    ASSERT_TRUE(answered(a, 0));
+    a.release(a.sent(Owes::DataReply, 1000));
+    a.advance(1000 + kAnswerLimitMs);
+    EXPECT_FALSE(a.statusAnswered());
+    EXPECT_TRUE(answered(a, 20000));
+    // Digits nobody owes (line noise) since the answer.
+    Conversation b;
+    ASSERT_TRUE(answered(b, 0));
+    b.arrived(QStringLiteral("0A"), 3000);
+    EXPECT_FALSE(b.statusAnswered());
+    // Characters that are no digits are no line error, and the port closed
+    // and opened again by the program is no failure.
+    Conversation c;
+    ASSERT_TRUE(answered(c, 0));
+    c.arrived(QStringLiteral("\r\n"), 3000);
+    c.lineClosed(3100);
+    c.lineOpened(5100);
+    EXPECT_TRUE(c.statusAnswered());
+    // The line failed: the programmer on it now may be another one.
+    c.lineFailed(6000);
+    c.lineClosed(6000);
+    c.lineOpened(9000);
+    EXPECT_FALSE(c.statusAnswered());
+    EXPECT_TRUE(answered(c, 10000));
+}
+
+TEST(ConversationRules, ACutFrameAndANewOneBehindItArePauseExact)
+{
+    // A test result cut after 60 characters, then a whole frame of the
+    // shortest length a test result has (515) behind a pause of 100 ms or
+    // more: the cut frame fails, whatever the frame behind it is.
+    for (std::int64_t gap : {100, 150, 249}) {
+        Conversation c;
+        const auto p = c.sent(Owes::TestResult, 0);
+        c.arrived(frame(520, '1').left(60), 1000);
+        c.arrived(frame(515, '2'), 1000 + gap);
+        c.advance(3000);
+        EXPECT_EQ(c.state(p), State::Failed) << gap;
+        EXPECT_FALSE(c.takeUnasked()) << gap;
+    }
+    // A pause shorter than that inside a frame is part of it.
+    Conversation c;
+    const auto p = c.sent(Owes::TestResult, 0);
+    c.arrived(frame(520, '1').left(60), 1000);
+    c.arrived(frame(520, '1').mid(60), 1099);
+    c.advance(3000);
+    EXPECT_EQ(c.text(p), frame(520, '1'));
+}
+
+TEST(ConversationRules, AFailedTestResultKeepsTheLineForItsWholeLateness)
+{
+    // The test failed for want of a result at 10 s; digits at 12 s restart
+    // the quiet, which is still the 10 s the result may take.
+    Conversation c;
+    const auto p = c.sent(Owes::TestResult, 0);
+    c.advance(10000);
+    ASSERT_TRUE(c.mayComeLate(p));
+    c.arrived(QStringLiteral("3"), 12000);
+    EXPECT_FALSE(c.clearToSend(21999));
+    EXPECT_TRUE(c.mayComeLate(p));
+    EXPECT_TRUE(c.clearToSend(22000));
+    // Once the line is back in step the test's result can no longer come:
+    // a result frame then is a frame of the programmer's own.
+    EXPECT_FALSE(c.mayComeLate(p));
+    c.arrived(frame(520, '6'), 25000);
+    c.advance(25000 + kSettled);
+    EXPECT_EQ(c.state(p), State::Failed);
+    const auto own = c.takeUnasked();
+    ASSERT_TRUE(own);
+    EXPECT_EQ(*own, frame(520, '6'));
+
+    // The late result begins just before the quiet has run out and is still
+    // arriving when it does: it is the test's, and the line stays out of step
+    // until it has come.
+    Conversation d;
+    const auto q = d.sent(Owes::TestResult, 0);
+    d.advance(10000);
+    d.arrived(frame(520, '7').left(1), 19900);
+    EXPECT_FALSE(d.clearToSend(20100));
+    d.arrived(frame(520, '7').mid(1), 20200);
+    d.advance(20200 + kSettled);
+    EXPECT_EQ(d.text(q), frame(520, '7'));
+    EXPECT_FALSE(d.takeUnasked());
+
+    // Its lateness over, a test's result is never taken again, also when
+    // the line falls out of step later for another reason.
+    Conversation e;
+    const auto r = e.sent(Owes::TestResult, 0);
+    EXPECT_TRUE(e.clearToSend(20000));
+    e.release(e.sent(Owes::DataReply, 21000));
+    e.advance(27000);
+    EXPECT_FALSE(e.mayComeLate(r));
+    e.arrived(frame(520, '8'), 28000);
+    e.advance(29000);
+    EXPECT_EQ(e.state(r), State::Failed);
+    EXPECT_FALSE(e.takeUnasked());
+}
+
+TEST(ConversationRules, AFrameOfTheProgrammersOwnOccupiesTheLine)
+{
+    // While it arrives no request may go out and the port must stay open;
+    // once it has ended the line is free.
+    Conversation c;
+    c.arrived(frame(520).left(300), 1000);
+    EXPECT_FALSE(c.clearToSend(1200));
+    EXPECT_TRUE(c.lineBusy(1200));
+    c.arrived(frame(520).mid(300), 1400);
+    EXPECT_TRUE(c.lineBusy(1400 + kSettled - 1));
+    EXPECT_FALSE(c.lineBusy(1400 + kSettled));
+    EXPECT_TRUE(c.clearToSend(1400 + kSettled));
+    EXPECT_TRUE(c.takeUnasked());
 }
 
 TEST(ConversationRules, AFrameCutShortIsNotCompletedByTheNextOne)
@@ -414,9 +590,11 @@ namespace {
 // request and after the reply before it: promptly, late (up to twice its
 // limit) or never; now and then with noise in front of it (blanks and line
 // ends, or hexadecimal digits) or inside it, cut short and never finished,
-// in pieces with pauses, and of every length allowed. When nothing is owed
-// it sometimes sends a test-result frame of its own. The port closes and
-// opens again at random, and what comes while it is closed is lost.
+// in pieces with pauses, and of every length allowed. Whenever the line is
+// clear to send (nothing owed or on its way, also while a whole reply waits
+// for its reader) it sometimes sends a test-result frame of its own. The
+// port closes and opens again at random, and what comes while it is closed
+// is lost.
 struct ReferenceLine {
     struct Reply {
         Owes owes = Owes::Nothing;
@@ -493,9 +671,13 @@ struct ReferenceLine {
             rep.faulty = true;  // never answered
             return;
         }
+        // Late, it begins at most twice its limit after its request (behind
+        // a frame of the programmer's own that was still going out).
         const std::int64_t limit = answerLimit(rep.owes);
-        std::int64_t t = std::max(rep.sentAt, lineFree) +
-                         (chance(12) ? pick(0, static_cast<int>(2 * limit)) : pick(5, 80));
+        const std::int64_t from = std::max(rep.sentAt, lineFree);
+        std::int64_t t = from + (chance(12) ? pick(0, static_cast<int>(std::max<std::int64_t>(
+                                                          0, rep.sentAt + 2 * limit - from)))
+                                            : pick(5, 80));
         QString text = rep.clean;
         const int need = minLength(rep.owes);
         if (chance(10)) {
@@ -542,7 +724,36 @@ struct ReferenceLine {
     std::vector<Piece> pieces;  // in time order from `next` on
     std::size_t next = 0;
     std::int64_t lineFree = 0;
-    std::vector<QString> ownFrames;
+    // The frames of the programmer's own, in the order sent.
+    struct Own {
+        QString text;
+        std::int64_t at = 0;
+        std::int64_t lastAt = 0;
+        bool lost = false;  // a part of it came while the port was closed
+    };
+    std::vector<Own> ownFrames;
+    // Sends a frame of its own now: in one piece, or in two with a pause
+    // while it is still shorter than any frame.
+    void sendOwn(std::int64_t now)
+    {
+        Own o;
+        o.text = frameText(pick(0, 1) ? 520 : pick(kResultFrameMin, 700));
+        o.at = now;
+        std::int64_t t = now;
+        if (chance(30)) {
+            const int cut = pick(1, kStatusFrameMin - 2);
+            queue(t, o.text.left(cut), -1 - static_cast<int>(ownFrames.size()));
+            t += cut + pick(0, 1000);
+            queue(t, o.text.mid(cut), -1 - static_cast<int>(ownFrames.size()));
+            t += o.text.size() - cut;
+        } else {
+            queue(t, o.text, -1 - static_cast<int>(ownFrames.size()));
+            t += o.text.size();
+        }
+        o.lastAt = t;
+        lineFree = t + 50;
+        ownFrames.push_back(o);
+    }
 };
 
 } // namespace
@@ -578,7 +789,27 @@ TEST(ConversationRules, AReferenceProgrammerOnABadLineIsNeverMisread)
                      ": " + pc.text.left(16).toStdString() + "\n";
             return d + events;
         };
-        for (std::int64_t now = 0; now < 600000; now += kStep) {
+        // The frames the poller takes are the programmer's own, in the order
+        // it sent them; none of those that came whole on an open port is
+        // missed.
+        std::size_t ownTaken = 0;
+        auto takeOwn = [&](std::int64_t now) {
+            while (const auto f = c.takeUnasked()) {
+                while (ownTaken < line.ownFrames.size() && line.ownFrames[ownTaken].lost &&
+                       line.ownFrames[ownTaken].text != *f)
+                    ++ownTaken;
+                ASSERT_LT(ownTaken, line.ownFrames.size())
+                    << "seed " << seed << ": a reply was taken for a frame of the programmer's own "
+                    << f->left(16).toStdString() << " at " << now << describe(0);
+                ASSERT_EQ(line.ownFrames[ownTaken].text, *f)
+                    << "seed " << seed << ": a frame of the programmer's own sent at " << line.ownFrames[ownTaken].at
+                    << " was missed, or a reply taken for one, at " << now << describe(0);
+                ++ownTaken;
+                ++own;
+            }
+        };
+        std::int64_t now = 0;
+        for (; now < 600000; now += kStep) {
             if (left == 0 && line.next >= line.pieces.size() &&
                 std::all_of(line.replies.begin(), line.replies.end(), [](const auto& r) { return r.done; }))
                 break;
@@ -596,6 +827,9 @@ TEST(ConversationRules, AReferenceProgrammerOnABadLineIsNeverMisread)
                     for (auto& r : line.replies)
                         if (r.firstAt >= 0 && r.firstAt <= now && now < r.lastAt + kEndQuietMs)
                             r.faulty = true;
+                    for (auto& o : line.ownFrames)
+                        if (o.at <= now && now < o.lastAt + kEndQuietMs)
+                            o.lost = true;
                 }
                 toggleAt = now + (open ? line.pick(2000, 40000) : line.pick(100, 8000));
             }
@@ -605,6 +839,8 @@ TEST(ConversationRules, AReferenceProgrammerOnABadLineIsNeverMisread)
                     c.arrived(piece.text, piece.at);
                 } else if (piece.reply >= 0) {
                     line.replies[static_cast<std::size_t>(piece.reply)].faulty = true;
+                } else {
+                    line.ownFrames[static_cast<std::size_t>(-1 - piece.reply)].lost = true;
                 }
             }
             c.advance(now);
@@ -636,21 +872,14 @@ TEST(ConversationRules, AReferenceProgrammerOnABadLineIsNeverMisread)
                 r.done = true;
                 c.release(r.ticket);
             }
-            while (const auto f = c.takeUnasked()) {
-                ASSERT_NE(std::find(line.ownFrames.begin(), line.ownFrames.end(), *f), line.ownFrames.end())
-                    << "seed " << seed << ": a reply was taken for a frame of the programmer's own "
-                    << f->left(16).toStdString() << " at " << now << describe(0);
-                ++own;
-            }
-            // A frame of the programmer's own, when it owes nothing and the
-            // line has been free for a while.
-            const bool allDone =
-                std::all_of(line.replies.begin(), line.replies.end(), [](const auto& r) { return r.done && r.sent; });
-            if (open && allDone && line.next >= line.pieces.size() && now > line.lineFree + 1000 && line.chance(1)) {
-                const QString f = line.frameText(line.pick(0, 1) ? 520 : line.pick(kResultFrameMin, 700));
-                line.ownFrames.push_back(f);
-                line.queue(now, f, -1);
-                line.lineFree = now + f.size() + 50;
+            takeOwn(now);
+            if (::testing::Test::HasFatalFailure())
+                return;
+            // A frame of the programmer's own whenever the line is clear to
+            // send: it owes nothing and has nothing more on its way, whether
+            // or not the askers have looked at their replies.
+            if (open && line.next >= line.pieces.size() && c.clearToSend(now) && line.chance(2)) {
+                line.sendOwn(now);
                 continue;
             }
             if (left > 0 && open && now >= nextRequestAt && c.clearToSend(now)) {
@@ -667,6 +896,13 @@ TEST(ConversationRules, AReferenceProgrammerOnABadLineIsNeverMisread)
                 nextRequestAt = now + line.pick(0, 4000);
             }
         }
+        c.advance(now + kEndQuietMs);
+        takeOwn(now + kEndQuietMs);
+        if (::testing::Test::HasFatalFailure())
+            return;
+        for (std::size_t i = ownTaken; i < line.ownFrames.size(); ++i)
+            ASSERT_TRUE(line.ownFrames[i].lost) << "seed " << seed << ": the frame of the programmer's own sent at "
+                                                << line.ownFrames[i].at << " never reached the poller" << describe(0);
     }
     // Bounded in time; on a quiet machine it gets through every seed.
     EXPECT_GE(seeds, 150);
