@@ -554,3 +554,181 @@ TEST_F(BadLineTest, AWindowClosedWhileItWaitsForTheLineClosesWhenItsWorkHasEnded
     EXPECT_TRUE(doc.isNull());
     EXPECT_TRUE(main->deviceOps().canStartButton());
 }
+
+// ---------------------------------------------------------------- the programmer's own frames behind a reply
+
+// The programmer's test key pressed while a whole reply waits for its
+// reader. Real time: the key's frame begins well over half a second after
+// the reply has ended.
+class OwnFrameTest : public BadLineTest {
+protected:
+    double speed() const override { return 1; }
+
+    void SetUp() override
+    {
+        BadLineTest::SetUp();
+        // The key's result comes at once, a short failure on channel 9.
+        sim->updateKnobs([](sim::Knobs& k) {
+            k.resultDelayMs = 0;
+            k.resultFlags = sim::ShortFailFlag;
+            k.shortChannels = {9};
+        });
+    }
+    void pressKeyAfter(int ms)
+    {
+        QTimer::singleShot(vclock::clock().scaled(ms), [this] { sim->pressTestKey(); });
+    }
+    // The key's verdict, and nothing else, in the window's log.
+    void expectKeyVerdict(frmDocument* doc, int lines = 1)
+    {
+        testwait::until([&] { return P(doc).List1->count() >= lines; }, 10000);
+        ASSERT_EQ(P(doc).List1->count(), lines);
+        EXPECT_TRUE(P(doc).List1->item(lines - 1)->text().endsWith(QStringLiteral("Test Fail    <SHORT FAIL> ")));
+        EXPECT_EQ(doc->pinMap()->fillColor(9), look::kRed);
+    }
+};
+
+class KeyAfterStatusTest : public OwnFrameTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(KeyAfterStatusTest, TheKeyBehindAWholeStatusFrameCostsNeitherTheLinkNorTheVerdict)
+{
+    frmDocument* doc = nullptr;
+    const bool newWindow = GetParam();
+    if (!newWindow)
+        doc = openDocument();
+    ui.messages.clear();
+    // The status frame is whole after about 0.9 s; the key 1.5 s after the
+    // request, before the parse looks at the frame.
+    pressKeyAfter(1500);
+    if (newWindow)
+        doc = main->NewDocumentWindow();
+    else
+        main->mnuConnection_Click();
+    waitForParse();
+    EXPECT_FALSE(anyText(ui, kLinkFailure));
+    EXPECT_EQ(gs().deviceLink, -1);
+    EXPECT_TRUE(P(doc).TEST_FRAME->isVisible());
+    expectKeyVerdict(doc);
+}
+
+INSTANTIATE_TEST_SUITE_P(Then, KeyAfterStatusTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& i) {
+                             return std::string(i.param ? "NewWindow" : "Reconnection");
+                         });
+
+TEST_F(OwnFrameTest, TheKeyBehindATestResultThePollerHasNotTakenGivesBothVerdicts)
+{
+    frmDocument* doc = openDocument();
+    // "TEST" passes; its result comes 4 s after the request.
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.resultDelayMs = 4000;
+        k.resultFlags = 0;
+    });
+    P(doc).TEST_COMMAND->click();
+    // The moment its result is whole, and before the poller has taken it,
+    // the key is pressed.
+    testwait::until([&] { return main->deviceOps().lineClear(); }, 15000);
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.resultDelayMs = 0;
+        k.resultFlags = sim::ShortFailFlag;
+    });
+    sim->pressTestKey();
+    expectKeyVerdict(doc, 2);
+    EXPECT_TRUE(P(doc).List1->item(0)->text().contains(QStringLiteral("Test Pass")));
+    EXPECT_EQ(P(doc).PASS_LABEL->text(), QStringLiteral("1"));
+    EXPECT_EQ(P(doc).FAIL_LABEL->text(), QStringLiteral("1"));
+}
+
+TEST_F(OwnFrameTest, TheKeyBehindAWholeDataReplyCostsNeitherTheReadNorTheVerdict)
+{
+    frmDocument* doc = openDocument();
+    sim->setBuffer(filled(11, 5));
+    // The data reply is whole after about 0.9 s; the key 1.5 s after the
+    // request, while the read waits out its 3 s.
+    pressKeyAfter(1500);
+    P(doc).Command2->click();
+    EXPECT_EQ(ui.lastText(), kTesterReadOk);
+    EXPECT_TRUE(holds(doc, filled(11, 5)));
+    expectKeyVerdict(doc);
+}
+
+TEST_F(OwnFrameTest, ACommandsResultFrameBehindTheNextReadCostsNeitherTheReadNorTheVerdict)
+{
+    // "Read" ends with the programmer's result frame 6.5 s after it, while
+    // "<= Load Tester", clicked at once after it, waits for its reply's reader.
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.standaloneResultMs = 6500;
+        k.resultFlags = 0;
+    });
+    frmDocument* doc = openDocument();
+    // "Read" reads the module into the tester's buffer.
+    sim->setModule(filled(11, 6));
+    ui.messages.clear();
+    P(doc).Command5->click();
+    EXPECT_TRUE(ui.messages.empty());
+    P(doc).Command2->click();
+    EXPECT_EQ(ui.lastText(), kTesterReadOk);
+    EXPECT_TRUE(holds(doc, filled(11, 6)));
+    testwait::until([&] { return P(doc).List1->count() > 0; }, 10000);
+    ASSERT_EQ(P(doc).List1->count(), 1);
+    EXPECT_TRUE(P(doc).List1->item(0)->text().contains(QStringLiteral("Test Pass")));
+}
+
+// ---------------------------------------------------------------- commands without a reply on old evidence
+
+TEST_F(BadLineTest, ASilentProgrammerBackOnTheLineIsNotTakenForTheOneThatAnswered)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString link = dir.filePath(QStringLiteral("programmer"));
+    main->MSComm1()->setPortOpen(false);
+    auto startProgrammer = [&](bool silent) {
+        sim = std::make_unique<sim::ProgrammerSim>(speed());
+        sim->setLinkPath(link);
+        sim->updateKnobs([silent](sim::Knobs& k) { k.silent = silent; });
+        QString why;
+        ASSERT_TRUE(sim->start(&why)) << why.toStdString();
+    };
+    sim.reset();
+    startProgrammer(false);
+    qputenv("VELMORA_COM1", link.toLocal8Bit());
+    main->MSComm1()->setPortOpen(true);
+    frmDocument* doc = openDocument();
+    ASSERT_EQ(gs().deviceLink, -1);
+
+    // Unplugged, and a programmer that answers nothing plugged in: the
+    // poller opens the port on it.
+    sim.reset();
+    testwait::until([&] { return !main->MSComm1()->portOpen(); }, 5000);
+    ASSERT_FALSE(main->MSComm1()->portOpen());
+    startProgrammer(true);
+    testwait::until([&] { return main->MSComm1()->portOpen(); }, 5000);
+    ASSERT_TRUE(main->MSComm1()->portOpen());
+    ui.messages.clear();
+    P(doc).Command4->click();
+    EXPECT_EQ(ui.lastText(), QStringLiteral("*****  Tester's SPD clear failure !   *****      "));
+    P(doc).Command6->click();
+    EXPECT_EQ(ui.lastText(), QStringLiteral("*****   SPD 拷貝失敗 !   *****"));
+    main->EEPROM_512_Command();
+    EXPECT_EQ(ui.lastText(), QStringLiteral("*****  EEPROM容量選擇失敗 !   *****"));
+    // The messages did go out: the programmer simply cannot be known.
+    EXPECT_EQ(sim->count(frameMsg('e')), 1);
+}
+
+TEST_F(BadLineTest, UnderLineNoiseTheClearDoesNotClaimSuccess)
+{
+    frmDocument* doc = openDocument();
+    // Line ends alone are no line error.
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.lineNoise = "\r\n";
+        k.lineNoiseEveryMs = 700;
+    });
+    run(1500);
+    P(doc).Command4->click();
+    EXPECT_EQ(ui.lastText(), QStringLiteral("*****   Tester's SPD clear success !   *****      "));
+    // Digits are: the answer the programmer gave is no evidence any more.
+    sim->updateKnobs([](sim::Knobs& k) { k.lineNoise = "0A"; });
+    run(1500);
+    P(doc).Command4->click();
+    EXPECT_EQ(ui.lastText(), QStringLiteral("*****  Tester's SPD clear failure !   *****      "));
+}

@@ -377,15 +377,47 @@ void ProgrammerSim::queueLocked(const QByteArray& text, double startMs)
 {
     // Characters leave at the line's pace, in small pieces, or in the
     // pieces a test asked for.
-    double t = std::max(startMs, out_.empty() ? 0.0 : out_.back().due);
+    std::vector<Out> pieces;
+    const int send = ++sends_;
+    double t = 0;
+    double span = 0;
     const int piece = knobs_.splitChunk > 0 ? knobs_.splitChunk : 16;
     for (qsizetype at = 0; at < text.size(); at += piece) {
         const QByteArray part = text.mid(at, piece);
-        out_.push_back(Out{t, part});
-        if (knobs_.splitChunk > 0)
-            t += scaled(knobs_.splitGapMs);
-        else if (knobs_.lineRate > 0)
-            t += 1000.0 * static_cast<double>(part.size()) / knobs_.lineRate / speed_;
+        pieces.push_back(Out{0, part, send, startMs, t, 0});
+        const double takes =
+            knobs_.lineRate > 0 ? 1000.0 * static_cast<double>(part.size()) / knobs_.lineRate / speed_ : 0;
+        span = t + takes;
+        t += knobs_.splitChunk > 0 ? scaled(knobs_.splitGapMs) : takes;
+    }
+    for (Out& o : pieces)
+        o.span = span;
+    // The transmission goes in front of the first one that has not begun
+    // and is ready later; a transmission that has begun is never cut.
+    std::size_t at = out_.size();
+    for (std::size_t i = 0; i < out_.size(); ++i) {
+        const bool begins = i == 0 ? out_[i].offset == 0 : out_[i].send != out_[i - 1].send;
+        if (begins && out_[i].ready > startMs) {
+            at = i;
+            break;
+        }
+    }
+    out_.insert(out_.begin() + static_cast<std::ptrdiff_t>(at), pieces.begin(), pieces.end());
+    // From there on every transmission starts when it is ready and the line
+    // is free.
+    double free = 0;
+    if (at > 0) {
+        const Out& before = out_[at - 1];
+        free = before.due - before.offset + before.span;
+    }
+    double start = 0;
+    for (std::size_t i = at; i < out_.size(); ++i) {
+        if (i == at || out_[i].send != out_[i - 1].send) {
+            if (i > at)
+                free = start + out_[i - 1].span;
+            start = std::max(out_[i].ready, free);
+        }
+        out_[i].due = start + out_[i].offset;
     }
 }
 

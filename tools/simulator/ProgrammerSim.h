@@ -156,9 +156,16 @@ public:
     static QByteArray hex(const std::uint8_t* bytes, int n);
 
 private:
+    // A piece of a transmission (a reply, a frame of its own, noise). A
+    // transmission goes out once it is ready and the line is free: one that
+    // is ready earlier goes before one queued earlier but ready later.
     struct Out {
-        double due = 0;  // real ms since start
+        double due = 0;     // real ms since start
         QByteArray bytes;
+        int send = 0;       // the transmission it belongs to
+        double ready = 0;   // when that transmission is ready
+        double offset = 0;  // from the transmission's start to this piece
+        double span = 0;    // from the transmission's start to its end
     };
     void run();
     void handle(const QByteArray& message);
@@ -180,6 +187,7 @@ private:
     QString path_;
     QString link_;
     double nextNoiseMs_ = 0;
+    int sends_ = 0;
     std::thread thread_;
     std::atomic<bool> running_{false};
     std::atomic<int> writing_{0};

@@ -1,0 +1,281 @@
+// Requests that wait: for a quiet line (what the window shows meanwhile,
+// that nothing goes out when the line does not clear, that a command
+// without a reply waits only for a reply on its way), the module test's
+// time-out counted from its request, late module-test results, and how long
+// a read waits for a reply that comes slowly.
+
+#include "device/DeviceFixture.h"
+#include "support/Wait.h"
+
+#include <QListWidget>
+
+using velmora::gs;
+
+namespace {
+
+const QString kCopyFails = QStringLiteral("*****   SPD 拷貝失敗 !   *****");
+const QString kLoadOk = QStringLiteral("      *****   PC Load Data is OK !   *****      ");
+
+// Notes the program time at which the programmer first received a message.
+class Arrival {
+public:
+    Arrival(const sim::ProgrammerSim& s, QByteArray message)
+        : sim_(s)
+        , message_(std::move(message))
+    {
+        poll_.setInterval(2);
+        QObject::connect(&poll_, &QTimer::timeout, [this] {
+            if (at_ < 0 && sim_.count(message_) > 0)
+                at_ = vclock::clock().programMs();
+        });
+        poll_.start();
+    }
+    // -1 while it has not come.
+    std::int64_t at() const { return at_; }
+
+private:
+    const sim::ProgrammerSim& sim_;
+    QByteArray message_;
+    QTimer poll_;
+    std::int64_t at_ = -1;
+};
+
+// Samples a condition every few milliseconds while it is armed.
+class Watch {
+public:
+    explicit Watch(std::function<void(Watch&)> look)
+        : look_(std::move(look))
+    {
+        poll_.setInterval(2);
+        QObject::connect(&poll_, &QTimer::timeout, [this] { look_(*this); });
+        poll_.start();
+    }
+    bool seen = false;
+
+private:
+    std::function<void(Watch&)> look_;
+    QTimer poll_;
+};
+
+} // namespace
+
+class LineWaitTest : public DeviceTest {
+protected:
+    // Digits nobody owes: the line is out of step for the next 6 s.
+    void putLineOutOfStep()
+    {
+        sim->sendRaw("0A");
+        ASSERT_TRUE(testwait::until([&] { return !main->deviceOps().lineClear(); }, 2000));
+    }
+    std::int64_t now() const { return vclock::clock().programMs(); }
+};
+
+// ---------------------------------------------------------------- the module test's time-out
+
+TEST_F(LineWaitTest, TheTestTimeOutCountsFromTheRequestNotFromTheClick)
+{
+    frmDocument* doc = openDocument();
+    // A status frame 6.5 s late: "TEST", clicked when the status request's
+    // waits are over, waits about 11 s for a quiet line.
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.statusDelayMs = 6500;
+        k.resultFlags = sim::OpenFailFlag;
+    });
+    main->mnuConnection_Click();
+    const Arrival p(*sim, frameMsg('p'));
+    const std::int64_t click = now();
+    bool busyAtTen = false;
+    QTimer::singleShot(vclock::clock().scaled(10500), [&] {
+        busyAtTen = !P(doc).TEST_COMMAND->isEnabled() && P(doc).TEST_COMMAND->text() == QStringLiteral("Testing...") &&
+                    !main->deviceOps().canStartButton();
+    });
+    P(doc).TEST_COMMAND->click();
+    waitForVerdict();
+    ASSERT_GE(p.at(), 0);
+    EXPECT_GT(p.at() - click, 10500);
+    EXPECT_TRUE(busyAtTen);
+    ASSERT_EQ(P(doc).List1->count(), 1);
+    EXPECT_TRUE(P(doc).List1->item(0)->text().endsWith(QStringLiteral("Test Fail    <OPEN FAIL> ")));
+    EXPECT_TRUE(P(doc).TEST_COMMAND->isEnabled());
+    EXPECT_EQ(P(doc).TEST_COMMAND->text(), QStringLiteral("TEST"));
+}
+
+TEST_F(LineWaitTest, WithoutAResultTheTestEndsTenSecondsAfterItsRequest)
+{
+    frmDocument* doc = openDocument();
+    // The result never comes; "p" waits about 6 s for the line first.
+    sim->updateKnobs([](sim::Knobs& k) { k.resultCutAfter = 0; });
+    putLineOutOfStep();
+    const Arrival p(*sim, frameMsg('p'));
+    P(doc).TEST_COMMAND->click();
+    std::int64_t back = -1;
+    testwait::until(
+        [&] {
+            if (P(doc).TEST_COMMAND->isEnabled())
+                back = now();
+            return back >= 0;
+        },
+        30000);
+    ASSERT_GE(p.at(), 0);
+    ASSERT_GE(back, 0);
+    EXPECT_GT(back - p.at(), 9500);
+    EXPECT_LT(back - p.at(), 11500);
+    EXPECT_EQ(P(doc).TEST_COMMAND->text(), QStringLiteral("TEST"));
+    EXPECT_TRUE(main->deviceOps().canStartButton());
+}
+
+TEST_F(LineWaitTest, ATestThatCannotGoOutFailsWithItsBoxAndGivesTheGuardBack)
+{
+    frmDocument* doc = openDocument();
+    // Digits on the line every second: it never clears.
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.lineNoise = "0A";
+        k.lineNoiseEveryMs = 1000;
+    });
+    putLineOutOfStep();
+    sim->clearLog();
+    bool busyAtTwelve = false;
+    QTimer::singleShot(vclock::clock().scaled(12000), [&] {
+        busyAtTwelve = P(doc).TEST_COMMAND->text() == QStringLiteral("Testing...") && !main->deviceOps().canStartButton();
+    });
+    ui.messages.clear();
+    P(doc).TEST_COMMAND->click();
+    EXPECT_TRUE(busyAtTwelve);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, kCopyFails);
+    // Nothing went out to the programmer.
+    EXPECT_EQ(sim->count(frameMsg('p')), 0);
+    EXPECT_TRUE(P(doc).TEST_COMMAND->isEnabled());
+    EXPECT_EQ(P(doc).TEST_COMMAND->text(), QStringLiteral("TEST"));
+    EXPECT_TRUE(main->deviceOps().canStartButton());
+    EXPECT_FALSE(P(doc).Frame15->isVisible());
+}
+
+class LateResultTest : public LineWaitTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(LateResultTest, AResultLaterThanTheTimeOutIsShownOnItsWindow)
+{
+    frmDocument* doc = openDocument();
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.resultDelayMs = GetParam();
+        k.resultFlags = sim::PowerFailFlag;
+    });
+    P(doc).TEST_COMMAND->click();
+    // The time-out gives "TEST" back first.
+    testwait::until([&] { return P(doc).TEST_COMMAND->isEnabled(); }, 15000);
+    EXPECT_EQ(P(doc).List1->count(), 0);
+    testwait::until([&] { return P(doc).List1->count() > 0; }, 20000);
+    ASSERT_EQ(P(doc).List1->count(), 1);
+    EXPECT_TRUE(P(doc).List1->item(0)->text().endsWith(QStringLiteral("Test Fail    <POWER FAIL> ")));
+    EXPECT_EQ(P(doc).FAIL_LABEL->text(), QStringLiteral("1"));
+}
+
+INSTANTIATE_TEST_SUITE_P(After, LateResultTest, ::testing::Values(11000, 14000),
+                         [](const ::testing::TestParamInfo<int>& i) { return std::to_string(i.param) + "ms"; });
+
+// ---------------------------------------------------------------- the busy panel around a wait
+
+TEST_F(LineWaitTest, TheWaitsBusyPanelGoesWithTheWaitAndLeavesTheOperationsOwn)
+{
+    frmDocument* doc = openDocument();
+
+    // "Reconnection" has no busy panel of its own: the wait's goes once the
+    // request is out, before the status parse.
+    putLineOutOfStep();
+    bool busyWhileWaiting = false;
+    QTimer::singleShot(vclock::clock().scaled(2000), [&] { busyWhileWaiting = P(doc).Frame15->isVisible(); });
+    main->mnuConnection_Click();
+    EXPECT_TRUE(busyWhileWaiting);
+    EXPECT_TRUE(main->Timer2()->isActive());
+    EXPECT_FALSE(P(doc).Frame15->isVisible());
+    waitForParse();
+
+    // "<= Load Module" shows its own from its start; the wait leaves it up
+    // until the read has ended.
+    putLineOutOfStep();
+    ui.messages.clear();
+    Watch hidden([&](Watch& w) {
+        if (sim->count(frameMsg('k')) > 0 && ui.messages.empty() && !P(doc).Frame15->isVisible())
+            w.seen = true;
+    });
+    sim->clearLog();
+    P(doc).Command9->click();
+    EXPECT_EQ(ui.lastText(), QStringLiteral("*****   Computer reads the DRAM-Module successfully !   ***** "));
+    EXPECT_FALSE(hidden.seen);
+    EXPECT_FALSE(P(doc).Frame15->isVisible());
+}
+
+TEST_F(LineWaitTest, TheBusyPanelStaysUpForTheWholeWrite)
+{
+    frmDocument* doc = openDocument();
+    load(doc, image(12));
+    ui.messages.clear();
+    sim->clearLog();
+    // From the first packet on, until the write's box.
+    Watch hidden([&](Watch& w) {
+        const std::vector<sim::Received> got = sim->received();
+        const bool writing =
+            std::any_of(got.begin(), got.end(), [](const sim::Received& r) { return r.bytes.startsWith('w'); });
+        if (writing && ui.messages.empty() && !P(doc).Frame15->isVisible())
+            w.seen = true;
+    });
+    P(doc).Command1->click();
+    EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   SPD file transfer success !   *****      "));
+    EXPECT_FALSE(hidden.seen);
+    EXPECT_FALSE(P(doc).Frame15->isVisible());
+}
+
+// ---------------------------------------------------------------- commands without a reply
+
+TEST_F(LineWaitTest, ACommandWithoutAReplyWaitsOnlyForAReplyOnItsWay)
+{
+    frmDocument* doc = openDocument();
+    putLineOutOfStep();
+    const Arrival e(*sim, frameMsg('e'));
+    const std::int64_t click = now();
+    P(doc).Command4->click();
+    ASSERT_GE(e.at(), 0);
+    EXPECT_LT(e.at() - click, 1000);
+}
+
+// ---------------------------------------------------------------- a reply that comes slowly
+
+// Slower than real time: the margins of a read's wait are a few hundred
+// milliseconds of the program's time.
+class SlowReplyTest : public LineWaitTest {
+protected:
+    double speed() const override { return 0.3; }
+    void SetUp() override
+    {
+        LineWaitTest::SetUp();
+        doc = openDocument();
+        sim::Bytes512 blank;
+        blank.fill(0xFF);
+        sim->setBuffer(blank);
+        ui.messages.clear();
+    }
+    frmDocument* doc = nullptr;
+};
+
+TEST_F(SlowReplyTest, AReplyBegunWithinTheCrossingTimeIsWaitedFor)
+{
+    // The blank check's whole-second wait may end at once; its reply
+    // begins 2.2 s after the request, within the time 512 characters take
+    // to cross twice and the line to be quiet behind them.
+    sim->updateKnobs([](sim::Knobs& k) { k.replyDelayMs = 2200; });
+    main->BlankIC();
+    EXPECT_EQ(ui.lastText(), kLoadOk);
+}
+
+TEST_F(SlowReplyTest, AReplyStillComingIsWaitedForAsLongAgain)
+{
+    // It begins 1.5 s after the request and comes in four pieces 0.7 s
+    // apart: whole about 4 s after the request.
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.replyDelayMs = 1500;
+        k.splitChunk = 128;
+        k.splitGapMs = 700;
+    });
+    main->BlankIC();
+    EXPECT_EQ(ui.lastText(), kLoadOk);
+}
