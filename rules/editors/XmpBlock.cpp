@@ -213,10 +213,13 @@ Result encodeProfile(const SpdImage& img, int n, const Choice& c, std::array<std
     const int trc = mtbUnits(c.clocks.trc, R);
 
     // tFAW and tRRD are the JEDEC values raised by the grade's increments.
-    const int tfaw = b(img, 37) + g.tfawIncrement;
+    // tFAW is 12 bits in both places (bits 11-8 in bits 3-0 of byte 36 and
+    // of +20), so a sum past the low byte carries into that nibble; tRRD_S
+    // and tRRD_L are one byte each and have nowhere to carry.
+    const int tfaw = (b(img, 36) & 0x0F) * 256 + b(img, 37) + g.tfawIncrement;
     const int trrdS = b(img, 38) + g.trrdIncrement;
     const int trrdL = b(img, 39) + g.trrdIncrement;
-    if (tfaw > 255)
+    if (tfaw > 0xFFF)
         return jedecOutOfRange(Field::tFAW);
     if (trrdS > 255)
         return jedecOutOfRange(Field::tRRD_S);
@@ -256,8 +259,9 @@ Result encodeProfile(const SpdImage& img, int n, const Choice& c, std::array<std
     // Refresh recovery as the module's JEDEC timings give it.
     for (int k = 0; k < 6; ++k)
         set(oTrfc1 + k, b(img, 30 + k));
-    set(oTfawHigh, b(img, 36));
-    set(oTfaw, tfaw);
+    // Bits 7-4 of byte 36 go along as the module has them.
+    set(oTfawHigh, (b(img, 36) & 0xF0) | (tfaw >> 8));
+    set(oTfaw, tfaw & 0xFF);
     set(oFineTrrdS, b(img, 119));
     set(oTrrdS, trrdS);
     set(oFineTrrdL, b(img, 118));

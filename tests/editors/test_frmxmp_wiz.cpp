@@ -1,4 +1,5 @@
 #include "editors/frmxmp_wiz.h"
+#include "editors/XmpImages.h"
 #include "support/ScriptedUi.h"
 #include "support/TestEnv.h"
 
@@ -162,8 +163,10 @@ TEST_F(XmpWizardTest, MissingOrOversizedChoicesAreNamedAndWriteNothing)
         {[&] { w.PFNUM()->setEditText(QStringLiteral("Profile 3")); }, "*****   Please choose the XMP Profile !   *****"},
         {[&] { w.TRCD()->setCurrentIndex(-1); }, "*****   Please choose the tRCD(min) !   *****"},
         {[&] { w.TAA()->setCurrentIndex(38); }, "*****   CL-tAA(min) 39T does not fit DDR4-2400 (38T at most) !   *****"},
-        {[&] { gs().sharedSpd[37] = 0xFE; w.SPEED()->setCurrentIndex(5); },
+        {[&] { gs().sharedSpd[36] = 0x0F; gs().sharedSpd[37] = 0xFE; w.SPEED()->setCurrentIndex(5); },
          "*****   The JEDEC tFAW(min) of this module does not fit DDR4-3200 !   *****"},
+        {[&] { gs().sharedSpd[38] = 0xFE; w.SPEED()->setCurrentIndex(5); },
+         "*****   The JEDEC tRRD_S(min) of this module does not fit DDR4-3200 !   *****"},
     };
     for (const auto& k : cases) {
         gs().sharedSpd = loaded;
@@ -179,6 +182,34 @@ TEST_F(XmpWizardTest, MissingOrOversizedChoicesAreNamedAndWriteNothing)
         EXPECT_EQ(gs().sharedSpd, ready) << k.text;
         EXPECT_EQ(gs().xmpChanged, 0);
     }
+}
+
+// A DDR4-3200 module with 2 KB pages has a tFAWmin of 30 ns (0x0F0 MTB);
+// the grade's 56 MTB carry into the profile's upper nibble. The corpus holds
+// no DDR4-3200 dump: this is its real DDR4-2400 RDIMM with the clock period
+// and tFAWmin of such a module.
+TEST_F(XmpWizardTest, Ddr4_3200ModuleTakesItsOwnGradeWithTheTfawCarried)
+{
+    gs().sharedSpd = xmptest::ddr4Plain();
+    ASSERT_EQ(gs().sharedSpd[2], 12);
+    xmptest::poke(gs().sharedSpd, {{18, 0x05}, {125, 0x00}, {36, 0x00}, {37, 0xF0}});
+    gs().currentMemoryType = 12;
+    frmxmp_wiz w;
+    EXPECT_EQ(text(w.SPEED()), QStringLiteral("DDR4-3200"));
+    EXPECT_EQ(text(w.PFNUM()), QStringLiteral("Profile 1"));
+
+    ui.answers = {ui::Answer::Yes};
+    w.Command3_Click();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("*** XMP Profile-1 Setting ***"));
+    EXPECT_EQ(gs().xmpChanged, -1);
+    EXPECT_EQ(w.result(), QDialog::Accepted);
+    // 0x0F0 + 56 = 0x128 (37 ns); tRRD_S 27 + 10, tRRD_L 40 + 10.
+    EXPECT_EQ(gs().sharedSpd[413], 0x01);
+    EXPECT_EQ(gs().sharedSpd[414], 0x28);
+    EXPECT_EQ(gs().sharedSpd[415], 37);
+    EXPECT_EQ(gs().sharedSpd[416], 50);
+    EXPECT_EQ(gs().sharedSpd[396], 0x05);
 }
 
 // A grade chosen from the list applies its presets every time: also after

@@ -131,24 +131,73 @@ TEST(XmpBlockDdr4, ReferenceClockPeriodsVoltageAndIncrements)
     EXPECT_EQ(img[446], 0x03);
 }
 
+// tFAW is 12 bits in the JEDEC bytes 36 (bits 3-0) and 37 and in the
+// profile's +20 (bits 3-0) and +21: a grade's increment that overflows the
+// low byte carries into the nibble, and bits 7-4 of byte 36 go along.
+TEST(XmpBlockDdr4, TfawIncrementCarriesIntoTheUpperNibble)
+{
+    const struct {
+        int grade, b36, b37, p20, p21;
+    } cases[] = {
+        // 0x0F0 (30 ns) + 32, 48 or 56 MTB: 0x110, 0x120, 0x128.
+        {2, 0x00, 0xF0, 0x01, 0x10}, {3, 0x00, 0xF0, 0x01, 0x10}, {4, 0x00, 0xF0, 0x01, 0x20},
+        {5, 0x00, 0xF0, 0x01, 0x28}, {6, 0x00, 0xF0, 0x01, 0x28}, {7, 0x00, 0xF0, 0x01, 0x28},
+        {8, 0x00, 0xF0, 0x01, 0x28}, {9, 0x00, 0xF0, 0x01, 0x28}, {10, 0x00, 0xF0, 0x01, 0x28},
+        {11, 0x00, 0xF0, 0x01, 0x28},
+        // With an upper nibble: 0x1E0 + 32 = 0x200, 0x1E0 + 48 = 0x210,
+        // 0x1E0 + 56 = 0x218.
+        {2, 0x01, 0xE0, 0x02, 0x00}, {3, 0x01, 0xE0, 0x02, 0x00}, {4, 0x01, 0xE0, 0x02, 0x10},
+        {5, 0x01, 0xE0, 0x02, 0x18}, {6, 0x01, 0xE0, 0x02, 0x18}, {7, 0x01, 0xE0, 0x02, 0x18},
+        {8, 0x01, 0xE0, 0x02, 0x18}, {9, 0x01, 0xE0, 0x02, 0x18}, {10, 0x01, 0xE0, 0x02, 0x18},
+        {11, 0x01, 0xE0, 0x02, 0x18},
+        // Bits 7-4 of byte 36 stay; 0xEC8 + 56 = 0xF00, the top nibble;
+        // 0xFC7 + 56 = 0xFFF, the longest time that 12 bits hold.
+        {5, 0x3E, 0xC8, 0x3F, 0x00}, {5, 0x0F, 0xC7, 0x0F, 0xFF},
+        // No increment, no carry: the bytes as the module has them.
+        {0, 0x00, 0xFF, 0x00, 0xFF}, {1, 0x01, 0xFF, 0x01, 0xFF},
+    };
+    for (const auto& k : cases) {
+        const SpdImage before = patterned({{36, k.b36}, {37, k.b37}});
+        SpdImage img = before;
+        ASSERT_TRUE(xmp::ddr4::writeProfile(img, 2, ddr4(k.grade, {15, 15, 15, 36, 51})).ok())
+            << xmp::ddr4::grade(k.grade).name;
+        EXPECT_EQ(img[460], k.p20) << xmp::ddr4::grade(k.grade).name << " " << k.b36 << "/" << k.b37;
+        EXPECT_EQ(img[461], k.p21) << xmp::ddr4::grade(k.grade).name << " " << k.b36 << "/" << k.b37;
+        EXPECT_EQ(img[36], before[36]);
+        EXPECT_EQ(img[37], before[37]);
+    }
+    // The profile holds the real time: 30 ns + 7 ns at DDR4-3200.
+    SpdImage img = patterned({{36, 0x00}, {37, 0xF0}});
+    ASSERT_TRUE(xmp::ddr4::setup(img, xmp::kAllProfiles, ddr4(5, {18, 18, 18, 39, 62})).ok());
+    EXPECT_EQ(xmp::ddr4::readProfile(img, 1).tfaw, 296);
+    EXPECT_EQ(xmp::ddr4::readProfile(img, 2).tfaw, 296);
+}
+
 TEST(XmpBlockDdr4, RefusedSetupWritesNothingAndNamesTheField)
 {
     using xmp::Field;
     using xmp::Problem;
+    const Bytes tfaw21ns = {{36, 0x00}, {37, 0xA8}};
     const struct {
-        int profile, grade, volts, taa, trc, jedecTfaw;
+        int profile, grade, volts, taa, trc;
+        Bytes jedec;
         Problem problem;
         Field field;
     } cases[] = {
-        {-1, 0, 1, 15, 51, 0xA8, Problem::NotChosen, Field::XmpProfile},
-        {0, -1, 1, 15, 51, 0xA8, Problem::NotChosen, Field::ModuleSpeed},
-        {1, 0, -1, 15, 51, 0xA8, Problem::NotChosen, Field::VddVoltage},
-        {2, 0, 1, 15, 0, 0xA8, Problem::NotChosen, Field::tRC},
-        {0, 0, 1, 35, 51, 0xA8, Problem::ClocksTooLarge, Field::tAA}, // 261 MTB
-        {0, 5, 1, 15, 51, 200, Problem::JedecOutOfRange, Field::tFAW}, // 200 + 56
+        {-1, 0, 1, 15, 51, tfaw21ns, Problem::NotChosen, Field::XmpProfile},
+        {0, -1, 1, 15, 51, tfaw21ns, Problem::NotChosen, Field::ModuleSpeed},
+        {1, 0, -1, 15, 51, tfaw21ns, Problem::NotChosen, Field::VddVoltage},
+        {2, 0, 1, 15, 0, tfaw21ns, Problem::NotChosen, Field::tRC},
+        {0, 0, 1, 35, 51, tfaw21ns, Problem::ClocksTooLarge, Field::tAA}, // 261 MTB
+        // 0xFC8 + 56 = 0x1000 needs a 13th bit.
+        {0, 5, 1, 15, 51, {{36, 0x0F}, {37, 0xC8}}, Problem::JedecOutOfRange, Field::tFAW},
+        {1, 11, 1, 15, 51, {{36, 0xFF}, {37, 0xFF}}, Problem::JedecOutOfRange, Field::tFAW},
+        // The tRRD bytes have no nibble to carry into: 246 + 10 and 253 + 3.
+        {0, 5, 1, 15, 51, {{38, 246}}, Problem::JedecOutOfRange, Field::tRRD_S},
+        {2, 1, 1, 15, 51, {{38, 0x00}, {39, 253}}, Problem::JedecOutOfRange, Field::tRRD_L},
     };
     for (const auto& k : cases) {
-        SpdImage img = patterned({{37, k.jedecTfaw}});
+        SpdImage img = patterned(k.jedec);
         const SpdImage before = img;
         xmp::ddr4::Choice c = ddr4(k.grade, {k.taa, 15, 15, 36, k.trc});
         c.volts = k.volts;
