@@ -1,5 +1,7 @@
 #include "ProgrammerSim.h"
 
+#include "DefaultModule.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -78,8 +80,7 @@ ProgrammerSim::ProgrammerSim(double speed)
     // Power-on state: the frame header, the device ID, the power, open and
     // short tests on, serial numbers in hexadecimal, EEPROM size by SPD.
     settings_ = {0x55, 0xAA, 0x01, 0x00, 0x00, 0x90, 0x98, 0x00, 0x07, 0x08, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01};
-    for (int i = 0; i < 512; ++i)
-        module_[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((i * 7 + 3) & 0xFF);
+    module_ = defaultModule();
     startNs_ = steadyNs();
 }
 
