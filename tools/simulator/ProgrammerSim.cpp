@@ -143,9 +143,15 @@ void ProgrammerSim::stop()
     if (thread_.joinable())
         thread_.join();
     // The programmer is gone: the link goes with it, and the program's side
-    // of the line sees a hang-up.
-    if (!link_.isEmpty())
-        ::unlink(link_.toLocal8Bit().constData());
+    // of the line sees a hang-up. A link that another simulator has taken
+    // over since is that one's, and stays.
+    if (!link_.isEmpty()) {
+        const QByteArray link = link_.toLocal8Bit();
+        char target[256] = {};
+        const ssize_t n = ::readlink(link.constData(), target, sizeof target - 1);
+        if (n > 0 && QByteArray(target, static_cast<int>(n)) == path_.toLocal8Bit())
+            ::unlink(link.constData());
+    }
     ::close(master_);
     ::close(slave_);
     master_ = slave_ = -1;
