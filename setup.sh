@@ -40,37 +40,23 @@ start)
     install_missing "${PACKAGES[@]}"
     cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF -DVELMORA_BENCH=OFF
     cmake --build build/release -j "$jobs"
-    args=()
+    if [ "${1:-}" = "--simulator" ] && [ "${2:-}" = "--help" ]; then
+        exec build/release/tools/simulator/velmora-sim --help
+    fi
+    program=(build/release/velmora)
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+        echo "No display found: starting under a virtual X server (xvfb-run)."
+        program=(xvfb-run -a "${program[@]}")
+    fi
     if [ "${1:-}" = "--simulator" ]; then
         shift
         # A simulated programmer on a pseudo-terminal, with port 1 pointed at
-        # it for this run. It ends with the program. Further options are the
-        # simulator's (velmora-sim --help).
-        if [ "${1:-}" = "--help" ]; then
-            exec build/release/tools/simulator/velmora-sim --help
-        fi
-        simlog="$(mktemp -t velmora-sim.XXXXXX)"
-        build/release/tools/simulator/velmora-sim --exit-with-parent "$@" >"$simlog" 2>&1 &
-        simpath=""
-        for _ in $(seq 50); do
-            simpath="$(head -n 1 "$simlog" 2>/dev/null || true)"
-            [ -n "$simpath" ] && [ -e "$simpath" ] && break
-            simpath=""
-            sleep 0.1
-        done
-        if [ -z "$simpath" ]; then
-            echo "The programmer simulator did not start (see $simlog)." >&2
-            cat "$simlog" >&2
-            exit 1
-        fi
-        export VELMORA_COM1="$simpath"
-        echo "Simulated programmer on $simpath (port 1); what it receives is logged in $simlog"
+        # a link of this run's own; it prints how to press the simulator's
+        # test key and how to start it again on that link. It ends with the
+        # program. Further options are the simulator's (velmora-sim --help).
+        exec tools/simulator/with-simulator.sh build/release/tools/simulator/velmora-sim "$@" -- "${program[@]}"
     fi
-    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-        echo "No display found: starting under a virtual X server (xvfb-run)."
-        exec xvfb-run -a build/release/velmora "${args[@]}"
-    fi
-    exec build/release/velmora "${args[@]}"
+    exec "${program[@]}"
     ;;
 test)
     install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"

@@ -1,5 +1,7 @@
 #include "ProgrammerSim.h"
 
+#include "DefaultModule.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -78,8 +80,7 @@ ProgrammerSim::ProgrammerSim(double speed)
     // Power-on state: the frame header, the device ID, the power, open and
     // short tests on, serial numbers in hexadecimal, EEPROM size by SPD.
     settings_ = {0x55, 0xAA, 0x01, 0x00, 0x00, 0x90, 0x98, 0x00, 0x07, 0x08, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01};
-    for (int i = 0; i < 512; ++i)
-        module_[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((i * 7 + 3) & 0xFF);
+    module_ = defaultModule();
     startNs_ = steadyNs();
 }
 
@@ -142,9 +143,15 @@ void ProgrammerSim::stop()
     if (thread_.joinable())
         thread_.join();
     // The programmer is gone: the link goes with it, and the program's side
-    // of the line sees a hang-up.
-    if (!link_.isEmpty())
-        ::unlink(link_.toLocal8Bit().constData());
+    // of the line sees a hang-up. A link that another simulator has taken
+    // over since is that one's, and stays.
+    if (!link_.isEmpty()) {
+        const QByteArray link = link_.toLocal8Bit();
+        char target[256] = {};
+        const ssize_t n = ::readlink(link.constData(), target, sizeof target - 1);
+        if (n > 0 && QByteArray(target, static_cast<int>(n)) == path_.toLocal8Bit())
+            ::unlink(link.constData());
+    }
     ::close(master_);
     ::close(slave_);
     master_ = slave_ = -1;

@@ -1,8 +1,9 @@
 // velmora-sim: a simulated SPD programmer / module tester on a
-// pseudo-terminal. Prints the terminal's device path on its first line, then
-// one line for every message the program sends, until it is stopped. A line
-// "test" typed on its standard input presses its test key. `--help` lists
-// the options.
+// pseudo-terminal. Prints the terminal's device path on its first line and
+// how to press its test key on the second, then one line for every message
+// the program sends, until it is stopped. A line "test" typed on its
+// standard input, or the signal SIGUSR1, presses its test key. `--help`
+// lists the options.
 //
 // Point port 1 of the program at it with VELMORA_COM1=<path>.
 
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <mutex>
 #include <string>
 #include <sys/prctl.h>
 #include <thread>
@@ -80,19 +82,28 @@ bool textAt(const char* arg, QByteArray& text, int& n)
 const char kHelp[] =
     "usage: velmora-sim [OPTION]...\n"
     "A simulated SPD programmer / module tester on a pseudo-terminal. It prints the\n"
-    "terminal's device path, then every message it receives. A line \"test\" on its\n"
-    "standard input presses its test key (a module test whose result frame comes\n"
-    "unasked). Times are milliseconds of the program's clock (VELMORA_TIME_SCALE).\n"
+    "terminal's device path, how to press its test key, then every message it\n"
+    "receives. Its test key starts a module test whose result frame comes unasked:\n"
+    "press it with a line \"test\" on its standard input, or from anywhere with\n"
+    "  kill -USR1 PID          (PID: the simulator's process, which it prints)\n"
+    "The second way works also when its standard input is not a terminal, as when\n"
+    "`./setup.sh start --simulator` started it. Times are milliseconds of the\n"
+    "program's clock (VELMORA_TIME_SCALE).\n"
     "\n"
     "The module and the programmer\n"
     "  --module FILE            the module in the socket, from a .spd text image or a\n"
-    "                           raw image of 256 or 512 bytes (default: a byte ramp)\n"
+    "                           raw image of 256 or 512 bytes (default: a 4 GB\n"
+    "                           DDR4-2133 unbuffered DIMM, made by the program's SPD\n"
+    "                           wizard, part number SIM-DDR4-2133-4G)\n"
     "  --no-module              no module in the socket: module reads answer nothing,\n"
     "                           tests fail with a power failure\n"
     "  --wrong-id XXXX          another device ID in the status frame (not 9098)\n"
     "  --link PATH              also reach the terminal through the symbolic link PATH,\n"
     "                           removed when the simulator ends; started again with the\n"
-    "                           same link it is the programmer plugged in again\n"
+    "                           same link it is the programmer plugged in again.\n"
+    "                           `./setup.sh start --simulator` points port 1 at a link\n"
+    "                           of its own and prints the command that starts the\n"
+    "                           simulator again on it\n"
     "  --exit-with-parent       end when the process that started it ends\n"
     "\n"
     "The module test (\"p\") and the stand-alone commands\n"
@@ -104,7 +115,11 @@ const char kHelp[] =
     "  --result-delay MS        from \"p\" to its result frame (default 4000)\n"
     "  --result-length N        characters of the result frame (default 520)\n"
     "  --standalone-result MS   \"r\", \"c\", \"v\" and \"n\" end with a result frame MS\n"
-    "                           after the command (default: they answer nothing)\n"
+    "                           after the command (default: they answer nothing).\n"
+    "                           The program keeps its port closed for up to 5000 ms\n"
+    "                           after \"r\", \"c\" and \"n\" (2000 ms after \"v\"): a frame\n"
+    "                           that begins sooner is lost, wholly or in part. Give\n"
+    "                           MS of 6000 or more\n"
     "\n"
     "The status frame (\"q\")\n"
     "  --status-length N        characters of the status frame (default 512)\n"
@@ -242,40 +257,57 @@ int main(int argc, char** argv)
     }
     device.setKnobs(k);
 
-    // Stop on SIGINT / SIGTERM, waiting for them on this thread.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    // Stop on SIGINT / SIGTERM, press the test key on SIGUSR1, waiting for
+    // them on this thread (blocked before any other thread starts, so that
+    // every thread leaves them to this one).
+    sigset_t handled;
+    sigemptyset(&handled);
+    sigaddset(&handled, SIGINT);
+    sigaddset(&handled, SIGTERM);
+    sigaddset(&handled, SIGUSR1);
+    pthread_sigmask(SIG_BLOCK, &handled, nullptr);
 
     QString error;
     if (!device.start(&error)) {
         std::fprintf(stderr, "velmora-sim: no pseudo-terminal: %s\n", error.toLocal8Bit().constData());
         return 1;
     }
-    std::printf("%s\n", device.devicePath().toLocal8Bit().constData());
-    std::fflush(stdout);
+    // Every line goes out whole: the log lines come from the simulator's
+    // thread, the test key's from the others.
+    static std::mutex out;
+    {
+        std::lock_guard<std::mutex> l(out);
+        std::printf("%s\n", device.devicePath().toLocal8Bit().constData());
+        if (isatty(STDIN_FILENO))
+            std::printf("test key: type test and Enter here, or run: kill -USR1 %d\n", static_cast<int>(getpid()));
+        else
+            std::printf("test key: kill -USR1 %d\n", static_cast<int>(getpid()));
+        std::fflush(stdout);
+    }
     device.setLogSink([](const sim::Received& r) {
+        std::lock_guard<std::mutex> l(out);
         std::printf("%10.3f s  %s\n", r.ms / 1000.0, printable(r.bytes).c_str());
         std::fflush(stdout);
     });
+    auto pressTestKey = [&device] {
+        device.pressTestKey();
+        std::lock_guard<std::mutex> l(out);
+        std::printf("           test key pressed\n");
+        std::fflush(stdout);
+    };
 
     // The test key, from standard input.
-    std::thread keys([&device] {
+    std::thread keys([pressTestKey] {
         std::string line;
-        while (std::getline(std::cin, line)) {
-            if (line == "test") {
-                device.pressTestKey();
-                std::printf("           test key pressed\n");
-                std::fflush(stdout);
-            }
-        }
+        while (std::getline(std::cin, line))
+            if (line == "test")
+                pressTestKey();
     });
     keys.detach();
 
     int sig = 0;
-    sigwait(&stopSignals, &sig);
+    while (sigwait(&handled, &sig) == 0 && sig == SIGUSR1)
+        pressTestKey();
     device.stop();
     return 0;
 }

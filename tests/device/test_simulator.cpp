@@ -1,0 +1,291 @@
+// The programmer simulator as a user meets it: the module in its socket when
+// none is given, its stand-alone result frames against the program's closed
+// port, and `./setup.sh start --simulator` (tools/simulator/with-simulator.sh,
+// which it runs once everything is built): port 1 on a link of the run's own,
+// and the commands it prints to press the test key, to unplug the
+// simulator and to plug it in again, pasted as they are.
+
+#include "device/DeviceFixture.h"
+#include "support/Wait.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <sys/prctl.h>
+
+using velmora::gs;
+
+namespace {
+
+const QString kStateCanNotRead = QStringLiteral("      *****   The state can not read !   *****      ");
+
+// CRC-16 with polynomial 0x1021 and initial value 0, bit by bit.
+std::uint16_t crc16(const sim::Bytes512& b, int from, int n)
+{
+    std::uint16_t crc = 0;
+    for (int i = from; i < from + n; ++i) {
+        crc ^= static_cast<std::uint16_t>(b[static_cast<std::size_t>(i)] << 8);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = static_cast<std::uint16_t>((crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1);
+    }
+    return crc;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- the default module
+
+TEST_F(DeviceTest, TheDefaultModuleLoadsAsADdr4Module)
+{
+    // A newcomer's first "<= Load Module", on a simulator given no module.
+    frmDocument* doc = openDocument();
+    ui.messages.clear();
+    P(doc).Command9->click();
+    EXPECT_EQ(ui.lastText(), QStringLiteral("*****   Computer reads the DRAM-Module successfully !   ***** "));
+    EXPECT_EQ(doc->Get_Value(2), 12);
+    EXPECT_EQ(doc->L(QStringLiteral("Label120"))->text(), QStringLiteral("DDR4 SDRAM"));
+    EXPECT_EQ(doc->L(QStringLiteral("Label116"))->text(), QStringLiteral("Unbuffer-DIMM"));
+    EXPECT_EQ(doc->L(QStringLiteral("Label117"))->text(), QStringLiteral("4 GB    "));
+    EXPECT_EQ(doc->L(QStringLiteral("Label119"))->text(), QStringLiteral("2133 MHz"));
+    // The part number fills its 20 characters with blanks.
+    EXPECT_EQ(doc->L(QStringLiteral("Label144"))->text(), QStringLiteral("SIM-DDR4-2133-4G    "));
+    EXPECT_EQ(doc->L(QStringLiteral("Label148"))->text(), QStringLiteral("(SAMSUNG)"));
+
+    // Its CRCs are right, as a real module's are (least significant byte
+    // first).
+    const sim::Bytes512 m = sim->module();
+    EXPECT_EQ(m[126] | m[127] << 8, crc16(m, 0, 126));
+    EXPECT_EQ(m[254] | m[255] << 8, crc16(m, 128, 126));
+}
+
+// ---------------------------------------------------------------- stand-alone result frames
+
+class StandaloneResultTest : public DeviceTest {
+protected:
+    // Half a second of real time either side of the program's waits.
+    double speed() const override { return 2; }
+};
+
+TEST_F(StandaloneResultTest, AFrameSentWhileThePortIsClosedIsLost)
+{
+    frmDocument* doc = openDocument();
+    // "Read" keeps the port closed for 5 s: a frame sent after 2.5 s is
+    // lost whole.
+    sim->updateKnobs([](sim::Knobs& k) { k.standaloneResultMs = 2500; });
+    sim->clearLog();
+    P(doc).Command5->click();
+    EXPECT_EQ(sim->count(frameMsg('r')), 1);
+    ASSERT_TRUE(sim->waitUntilSent(5000));
+    run(5000);  // two ticks of the test-result poller
+    EXPECT_EQ(P(doc).List1->count(), 0);
+
+    // "Verify" keeps it closed for 2 s only: the same frame after 3 s is
+    // shown.
+    sim->updateKnobs([](sim::Knobs& k) { k.standaloneResultMs = 3000; });
+    P(doc).Command7->click();
+    testwait::until([&] { return P(doc).List1->count() > 0; }, 10000);
+    ASSERT_EQ(P(doc).List1->count(), 1);
+    EXPECT_TRUE(P(doc).List1->item(0)->text().contains(QStringLiteral("Test Pass")));
+}
+
+// ---------------------------------------------------------------- the link
+
+TEST(SimulatorLink, ASimulatorStartedAgainKeepsTheLinkWhenTheOldOneEnds)
+{
+    // Started again before the first one was stopped: the link is the new
+    // one's, and the first one's end leaves it.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString link = dir.filePath(QStringLiteral("port"));
+    sim::ProgrammerSim first(4);
+    sim::ProgrammerSim second(4);
+    first.setLinkPath(link);
+    second.setLinkPath(link);
+    ASSERT_TRUE(first.start());
+    ASSERT_TRUE(second.start());
+    first.stop();
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), second.devicePath());
+    second.stop();
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
+}
+
+// ---------------------------------------------------------------- ./setup.sh start --simulator
+
+class SimulatorBesideTest : public ProgramStateTest {
+protected:
+    static constexpr double kSpeed = 4;
+
+    void SetUp() override
+    {
+        ProgramStateTest::SetUp();
+        vclock::clock().setSpeed(kSpeed);
+        ASSERT_TRUE(tmp.isValid());
+        gs().passwordMode = -1;
+    }
+
+    void TearDown() override
+    {
+        if (main) {
+            for (QMdiSubWindow* s : main->mdiArea()->subWindowList())
+                if (auto* d = qobject_cast<frmDocument*>(s->widget()))
+                    d->Set_form_chang(0);
+            main->mdiArea()->closeAllSubWindows();
+            main.reset();
+        }
+        // The stand-in program ends when its input does; the simulator it
+        // started ends with it.
+        for (QProcess* p : {&again, &setup}) {
+            if (p->state() == QProcess::NotRunning)
+                continue;
+            p->closeWriteChannel();
+            p->terminate();
+            if (!p->waitForFinished(5000))
+                p->kill();
+            p->waitForFinished(5000);
+        }
+        qunsetenv("VELMORA_COM1");
+        vclock::clock().setSpeed(1);
+        ProgramStateTest::TearDown();
+    }
+
+    // A process that ends when this test's process does, whatever ends it.
+    static void tieToTest(QProcess& p)
+    {
+        p.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    }
+
+    // A command line as the user pastes it into a shell.
+    static int paste(const QString& line)
+    {
+        QProcess sh;
+        sh.start(QStringLiteral("bash"), {QStringLiteral("-c"), line});
+        if (!sh.waitForFinished(10000))
+            return -1;
+        return sh.exitStatus() == QProcess::NormalExit ? sh.exitCode() : -1;
+    }
+
+    void waitForParse()
+    {
+        testwait::until([this] { return !main->Timer2()->isActive(); }, 10000);
+        ASSERT_FALSE(main->Timer2()->isActive());
+    }
+
+    static device::DevicePanels& P(frmDocument* doc) { return *device::devicePanels(doc); }
+
+    QTemporaryDir tmp;
+    QProcess setup;
+    QProcess again;
+    ScriptedUi ui;
+    std::unique_ptr<frmMain> main;
+};
+
+TEST_F(SimulatorBesideTest, ThePrintedCommandsPressTheKeyUnplugAndPlugInAgain)
+{
+    // The simulator branch of `./setup.sh start --simulator --result-delay
+    // 1000`, with a stand-in for the program that notes the port it was
+    // given and runs until its input ends.
+    const QString portFile = tmp.filePath(QStringLiteral("port-given"));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TMPDIR"), tmp.path());
+    env.insert(QStringLiteral("VELMORA_TIME_SCALE"), QString::number(kSpeed));
+    env.remove(QStringLiteral("VELMORA_COM1"));
+    setup.setProcessEnvironment(env);
+    setup.setProcessChannelMode(QProcess::SeparateChannels);
+    tieToTest(setup);
+    setup.start(QStringLiteral(VELMORA_SOURCE_DIR "/tools/simulator/with-simulator.sh"),
+                {QStringLiteral(VELMORA_BINARY_DIR "/tools/simulator/velmora-sim"), QStringLiteral("--result-delay"),
+                 QStringLiteral("1000"), QStringLiteral("--"), QStringLiteral("sh"), QStringLiteral("-c"),
+                 QStringLiteral("printf '%s\\n' \"$VELMORA_COM1\" > \"$0\"; exec cat > /dev/null"), portFile});
+    ASSERT_TRUE(setup.waitForStarted(10000));
+    // What it prints comes before the program starts.
+    QString printed;
+    testwait::until(
+        [&] {
+            printed += QString::fromLocal8Bit(setup.readAllStandardOutput());
+            return QFileInfo(portFile).size() > 0 || setup.state() == QProcess::NotRunning;
+        },
+        20000);
+    QFile given(portFile);
+    ASSERT_TRUE(given.open(QIODevice::ReadOnly)) << setup.readAllStandardError().toStdString();
+    const QString port = QString::fromLocal8Bit(given.readAll()).trimmed();
+    setup.waitForReadyRead(100);
+    printed += QString::fromLocal8Bit(setup.readAllStandardOutput());
+
+    // Port 1 is a link of this run's own, not the terminal behind it.
+    EXPECT_TRUE(printed.startsWith(QStringLiteral("Simulated programmer on port 1, through ") + port + QLatin1Char('\n')))
+        << printed.toStdString();
+    EXPECT_TRUE(QFileInfo(port).isSymLink());
+    EXPECT_TRUE(port.startsWith(tmp.path() + QLatin1Char('/')));
+    auto after = [&](const QString& label) {
+        const auto m = QRegularExpression(QLatin1String("\\n  ") + QRegularExpression::escape(label) +
+                                          QLatin1String(":\\s+(.*)\\n"))
+                           .match(printed);
+        return m.hasMatch() ? m.captured(1) : QString();
+    };
+    const QString keyCommand = after(QStringLiteral("press its test key"));
+    const QString unplugCommand = after(QStringLiteral("unplug it"));
+    const QStringList lines = printed.trimmed().split(QLatin1Char('\n'));
+    const QString againCommand = lines.last().trimmed();
+    ASSERT_FALSE(keyCommand.isEmpty()) << printed.toStdString();
+    ASSERT_FALSE(unplugCommand.isEmpty()) << printed.toStdString();
+    ASSERT_TRUE(printed.contains(QStringLiteral("\n  plug it in again")) && lines.last().startsWith(QStringLiteral("    ")))
+        << printed.toStdString();
+
+    // The program on port 1 finds the programmer.
+    qputenv("VELMORA_COM1", port.toLocal8Bit());
+    main = std::make_unique<frmMain>();
+    main->MSComm1()->setCommPort(1);
+    main->MSComm1()->setPortOpen(true);
+    main->show();
+    frmDocument* doc = main->NewDocumentWindow();
+    waitForParse();
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(gs().deviceLink, -1);
+
+    // Its test key, pressed as printed, although its input is no terminal:
+    // the result comes unasked and is shown.
+    EXPECT_EQ(paste(keyCommand), 0);
+    testwait::until([&] { return P(doc).List1->count() > 0; }, 20000);
+    ASSERT_EQ(P(doc).List1->count(), 1);
+    EXPECT_TRUE(P(doc).List1->item(0)->text().contains(QStringLiteral("Test Pass")));
+
+    // Unplugged as printed: the program closes its port, and asking again
+    // says that the state cannot be read.
+    EXPECT_EQ(paste(unplugCommand), 0);
+    testwait::until([&] { return !main->MSComm1()->portOpen() && !QFileInfo::exists(port); }, 10000);
+    EXPECT_FALSE(main->MSComm1()->portOpen());
+    ui.messages.clear();
+    main->mnuConnection_Click();
+    EXPECT_EQ(ui.lastText(), kStateCanNotRead);
+
+    // Plugged in again with the printed command, pasted into a shell of its
+    // own (no time scale, no port in its environment): "Reconnection"
+    // recovers at once.
+    QProcessEnvironment shell = QProcessEnvironment::systemEnvironment();
+    shell.remove(QStringLiteral("VELMORA_TIME_SCALE"));
+    shell.remove(QStringLiteral("VELMORA_COM1"));
+    shell.remove(QStringLiteral("TMPDIR"));
+    again.setProcessEnvironment(shell);
+    tieToTest(again);
+    again.start(QStringLiteral("bash"), {QStringLiteral("-c"), againCommand});
+    ASSERT_TRUE(again.waitForStarted(10000));
+    testwait::until([&] { return QFileInfo::exists(port) || again.state() == QProcess::NotRunning; }, 20000);
+    ASSERT_TRUE(QFileInfo::exists(port)) << againCommand.toStdString() << "\n"
+                                         << again.readAllStandardError().toStdString();
+    ui.messages.clear();
+    main->mnuConnection_Click();
+    waitForParse();
+    EXPECT_TRUE(ui.messages.empty()) << ui.lastText().toStdString();
+    EXPECT_EQ(gs().deviceLink, -1);
+
+    // The simulator started again reads its test key from the terminal it
+    // was started in.
+    again.write("test\n");
+    testwait::until([&] { return P(doc).List1->count() > 1; }, 20000);
+    EXPECT_EQ(P(doc).List1->count(), 2);
+}
