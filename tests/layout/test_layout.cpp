@@ -348,6 +348,8 @@ TEST_F(LayoutTest, DocumentOfEachTypeWithEachPanel)
         }
         // The main window with its documents, as it shows them.
         main->mnuWindowCascade_Click();
+        // The windows lay out their new sizes.
+        QCoreApplication::processEvents();
         c.check(main.get(), full ? QStringLiteral("documents of each type")
                                  : QStringLiteral("documents of each type, restricted"));
     }
