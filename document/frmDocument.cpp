@@ -89,6 +89,22 @@ bool isByteEntry(const QKeyEvent& e)
     return !(e.modifiers() & (Qt::ControlModifier | Qt::AltModifier));
 }
 
+// A key held with Ctrl or Alt puts nothing into the entry or fill box: no
+// character (the box would take Alt+5 or Ctrl+Alt+5 as a "5"), no paste, and
+// no undo or redo that brings a text back. Keys held with them that only
+// select, copy, cut, delete or move the cursor keep their use.
+bool putsTextWithCtrlOrAlt(const QKeyEvent& e)
+{
+    if (!(e.modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+        return false;
+    if (e.matches(QKeySequence::SelectAll) || e.matches(QKeySequence::Copy) || e.matches(QKeySequence::Cut))
+        return false;
+    if (e.matches(QKeySequence::Paste) || e.matches(QKeySequence::Undo) || e.matches(QKeySequence::Redo))
+        return true;
+    const QString text = e.text();
+    return !text.isEmpty() && text.at(0).isPrint();
+}
+
 // Pin-name table index of a family and module kind.
 pins::PinTable pinTableOf(int family, bool soDimm)
 {
@@ -910,6 +926,8 @@ bool frmDocument::eventFilter(QObject* watched, QEvent* e)
         } else {
             Text2_KeyDown(k->key());
         }
+        if (putsTextWithCtrlOrAlt(*k))
+            return true;
     }
     return QWidget::eventFilter(watched, e);
 }
