@@ -239,14 +239,18 @@ void frmDocument::buildWindow()
         connect(b, &QRadioButton::clicked, this, [this, i] { Optcrc_Click(i); });
         optcrc_[static_cast<std::size_t>(i)] = b;
     }
-    // The CRC choice is captioned by the decoders ("CRC (0-116)", "CRC"):
-    // its room is that of its widest caption.
+    // The CRC choice is captioned by the decoders and the device reads
+    // ("CRC (0-116)", "CRC"): its room is that of its widest caption, and it
+    // keeps that width whatever caption it is given, so that none is cut
+    // after a shorter one.
     int crcWidth = optcrc_[1]->width();
     for (const char* c : {"CRC (0-116)", "CRC"}) {
         optcrc_[1]->setText(QString::fromLatin1(c));
         crcWidth = std::max(crcWidth, optcrc_[1]->sizeHint().width());
     }
     optcrc_[1]->setText(captions[1]);
+    optcrc_[1]->setMinimumWidth(crcWidth);
+    optcrc_[1]->resize(crcWidth, optcrc_[1]->height());
     const int used = optcrc_[0]->width() + crcWidth + optcrc_[2]->width();
     const int gap = std::max(margin, (frame9_->width() - 2 * margin - used) / 2);
     optcrc_[0]->move(margin, look::tw(330));
