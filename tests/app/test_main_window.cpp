@@ -207,6 +207,28 @@ TEST_F(MainWindowTest, PasswordSetupRefusesDifferentEntries)
     EXPECT_EQ(stored("History", "PASS2"), QStringLiteral("secret"));
 }
 
+// Both dialogs show "*" for each character typed; the set-up dialog ends
+// under its buttons with the margin it has above them.
+TEST_F(MainWindowTest, PasswordBoxesShowStarsAndTheSetUpDialogEndsUnderItsButtons)
+{
+    frmLogin login;
+    frmLogin1 setup;
+    for (QLineEdit* box : {login.txtPassword(), setup.txtPassword1(), setup.txtPassword2()}) {
+        box->setText(QStringLiteral("Ab1"));
+        EXPECT_EQ(box->displayText(), QStringLiteral("***")) << box->objectName().toStdString();
+        EXPECT_EQ(box->text(), QStringLiteral("Ab1"));
+    }
+    setup.setWindowTitle(QStringLiteral("The first password setting"));
+    setup.show();
+    int top = setup.height();
+    int bottom = 0;
+    for (const QWidget* w : setup.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        top = std::min(top, w->y());
+        bottom = std::max(bottom, w->geometry().bottom() + 1);
+    }
+    EXPECT_EQ(setup.height() - bottom, top);
+}
+
 TEST_F(MainWindowTest, StoredPortRules)
 {
     settings::write(hist("Settings"), hist("CommPort"), QStringLiteral("7"));
