@@ -33,6 +33,8 @@ QLineEdit* passwordBox(QWidget* parent, const char* name, const QRect& r)
     auto* e = new QLineEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
     e->setEchoMode(QLineEdit::Password);
+    // Each character typed shows as "*", whatever the style would show.
+    e->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
     e->setGeometry(r);
     QFont f(QStringLiteral("PMingLiU"));
     f.setPointSizeF(9.75);
@@ -114,7 +116,6 @@ frmLogin1::frmLogin1(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmLogin1"));
     setWindowTitle(QStringLiteral("Password Setup"));
-    setFixedSize(tw(5505), tw(1545));
     QLabel* newLabel =
         caption(this, "lblLabels(1)", QStringLiteral("Enter the New Password"), 0xFF0000, twRect(120, 150, 2100, 285));
     txtPassword2_ = passwordBox(this, "txtPassword2", twRect(2280, 120, 1800, 315));
@@ -134,6 +135,9 @@ frmLogin1::frmLogin1(QWidget* parent)
     cmdOK_ = button(this, "cmdOK", QStringLiteral("OK"), twRect(4200, 120, 1140, 390));
     cmdCancel_ = button(this, "cmdCancel", QStringLiteral("Cancel"), twRect(4200, 600, 1140, 390));
     cmdOK_->setDefault(true);
+    // The dialog ends under its lowest control with the margin it has above
+    // its highest one.
+    setFixedSize(tw(5505), cmdCancel_->geometry().bottom() + 1 + cmdOK_->y());
     setTabOrder(txtPassword2_, txtPassword1_);
     setTabOrder(txtPassword1_, cmdOK_);
     setTabOrder(cmdOK_, cmdCancel_);

@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLayout>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -120,11 +121,9 @@ frmMain::frmMain(QWidget* parent)
 QSize frmMain::openingSize(const QRect& available) const
 {
     // A document window: its content in a sub-window's frame and title bar.
-    const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
-    const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
-    const QSize document = frmDocument::contentSize() + QSize(2 * border, title + border);
+    const QSize document = frmDocument::contentSize() + frameEstimate();
     // A second one a cascade step below and right of it.
-    const int step = title + 4;
+    const int step = cascadeStep();
     QSize want = document + QSize(step, step);
     // The menu bar and the toolbar that shows with documents above the
     // documents' area, the status bar below it when it is shown, and the
@@ -566,16 +565,24 @@ frmDocument* frmMain::NewDocumentWindow()
     // done; an exit that waited for it goes on then.
     connect(doc, &frmDocument::released, this, &frmMain::retryPendingExit, Qt::QueuedConnection);
     connect(doc, &frmDocument::closeRefused, this, [this] { exitPending_ = false; });
+    // A new window stands one cascade step below and right of the last new
+    // one, and at the top left when no other is open.
+    if (documents().isEmpty())
+        nextPlace_ = 0;
     QMdiSubWindow* sub = mdi_->addSubWindow(doc);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(pictures::programIcon());
-    // New windows cascade from the top left corner.
-    const int step = static_cast<int>((lDocumentCount - 1) % 10) * 24;
-    sub->move(step, step);
+    // Its place is chosen before its load, which may show it while it waits.
+    int place = placeDocumentWindow(sub, nextPlace_, documentWindowSize(*doc, frameEstimate()));
     doc->Form_Load();
     doc->setWindowTitle(QStringLiteral("SPD_File ") + QString::number(lDocumentCount));
     sub->show();
-    fitDocumentWindow(sub);
+    // A window that opens maximized (as the area opens every window while
+    // its active one is maximized) keeps the place chosen for its normal
+    // size.
+    if (!sub->isMaximized() && !sub->isMinimized())
+        place = placeDocumentWindow(sub, place, documentWindowSize(*doc, sub->size() - doc->size()));
+    nextPlace_ = place + 1;
     mdi_->setActiveSubWindow(sub);
     return doc;
 }
@@ -905,41 +912,59 @@ void frmMain::mnuKeyin_Click()
     action(QStringLiteral("mnuKeyin"))->setChecked(g.keyInMode == -1);
 }
 
-void frmMain::fitDocumentWindow(QMdiSubWindow* sub)
+QSize frmMain::frameEstimate() const
 {
-    auto* doc = qobject_cast<frmDocument*>(sub->widget());
-    if (!doc || sub->isMinimized() || sub->isMaximized())
-        return;
-    // The window shows its whole content when the main window has room for
-    // it; otherwise it takes the room there is from its place on.
-    const QSize frame = sub->size() - doc->size();
-    const QSize want = doc->canvas()->size() + frame;
-    const QSize room = mdi_->viewport()->size() - QSize(sub->x(), sub->y());
-    sub->resize(want.boundedTo(room).expandedTo(sub->minimumSizeHint()));
+    const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
+    const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    return QSize(2 * border, title + border);
+}
+
+int frmMain::cascadeStep() const { return style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this) + 4; }
+
+QSize frmMain::documentArea() const
+{
+    // The toolbar that a new window has just shown takes its room first.
+    if (QLayout* l = layout())
+        l->activate();
+    return mdi_->viewport()->size();
+}
+
+QSize frmMain::documentWindowSize(const frmDocument& doc, const QSize& frame) const
+{
+    return (doc.canvas()->size() + frame).boundedTo(documentArea());
+}
+
+int frmMain::placeDocumentWindow(QMdiSubWindow* sub, int place, const QSize& size)
+{
+    const QSize area = documentArea();
+    const int step = cascadeStep();
+    QRect r(QPoint(place * step, place * step), size.expandedTo(sub->minimumSizeHint()));
+    if (place < 0 || r.right() >= area.width() || r.bottom() >= area.height()) {
+        place = 0;
+        r.moveTopLeft(QPoint(0, 0));
+    }
+    sub->setGeometry(r);
+    return place;
 }
 
 void frmMain::mnuWindowCascade_Click()
 {
-    // Each window steps down by a title bar and keeps the size its content
-    // needs, as far as the room allows.
-    const int step = style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4;
-    const QSize area = mdi_->viewport()->size();
-    int k = 0;
+    // From the bottom of the stack up, each window one step below and right
+    // of the one before, at the size its content needs as far as the area
+    // holds it; a window that would not be whole at its place starts the
+    // cascade again at the top left.
+    int place = 0;
     for (QMdiSubWindow* sub : mdi_->subWindowList(QMdiArea::StackingOrder)) {
         if (sub->isHidden() || sub->isMinimized())
             continue;
         if (sub->isMaximized())
             sub->showNormal();
-        QPoint at(k * step, k * step);
-        if (at.x() > area.width() / 2 || at.y() > area.height() / 2) {
-            k = 0;
-            at = QPoint(0, 0);
-        }
-        sub->move(at);
-        fitDocumentWindow(sub);
+        const auto* doc = qobject_cast<const frmDocument*>(sub->widget());
+        const QSize size = doc ? documentWindowSize(*doc, sub->size() - doc->size()) : sub->size();
+        place = placeDocumentWindow(sub, place, size) + 1;
         sub->raise();
-        ++k;
     }
+    nextPlace_ = place;
     if (QMdiSubWindow* active = mdi_->activeSubWindow())
         active->raise();
 }

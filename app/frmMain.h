@@ -200,8 +200,22 @@ private:
     // through Value_Chang, and gives their cells the background colour.
     void copyBack(frmDocument& doc, int first, int last, std::uint32_t colour);
     void buildMenus();
-    // Sizes a document window to its content as far as the room allows.
-    void fitDocumentWindow(QMdiSubWindow* sub);
+    // Document windows in the main window's area. A document window's frame
+    // as the style draws it (title bar and borders), before it is shown.
+    QSize frameEstimate() const;
+    // How far each window of a cascade stands below and right of the one
+    // before: a title bar and a little more.
+    int cascadeStep() const;
+    // The room for document windows.
+    QSize documentArea() const;
+    // A document window's size: its whole content in its frame, as far as
+    // the area holds it.
+    QSize documentWindowSize(const frmDocument& doc, const QSize& frame) const;
+    // Puts a document window of the given size at cascade place `place`
+    // (`place` steps below and right of the top left corner), or at the top
+    // left when it would not lie wholly inside the area there; returns the
+    // place it took.
+    int placeDocumentWindow(QMdiSubWindow* sub, int place, const QSize& size);
     void buildToolbars();
     void runToolbarKey(const QString& key);
     void noDocumentState();
@@ -237,4 +251,6 @@ private:
     // window stands, and then asks about it as about every other modified
     // window.
     int wizardRuns_ = 0;
+    // The cascade place of the next new document window.
+    int nextPlace_ = 0;
 };

@@ -89,6 +89,22 @@ bool isByteEntry(const QKeyEvent& e)
     return !(e.modifiers() & (Qt::ControlModifier | Qt::AltModifier));
 }
 
+// A key held with Ctrl or Alt puts nothing into the entry or fill box: no
+// character (the box would take Alt+5 or Ctrl+Alt+5 as a "5"), no paste, and
+// no undo or redo that brings a text back. Keys held with them that only
+// select, copy, cut, delete or move the cursor keep their use.
+bool putsTextWithCtrlOrAlt(const QKeyEvent& e)
+{
+    if (!(e.modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+        return false;
+    if (e.matches(QKeySequence::SelectAll) || e.matches(QKeySequence::Copy) || e.matches(QKeySequence::Cut))
+        return false;
+    if (e.matches(QKeySequence::Paste) || e.matches(QKeySequence::Undo) || e.matches(QKeySequence::Redo))
+        return true;
+    const QString text = e.text();
+    return !text.isEmpty() && text.at(0).isPrint();
+}
+
 // Pin-name table index of a family and module kind.
 pins::PinTable pinTableOf(int family, bool soDimm)
 {
@@ -223,14 +239,18 @@ void frmDocument::buildWindow()
         connect(b, &QRadioButton::clicked, this, [this, i] { Optcrc_Click(i); });
         optcrc_[static_cast<std::size_t>(i)] = b;
     }
-    // The CRC choice is captioned by the decoders ("CRC (0-116)", "CRC"):
-    // its room is that of its widest caption.
+    // The CRC choice is captioned by the decoders and the device reads
+    // ("CRC (0-116)", "CRC"): its room is that of its widest caption, and it
+    // keeps that width whatever caption it is given, so that none is cut
+    // after a shorter one.
     int crcWidth = optcrc_[1]->width();
     for (const char* c : {"CRC (0-116)", "CRC"}) {
         optcrc_[1]->setText(QString::fromLatin1(c));
         crcWidth = std::max(crcWidth, optcrc_[1]->sizeHint().width());
     }
     optcrc_[1]->setText(captions[1]);
+    optcrc_[1]->setMinimumWidth(crcWidth);
+    optcrc_[1]->resize(crcWidth, optcrc_[1]->height());
     const int used = optcrc_[0]->width() + crcWidth + optcrc_[2]->width();
     const int gap = std::max(margin, (frame9_->width() - 2 * margin - used) / 2);
     optcrc_[0]->move(margin, look::tw(330));
@@ -910,6 +930,8 @@ bool frmDocument::eventFilter(QObject* watched, QEvent* e)
         } else {
             Text2_KeyDown(k->key());
         }
+        if (putsTextWithCtrlOrAlt(*k))
+            return true;
     }
     return QWidget::eventFilter(watched, e);
 }

@@ -4,6 +4,7 @@
 #include "state/Globals.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -42,19 +43,13 @@ constexpr int kProfileTop = 400;
 constexpr int kValueLeft = 60;
 constexpr int kValueWidth = kColumnWidth - 2 * kValueLeft;
 constexpr int kValueHeight = 330;
-// A DDR4 latency list holds up to 18 latencies, three lines at 7 pt in the
-// column's width; a DDR3 list (15 at most) takes two. The latency row is
-// that much taller than the others, its box keeps the others' gap to the
-// boxes above and below, and the rows under it move down by as much.
-constexpr int kDdr3ListExtra = 60;
-constexpr int kDdr4ListExtra = 240;
-
-// The top of row r of panel k, and the extra room of the latency row.
-int listExtra(int k) { return k == 1 ? kDdr4ListExtra : kDdr3ListExtra; }
-int rowTop(int k, int r, int listRow)
-{
-    return kFirstRow + kPitch * r + (r > listRow ? listExtra(k) : 0);
-}
+// The window's controls under the panels: the "Close" button and, beside it,
+// the revision; they keep this much room under the lowest column.
+constexpr int kCloseTop = 7320;
+constexpr int kRevisionTop = 7440;
+constexpr int kRoomOverClose = 390;
+// Text stays this many pixels clear of a value label's border.
+constexpr int kTextInset = 2;
 
 QFont serif(qreal points, bool bold, bool italic = false)
 {
@@ -93,8 +88,35 @@ QFrame* frame(QWidget* parent, const QString& name, bool border)
     return f;
 }
 
-// Text stays this many pixels clear of a value label's border.
-constexpr int kTextInset = 2;
+// The latency row is taller than the others: its box holds the longest
+// list of its panel (DDR3 CL 4 to 18, DDR4 CL 7 to 24) at the size of the
+// other values, on as many lines as that takes in the column's width, and
+// keeps the others' gap to the boxes above and below; the rows under it move
+// down by as much. The extra height of panel k's latency row, in twips.
+int listExtra(int k)
+{
+    static const std::array<int, 2> extra = [] {
+        std::array<int, 2> out{};
+        const QFontMetrics fm(serif(xmpview::kValuePoints, true));
+        // Inside the box's border of one pixel and clear of it.
+        const QRect room(0, 0, tw(kValueWidth) - 2 - 2 * kTextInset, 1000);
+        const QString lists[2] = {xmpview::ddr3CasList(0xFF, 0x7F), xmpview::ddr4CasList(0xFF, 0xFF, 0x03)};
+        for (int k = 0; k < 2; ++k) {
+            const int text = fm.boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap, lists[k].trimmed()).height();
+            // The border and a pixel of room above and below the lines.
+            const int box = (text + 4) * 15;
+            out[static_cast<std::size_t>(k)] = std::max(0, box - kValueHeight);
+        }
+        return out;
+    }();
+    return extra[static_cast<std::size_t>(k == 1 ? 1 : 0)];
+}
+
+// The top of row r of panel k.
+int rowTop(int k, int r, int listRow)
+{
+    return kFirstRow + kPitch * r + (r > listRow ? listExtra(k) : 0);
+}
 
 // A latency list: its lines are broken, and drawn, clear of the border by
 // kTextInset, like the text of every other value label.
@@ -115,8 +137,9 @@ protected:
 
 // The label keeps its designed point size when its caption fits its box;
 // a caption that does not fit (a wider face than the design's) is drawn
-// smaller, down to 5 pt. A latency list wraps onto further lines instead and
-// is never drawn below the small size of 7 pt. Trailing blanks take no room.
+// smaller, down to 5 pt. A latency list wraps onto further lines instead
+// (its box holds the longest list at the designed size) and is never drawn
+// below 7 pt. Trailing blanks take no room.
 void fit(QLabel* l, qreal points)
 {
     QFont f = l->font();
@@ -153,20 +176,28 @@ Frmxmp::Frmxmp(QWidget* parent)
     setObjectName(QStringLiteral("Frmxmp"));
     setWindowTitle(QStringLiteral("XMP View"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(tw(6780), tw(7950));
-
     buildPanel(0);
     buildPanel(1);
 
+    // The controls under the panels keep their room under the lowest column
+    // (the latency rows may have made the columns longer than designed), and
+    // the window grows by as much as they move down.
+    int lowest = 0;
+    for (int k = 0; k < 2; ++k)
+        for (const QFrame* column : {frame5_[idx(k)], frame1_[idx(k)]})
+            lowest = std::max(lowest, frame2_[idx(k)]->y() + column->geometry().bottom() + 1);
+    const int shift = std::max(0, lowest + tw(kRoomOverClose) - tw(kCloseTop));
+    setFixedSize(tw(6780), tw(7950) + shift);
+
     label22_ = label(this, QStringLiteral("Label22"), QStringLiteral("XMP Revision:"), serif(12, false), 0xC00000);
-    label22_->move(tw(480), tw(7440));
+    label22_->move(tw(480), tw(kRevisionTop) + shift);
     label22_->adjustSize();
     label23_ = label(this, QStringLiteral("Label23"), QString(), serif(12, true), look::kRed);
-    label23_->move(tw(2040), tw(7440));
+    label23_->move(tw(2040), tw(kRevisionTop) + shift);
 
     command1_ = new QPushButton(QStringLiteral("Close"), this);
     command1_->setObjectName(QStringLiteral("Command1"));
-    command1_->setGeometry(twRect(5400, 7320, 975, 495));
+    command1_->setGeometry(tw(5400), tw(kCloseTop) + shift, tw(975), tw(495));
     connect(command1_, &QPushButton::clicked, this, &Frmxmp::Command1_Click);
 
     resetControls();
@@ -229,6 +260,8 @@ void Frmxmp::buildPanel(int k)
     }
     frame3_[i] = columns[0];
     frame4_[i] = columns[1];
+    // The panel holds its columns, however long the latency row made them.
+    panel->resize(panel->width(), std::max(panel->height(), area->geometry().bottom() + 1 + tw(60)));
     label1_[i] = titles[0];
     label20_[i] = titles[1];
 
@@ -281,14 +314,16 @@ void Frmxmp::setValue(QLabel* l, const Cell& cell)
         return;
     l->setText(cell.text);
     paint(l, cell.color);
-    fit(l, cell.small ? xmpview::kSmallPoints : xmpview::kValuePoints);
+    // A long latency list too stays at the size of the other values: its
+    // box has the lines it needs.
+    fit(l, xmpview::kValuePoints);
 }
 
 void Frmxmp::setRevision(const QString& text)
 {
     // The revision stands after its caption, also where the caption's face
     // is wider than the design's.
-    label23_->move(qMax(tw(2040), label22_->geometry().right() + tw(90)), tw(7440));
+    label23_->move(qMax(tw(2040), label22_->geometry().right() + tw(90)), label22_->y());
     label23_->setText(text);
     label23_->adjustSize();
 }

@@ -207,6 +207,28 @@ TEST_F(MainWindowTest, PasswordSetupRefusesDifferentEntries)
     EXPECT_EQ(stored("History", "PASS2"), QStringLiteral("secret"));
 }
 
+// Both dialogs show "*" for each character typed; the set-up dialog ends
+// under its buttons with the margin it has above them.
+TEST_F(MainWindowTest, PasswordBoxesShowStarsAndTheSetUpDialogEndsUnderItsButtons)
+{
+    frmLogin login;
+    frmLogin1 setup;
+    for (QLineEdit* box : {login.txtPassword(), setup.txtPassword1(), setup.txtPassword2()}) {
+        box->setText(QStringLiteral("Ab1"));
+        EXPECT_EQ(box->displayText(), QStringLiteral("***")) << box->objectName().toStdString();
+        EXPECT_EQ(box->text(), QStringLiteral("Ab1"));
+    }
+    setup.setWindowTitle(QStringLiteral("The first password setting"));
+    setup.show();
+    int top = setup.height();
+    int bottom = 0;
+    for (const QWidget* w : setup.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        top = std::min(top, w->y());
+        bottom = std::max(bottom, w->geometry().bottom() + 1);
+    }
+    EXPECT_EQ(setup.height() - bottom, top);
+}
+
 TEST_F(MainWindowTest, StoredPortRules)
 {
     settings::write(hist("Settings"), hist("CommPort"), QStringLiteral("7"));
@@ -769,6 +791,70 @@ TEST_F(MainWindowTest, DocumentWindowsOpenAtTheSizeTheirContentNeeds)
     EXPECT_LE(subC->y() + subC->height(), room.height());
     // No toolbar or dock menu on a right click.
     EXPECT_EQ(main->createPopupMenu(), nullptr);
+}
+
+// New windows in a main window of its opening size: on a screen with room,
+// each shows its whole content and lies wholly inside the area, one cascade
+// step below the last new one or, where that would cut it, at the top left
+// again; also after earlier windows closed. On a smaller screen, where the
+// area cannot hold a whole window, each still lies wholly inside it.
+// "Cascade" leaves every window in view.
+TEST_F(MainWindowTest, NewWindowsAndCascadeKeepEveryWindowInView)
+{
+    startFull();
+    const QSize content = frmDocument::contentSize();
+    QMdiArea* area = main->mdiArea();
+    auto sub = [](frmDocument* d) { return qobject_cast<QMdiSubWindow*>(d->parentWidget()); };
+    auto inView = [area](QMdiSubWindow* s) { return area->viewport()->rect().contains(s->geometry()); };
+    auto whole = [&content](frmDocument* d) { return d->width() >= content.width() && d->height() >= content.height(); };
+    for (const QRect& screen : {QRect(0, 0, 1920, 1160), QRect(0, 0, 1366, 728)}) {
+        const bool roomy = screen.width() == 1920;
+        SCOPED_TRACE(roomy ? "large screen" : "small screen");
+        main->resize(main->openingSize(screen));
+        QApplication::processEvents();
+        std::vector<frmDocument*> docs;
+        for (int n = 0; n < 10; ++n) {
+            docs.push_back(main->NewDocumentWindow());
+            QApplication::processEvents();
+            QMdiSubWindow* s = sub(docs.back());
+            EXPECT_TRUE(inView(s)) << "window " << n + 1;
+            if (roomy) {
+                EXPECT_TRUE(whole(docs.back())) << "window " << n + 1;
+                // The area holds a window and one step: the places alternate.
+                if (n % 2 == 0) {
+                    EXPECT_EQ(s->pos(), QPoint(0, 0)) << "window " << n + 1;
+                } else {
+                    EXPECT_GT(s->x(), 0) << "window " << n + 1;
+                    EXPECT_EQ(s->x(), s->y());
+                }
+            }
+        }
+        // Earlier windows closed: the next ones stay in view.
+        for (int n : {0, 1, 2, 3, 5, 6})
+            sub(docs[static_cast<std::size_t>(n)])->close();
+        QApplication::processEvents();
+        for (int n = 0; n < 3; ++n) {
+            frmDocument* d = main->NewDocumentWindow();
+            QApplication::processEvents();
+            EXPECT_TRUE(inView(sub(d)));
+            if (roomy) {
+                EXPECT_TRUE(whole(d));
+            }
+        }
+        main->mnuWindowCascade_Click();
+        QApplication::processEvents();
+        for (frmDocument* d : main->documents()) {
+            EXPECT_TRUE(inView(sub(d))) << d->windowTitle().toStdString();
+            if (roomy) {
+                EXPECT_TRUE(whole(d)) << d->windowTitle().toStdString();
+            }
+        }
+        // With every window closed, the next one opens at the top left.
+        main->mnuFileCloseAll_Click();
+        frmDocument* first = main->NewDocumentWindow();
+        EXPECT_EQ(sub(first)->pos(), QPoint(0, 0));
+        main->mnuFileCloseAll_Click();
+    }
 }
 
 // On a screen with room the main window opens large enough that two

@@ -179,16 +179,29 @@ TEST_F(PrintCommandTest, TwoPrintsAgreeAndRestrictedModePrintsTheSame)
     ASSERT_NE(doc, nullptr);
     const QStringList first = pdftext::pages(print(QStringLiteral("a.pdf")));
     ASSERT_EQ(first.size(), 2);
+    const QString name = QStringLiteral("memtest86plus_DDR4-M393A1G40EB1-CRC.bin");
+    EXPECT_EQ(pdftext::title(dir.filePath(QStringLiteral("a.pdf"))), name);
     EXPECT_EQ(pdftext::pages(print(QStringLiteral("b.pdf"))), first);
     velmora::gs().passwordMode = 0;
     EXPECT_EQ(pdftext::pages(print(QStringLiteral("c.pdf"))), first);
 
-    // A modified document prints its mark with the name; a smaller paper
-    // keeps the same pages.
+    // A modified document prints its mark with the name, but the file's
+    // title is the document's name alone; a smaller paper keeps the same
+    // pages.
     doc->Set_form_chang(-1);
     ui.pageSize = QPageSize(QPageSize::A5);
     const QStringList marked = pdftext::pages(print(QStringLiteral("d.pdf")));
     ASSERT_EQ(marked.size(), 2);
+    EXPECT_EQ(pdftext::title(dir.filePath(QStringLiteral("d.pdf"))), name);
+    // A file whose own name ends in "*" keeps it.
+    const QString star = dir.filePath(QStringLiteral("image*"));
+    ASSERT_TRUE(QFile::copy(testData(QStringLiteral("corpus/memtest86plus_DDR2-2G-UDIMM.bin")), star));
+    frmDocument* starred = main->openImage(star);
+    ASSERT_NE(starred, nullptr);
+    settle();
+    starred->Set_form_chang(-1);
+    print(QStringLiteral("e.pdf"));
+    EXPECT_EQ(pdftext::title(dir.filePath(QStringLiteral("e.pdf"))), QStringLiteral("image*"));
     EXPECT_TRUE(marked[0].contains(QStringLiteral("Filename: memtest86plus_DDR4-M393A1G40EB1-CRC.bin*")));
     EXPECT_TRUE(marked[0].contains(QStringLiteral("PAGE 1")));
     EXPECT_TRUE(marked[1].contains(QStringLiteral("PAGE 2")));

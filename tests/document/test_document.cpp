@@ -6,6 +6,8 @@
 #include "support/TestEnv.h"
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -357,6 +359,62 @@ TEST_F(DocumentTest, KeysThatTypeNothingAreNoByteEntry)
         EXPECT_EQ(doc->Chk_Form_Chang(), -1) << key;
         EXPECT_EQ(doc->Get_Value(126), 0xE9) << key;
     }
+}
+
+// A digit or letter held with Alt, Ctrl or both puts nothing into the entry
+// or the fill box, whatever the box held; paste and undo with Ctrl put
+// nothing back either. Enter then stores what was typed without them.
+TEST_F(DocumentTest, KeysHeldWithAltOrCtrlTypeNothingIntoTheBoxes)
+{
+    load(imageOfType(11));
+    const Qt::Key keys[] = {Qt::Key_5, Qt::Key_0, Qt::Key_9, Qt::Key_A, Qt::Key_B, Qt::Key_F};
+    const Qt::KeyboardModifiers held[] = {Qt::AltModifier, Qt::ControlModifier,
+                                          Qt::ControlModifier | Qt::AltModifier, Qt::AltModifier | Qt::ShiftModifier};
+    auto tryAll = [&](QLineEdit* box) {
+        for (Qt::Key k : keys)
+            for (Qt::KeyboardModifiers m : held)
+                QTest::keyClick(box, k, m);
+    };
+    QGuiApplication::clipboard()->setText(QStringLiteral("EE"));
+
+    doc->spd_l_value_Click(20);
+    QLineEdit* t1 = doc->Text1();
+    tryAll(t1);
+    EXPECT_EQ(t1->text(), QString());
+    QTest::keyClick(t1, Qt::Key_3);
+    tryAll(t1);
+    QTest::keyClick(t1, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(t1->text(), QStringLiteral("3"));
+    QTest::keyClick(t1, Qt::Key_Backspace);
+    QTest::keyClick(t1, Qt::Key_Z, Qt::ControlModifier);  // no undo brings the "3" back
+    EXPECT_EQ(t1->text(), QString());
+    QTest::keyClick(t1, Qt::Key_3);
+    enter();
+    EXPECT_EQ(doc->Get_Value(20), 0x03);
+    EXPECT_EQ(doc->byteCursor(), 21);
+    // With the box empty, Alt+5 and Enter store 00, not 05.
+    QTest::keyClick(t1, Qt::Key_5, Qt::AltModifier);
+    enter();
+    EXPECT_EQ(doc->Get_Value(21), 0x00);
+    // Select all and copy still work with Ctrl.
+    QTest::keyClick(t1, Qt::Key_C);
+    QTest::keyClick(t1, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(t1->selectedText(), QStringLiteral("c"));
+
+    // The fill box: row "1F0", keys held with Alt or Ctrl, then "4" and
+    // Enter: bytes 496 to 511 become 04.
+    doc->value_x_Click(47);
+    QLineEdit* t2 = doc->Text2();
+    tryAll(t2);
+    QTest::keyClick(t2, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(t2->text(), QString());
+    QTest::keyClick(t2, Qt::Key_4);
+    tryAll(t2);
+    EXPECT_EQ(t2->text(), QStringLiteral("4"));
+    QTest::keyClick(t2, Qt::Key_Return);
+    EXPECT_EQ(doc->Get_Value(495), 0x00);
+    EXPECT_EQ(doc->Get_Value(496), 0x04);
+    EXPECT_EQ(doc->Get_Value(511), 0x04);
 }
 
 TEST_F(DocumentTest, EnterWrapsByMemoryType)

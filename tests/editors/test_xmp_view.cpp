@@ -95,8 +95,9 @@ TEST_F(XmpViewWindowTest, LatencyListFontAndZeroCycleTime)
     load(12, img);
     EXPECT_EQ(text("CL_SUPPORT", 5), QStringLiteral("7 8 9 "));
     EXPECT_EQ(points("CL_SUPPORT", 5), 9.75);
-    EXPECT_EQ(text("CL_SUPPORT", 4), QStringLiteral("16 17 18 19 20 "));  // 15 characters
-    EXPECT_LE(points("CL_SUPPORT", 4), 7.0);
+    // 15 characters: still at the size of the other values.
+    EXPECT_EQ(text("CL_SUPPORT", 4), QStringLiteral("16 17 18 19 20 "));
+    EXPECT_EQ(points("CL_SUPPORT", 4), 9.75);
     // Profile 1 has no clock period: speed and clocked rows show that they
     // have no value; the rest and profile 2 are decoded.
     EXPECT_EQ(text("SPEED", 5), QStringLiteral("-----"));
@@ -157,8 +158,10 @@ TEST_F(XmpViewWindowTest, OtherTypesAndCloseUnloadTheWindow)
 }
 
 // Every latency (DDR4 7 to 24, DDR3 4 to 18) in the JEDEC column and in a
-// profile: the list is drawn whole, on more lines, never below 7 pt.
-TEST_F(XmpViewWindowTest, LongLatencyListsKeepSevenPoints)
+// profile: the list is drawn whole, on more lines, at the size of the values
+// beside it, and every value and row title of the panel reads at its
+// designed size.
+TEST_F(XmpViewWindowTest, LongLatencyListsReadAtTheSizeOfTheOtherValues)
 {
     velmora::SpdImage d4 = xmptest::ddr4TwoProfiles();
     xmptest::poke(d4, {{20, 0xFF}, {21, 0xFF}, {22, 0x03}, {397, 0xFF}, {398, 0xFF}, {399, 0x03}});
@@ -172,7 +175,6 @@ TEST_F(XmpViewWindowTest, LongLatencyListsKeepSevenPoints)
             const QLabel* l = view.value(QStringLiteral("CL_SUPPORT"), i);
             EXPECT_EQ(l->text(), type == 12 ? QStringLiteral("7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 ")
                                             : QStringLiteral("4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 "));
-            EXPECT_GE(l->font().pointSizeF(), 7.0) << type;
             // Drawn two pixels clear of the border, as the window draws it.
             const QRect box = l->contentsRect().adjusted(2, 0, -2, 0);
             const QRect need = l->fontMetrics().boundingRect(box, Qt::AlignCenter | Qt::TextWordWrap, l->text());
@@ -183,6 +185,23 @@ TEST_F(XmpViewWindowTest, LongLatencyListsKeepSevenPoints)
                 EXPECT_FALSE(l->geometry().intersects(o->geometry())) << other;
             }
         }
+        // Values at 9.75 pt, row titles at 12 pt, as designed.
+        const QWidget* panel = view.Frame2(type == 12 ? 1 : 0);
+        int values = 0;
+        for (const QLabel* l : panel->findChildren<QLabel*>()) {
+            if (l->frameShape() == QFrame::Box) {
+                ++values;
+                EXPECT_EQ(l->font().pointSizeF(), 9.75) << type << " " << qPrintable(l->objectName());
+            } else if (l->alignment() & Qt::AlignRight) {
+                EXPECT_EQ(l->font().pointSizeF(), 12) << type << " " << qPrintable(l->objectName());
+            }
+        }
+        EXPECT_EQ(values, type == 12 ? 14 * 3 : 17 * 3);
+        // The window's own controls stay under the panel.
+        const QRect shown = panel->geometry();
+        for (const QWidget* w : {static_cast<const QWidget*>(view.Command1()), static_cast<const QWidget*>(view.Label22())})
+            EXPECT_GT(w->y(), shown.top() + view.Frame5(type == 12 ? 1 : 0)->geometry().bottom()) << type;
+        EXPECT_TRUE(view.rect().contains(view.Command1()->geometry()));
     }
 }
 

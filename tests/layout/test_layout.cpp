@@ -10,6 +10,7 @@
 #include "app/frmMain.h"
 #include "app/frmOptions.h"
 #include "app/frmSplash.h"
+#include "device/DeviceFixture.h"
 #include "device/DocumentPanels.h"
 #include "document/HexGrid.h"
 #include "document/PinMap.h"
@@ -348,6 +349,8 @@ TEST_F(LayoutTest, DocumentOfEachTypeWithEachPanel)
         }
         // The main window with its documents, as it shows them.
         main->mnuWindowCascade_Click();
+        // The windows lay out their new sizes.
+        QCoreApplication::processEvents();
         c.check(main.get(), full ? QStringLiteral("documents of each type")
                                  : QStringLiteral("documents of each type, restricted"));
     }
@@ -382,6 +385,51 @@ TEST_F(LayoutTest, DocumentOfEachTypeWithEachPanel)
             c.checkPaintedApart(QStringLiteral("frmDocument"), QStringLiteral("pin map"), name, ink,
                                 QStringLiteral("the next mark IO_SHAPE(%1)").arg(ch + 1),
                                 pins->markRect(ch + 1).adjusted(-1, -1, 1, 1));
+    }
+    EXPECT_TRUE(c.ok()) << c.report().toStdString();
+}
+
+// One document that reads modules of each type in turn from the
+// programmer: every caption that a type switch renames (the CRC choice, the
+// CRC row of the summary, the type, the pin frame) is whole after each read
+// and after the cell click that switches the type again.
+class LayoutWithProgrammerTest : public DeviceTest {
+protected:
+    layout::LayoutCheck c;
+};
+
+TEST_F(LayoutWithProgrammerTest, CaptionsAfterEachTypeSwitchOfOneDocument)
+{
+    frmDocument* doc = openDocument();
+    ASSERT_NE(doc, nullptr);
+    main->resize(1500, 1000);
+    qobject_cast<QMdiSubWindow*>(doc->parentWidget())->showMaximized();
+    QCoreApplication::processEvents();
+    const struct {
+        const char* name;
+        const char* file;
+        int byte0;  // -1: the file's own
+    } modules[] = {
+        {"DDR4", "memtest86plus_DDR4-M393A1G40EB1-CRC.bin", -1},
+        // Bit 7 of byte 0 clear: "CRC (0-125)".
+        {"DDR3, CRC of 0-125", "memtest86plus_DDR3-M378B5173DB0-CK0.bin", 0x12},
+        {"DDR4 again", "memtest86plus_DDR4-M393A1G40EB1-CPB.bin", -1},
+        {"DDR2", "memtest86plus_DDR2-2G-UDIMM.bin", -1},
+    };
+    for (const auto& m : modules) {
+        const spdfile::ReadResult r = spdfile::read(testData(QStringLiteral("corpus/") + QLatin1String(m.file)));
+        ASSERT_TRUE(r.ok) << m.file;
+        sim::Bytes512 bytes{};
+        std::copy(r.bytes.begin(), r.bytes.end(), bytes.begin());
+        if (m.byte0 >= 0)
+            bytes[0] = static_cast<std::uint8_t>(m.byte0);
+        sim->setModule(bytes);
+        P(doc).Command9->click();
+        ASSERT_EQ(doc->Get_Value(2), bytes[2]) << m.name;
+        const QString state = QStringLiteral("module read after the last, ") + QLatin1String(m.name);
+        c.check(doc->canvas(), state, QStringLiteral("frmDocument"));
+        doc->spd_l_value_Click(2);
+        c.check(doc->canvas(), state + QStringLiteral(", cell clicked"), QStringLiteral("frmDocument"));
     }
     EXPECT_TRUE(c.ok()) << c.report().toStdString();
 }

@@ -40,6 +40,15 @@ inline int pageCount(const QString& pdf)
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
+// The document title the file carries (its "Title" entry).
+inline QString title(const QString& pdf)
+{
+    const QString info = run(QStringLiteral("pdfinfo"), {pdf});
+    const auto m = QRegularExpression(QStringLiteral("^Title:[ \\t]*(.*)$"), QRegularExpression::MultilineOption)
+                       .match(info);
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
 // The text of each page, laid out as printed (one text line per printed line).
 inline QStringList pages(const QString& pdf)
 {
