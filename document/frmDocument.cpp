@@ -240,11 +240,11 @@ void frmDocument::buildWindow()
         optcrc_[static_cast<std::size_t>(i)] = b;
     }
     // The CRC choice is captioned by the decoders and the device reads
-    // ("CRC (0-116)", "CRC"): its room is that of its widest caption, and it
-    // keeps that width whatever caption it is given, so that none is cut
-    // after a shorter one.
+    // ("CRC (0-116)", "CRC (0-125)", "CRC"): its room is that of its widest
+    // caption, and it keeps that width whatever caption it is given, so that
+    // none is cut after a shorter one.
     int crcWidth = optcrc_[1]->width();
-    for (const char* c : {"CRC (0-116)", "CRC"}) {
+    for (const char* c : {"CRC (0-116)", "CRC (0-125)", "CRC"}) {
         optcrc_[1]->setText(QString::fromLatin1(c));
         crcWidth = std::max(crcWidth, optcrc_[1]->sizeHint().width());
     }

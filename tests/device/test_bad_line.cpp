@@ -59,6 +59,29 @@ protected:
         EXPECT_EQ(P(doc).FAIL_LABEL->text(), QStringLiteral("0"));
         EXPECT_EQ(gs().testPassCount + gs().testFailCount, 0);
     }
+    // Port 1 on a link to the programmer, as a USB adapter has a name of its
+    // own: a programmer plugged in again is reached through it.
+    void portOnALink()
+    {
+        ASSERT_TRUE(linkDir.isValid());
+        main->MSComm1()->setPortOpen(false);
+        sim.reset();
+        plugIn();
+        qputenv("VELMORA_COM1", linkDir.filePath(QStringLiteral("programmer")).toLocal8Bit());
+        main->MSComm1()->setPortOpen(true);
+    }
+    // A programmer (one that answers nothing, when silent) plugged in on the
+    // link.
+    void plugIn(bool silent = false)
+    {
+        sim = std::make_unique<sim::ProgrammerSim>(speed());
+        sim->setLinkPath(linkDir.filePath(QStringLiteral("programmer")));
+        sim->updateKnobs([silent](sim::Knobs& k) { k.silent = silent; });
+        QString why;
+        ASSERT_TRUE(sim->start(&why)) << why.toStdString();
+    }
+    QTemporaryDir linkDir;
+
     // Everything owed has come or will not come, and the line is in step.
     void waitForQuietLine()
     {
@@ -388,21 +411,7 @@ TEST_F(BadLineTest, CommandsWithoutAReplyKnowTheProgrammerFromItsLastStatusFrame
 
 TEST_F(BadLineTest, ALineThatGoesAwayAndComesBackIsUsedAgain)
 {
-    // The programmer on a link, as a USB adapter has a name of its own.
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString link = dir.filePath(QStringLiteral("programmer"));
-    main->MSComm1()->setPortOpen(false);
-    sim.reset();
-    auto startProgrammer = [&] {
-        sim = std::make_unique<sim::ProgrammerSim>(speed());
-        sim->setLinkPath(link);
-        QString why;
-        ASSERT_TRUE(sim->start(&why)) << why.toStdString();
-    };
-    startProgrammer();
-    qputenv("VELMORA_COM1", link.toLocal8Bit());
-    main->MSComm1()->setPortOpen(true);
+    portOnALink();
     frmDocument* doc = openDocument();
     ASSERT_EQ(gs().deviceLink, -1);
     load(doc, image(12));
@@ -422,7 +431,7 @@ TEST_F(BadLineTest, ALineThatGoesAwayAndComesBackIsUsedAgain)
     EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   The state can not read !   *****      "));
 
     // Plugged in again: "Reconnection" finds it, and it works as before.
-    startProgrammer();
+    plugIn();
     ui.messages.clear();
     main->mnuConnection_Click();
     waitForParse();
@@ -438,7 +447,7 @@ TEST_F(BadLineTest, ALineThatGoesAwayAndComesBackIsUsedAgain)
     sim.reset();
     testwait::until([&] { return !main->MSComm1()->portOpen(); }, 5000);
     EXPECT_FALSE(main->MSComm1()->portOpen());
-    startProgrammer();
+    plugIn();
     testwait::until([&] { return main->MSComm1()->portOpen(); }, 5000);
     EXPECT_TRUE(main->MSComm1()->portOpen());
     ui.messages.clear();
@@ -678,21 +687,7 @@ TEST_F(OwnFrameTest, ACommandsResultFrameBehindTheNextReadCostsNeitherTheReadNor
 
 TEST_F(BadLineTest, ASilentProgrammerBackOnTheLineIsNotTakenForTheOneThatAnswered)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString link = dir.filePath(QStringLiteral("programmer"));
-    main->MSComm1()->setPortOpen(false);
-    auto startProgrammer = [&](bool silent) {
-        sim = std::make_unique<sim::ProgrammerSim>(speed());
-        sim->setLinkPath(link);
-        sim->updateKnobs([silent](sim::Knobs& k) { k.silent = silent; });
-        QString why;
-        ASSERT_TRUE(sim->start(&why)) << why.toStdString();
-    };
-    sim.reset();
-    startProgrammer(false);
-    qputenv("VELMORA_COM1", link.toLocal8Bit());
-    main->MSComm1()->setPortOpen(true);
+    portOnALink();
     frmDocument* doc = openDocument();
     ASSERT_EQ(gs().deviceLink, -1);
 
@@ -701,7 +696,7 @@ TEST_F(BadLineTest, ASilentProgrammerBackOnTheLineIsNotTakenForTheOneThatAnswere
     sim.reset();
     testwait::until([&] { return !main->MSComm1()->portOpen(); }, 5000);
     ASSERT_FALSE(main->MSComm1()->portOpen());
-    startProgrammer(true);
+    plugIn(true);
     testwait::until([&] { return main->MSComm1()->portOpen(); }, 5000);
     ASSERT_TRUE(main->MSComm1()->portOpen());
     ui.messages.clear();
