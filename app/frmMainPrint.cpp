@@ -36,12 +36,8 @@ void frmMain::mnuFilePrint_Click()
     const frmDocument::Hold hold(doc);
     QPrinter printer(QPrinter::HighResolution);
     // The job and the PDF file are titled with the document's name, without
-    // the modified mark that its caption may end in (a file's own name may
-    // end in "*" as well).
-    QString name = doc->windowTitle();
-    if (doc->Chk_Form_Chang() != 0 && name.endsWith(QLatin1Char('*')))
-        name.chop(1);
-    printer.setDocName(report::fileNameOf(name));
+    // the modified mark.
+    printer.setDocName(report::fileNameOf(doc->unmarkedCaption()));
     const bool chosen = ui::seam().choosePrinter(this, &printer);
     report::loadAllTables();
     if (!chosen || !doc)

@@ -1098,24 +1098,13 @@ void DeviceOps::standalone(char letter, int scene, int seconds, const QString& f
     } catch (const std::exception&) {
         hideBusy();
         failBox(failText, failTitle);
-        // A test that never went out has no result and no time-out to end
-        // it: it ends here.
-        if (test && !testSent)
-            endUnsentTest(timeout);
+        // A button's test that never went out has no result to end it: it
+        // ends now, as its time-out would end it.
+        if (test && !testSent && timeout && holder_ == Holder::Test)
+            if (DevicePanels* p = devicePanels(testOwner_.data()))
+                p->Timer2_Timer();
         pollerOn();
     }
-}
-
-void DeviceOps::endUnsentTest(QTimer* timeout)
-{
-    if (holder_ != Holder::Test || !timeout)
-        return;
-    frmDocument* doc = testOwner_.data();
-    if (DevicePanels* p = devicePanels(doc); p && gs().passwordMode == -1) {
-        p->TEST_COMMAND->setEnabled(true);
-        p->TEST_COMMAND->setText(QStringLiteral("TEST"));
-    }
-    releaseTest();
 }
 
 void DeviceOps::Read_Command()

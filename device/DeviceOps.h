@@ -32,8 +32,6 @@
 #include <functional>
 #include <optional>
 
-class QTimer;
-
 class frmDocument;
 
 namespace device {
@@ -184,9 +182,6 @@ private:
     void owedTest(Conversation::Ticket t);
     void applyStatusFrame(frmDocument* doc, const StatusFrame& f);
     void releaseTest();
-    // A module test whose "p" never went out: "TEST" and the guard come
-    // back (timeout: that test's time-out, else it is no button's test).
-    void endUnsentTest(QTimer* timeout);
 
     DeviceHost& main_;
     int talking_ = 0;

@@ -560,14 +560,20 @@ void frmDocument::Set_form_chang(int REG_A)
     // The mark follows the flag, not the caption: a file whose own name
     // ends in "*" keeps it, and gains a mark of its own when modified.
     const bool marked = modified_ != 0;
+    const QString caption = unmarkedCaption();
     modified_ = static_cast<std::int16_t>(REG_A);
-    QString caption = windowTitle();
-    if (REG_A != 0 && !marked) {
+    if (REG_A != 0 && !marked)
         setWindowTitle(caption + QLatin1Char('*'));
-    } else if (REG_A == 0 && marked && caption.endsWith(QLatin1Char('*'))) {
-        caption.chop(1);
+    else if (REG_A == 0 && marked)
         setWindowTitle(caption);
-    }
+}
+
+QString frmDocument::unmarkedCaption() const
+{
+    QString caption = windowTitle();
+    if (modified_ != 0 && caption.endsWith(QLatin1Char('*')))
+        caption.chop(1);
+    return caption;
 }
 
 void frmDocument::JEDEC_PROG(const QString& JEDEC)

@@ -65,6 +65,8 @@ public:
     void Set_Value_color_diff2(int I_INDEX);
     void Set_Value_color_diff(int I_INDEX);
     int Chk_Form_Chang() const { return modified_; }
+    // The window's caption without the modified mark it may end in.
+    QString unmarkedCaption() const;
     void Set_form_chang(int REG_A);
     // Shows the window while it still loads, so that a wait of its load
     // can be seen.

@@ -92,12 +92,12 @@ void Conversation::failEntry(Entry& e)
 {
     e.state = State::Failed;
     e.text.clear();
-    // After a failed reply the programmer is no longer known to be there.
-    statusAnswered_ = false;
 }
 
 void Conversation::fallOutOfStep(std::int64_t at, std::int64_t quietNeeded)
 {
+    // A failed reply or digits nobody owes: the programmer is no longer
+    // known to be there.
     statusAnswered_ = false;
     // A reply that failed may still come as late again as its limit: the
     // quiet it needs is that limit, counted from now.

@@ -20,6 +20,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <memory>
 
@@ -36,9 +37,16 @@ protected:
         ProgramStateTest::SetUp();
         vclock::clock().setSpeed(speed());
         sim = std::make_unique<sim::ProgrammerSim>(speed());
+        // Port 1 reaches the programmer through a link of this test's own.
+        // The serial port's lock is named after the path it opens: a
+        // terminal number that a test running beside this one freed by
+        // unplugging its programmer, while its program still held the port,
+        // would find that program's lock.
+        ASSERT_TRUE(portDir.isValid());
+        sim->setLinkPath(portDir.filePath(QStringLiteral("port")));
         QString why;
         ASSERT_TRUE(sim->start(&why)) << why.toStdString();
-        qputenv("VELMORA_COM1", sim->devicePath().toLocal8Bit());
+        qputenv("VELMORA_COM1", sim->linkPath().toLocal8Bit());
         velmora::gs().passwordMode = -1;
         main = std::make_unique<frmMain>();
         main->MSComm1()->setCommPort(1);
@@ -130,6 +138,7 @@ protected:
     static QByteArray shortMsg(char c) { return QByteArray(1, c) + QByteArray("\x7F", 1); }
 
     ScriptedUi ui;
+    QTemporaryDir portDir;
     std::unique_ptr<sim::ProgrammerSim> sim;
     std::unique_ptr<frmMain> main;
 };

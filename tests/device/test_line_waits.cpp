@@ -16,51 +16,54 @@ namespace {
 const QString kCopyFails = QStringLiteral("*****   SPD 拷貝失敗 !   *****");
 const QString kLoadOk = QStringLiteral("      *****   PC Load Data is OK !   *****      ");
 
-// Notes the program time at which the programmer first received a message.
-class Arrival {
+// Looks at the program and the programmer every 2 ms while it lives.
+class Poll {
 public:
-    Arrival(const sim::ProgrammerSim& s, QByteArray message)
-        : sim_(s)
-        , message_(std::move(message))
+    explicit Poll(const std::function<void()>& look)
     {
         poll_.setInterval(2);
-        QObject::connect(&poll_, &QTimer::timeout, [this] {
-            if (at_ < 0 && sim_.count(message_) > 0)
-                at_ = vclock::clock().programMs();
-        });
+        QObject::connect(&poll_, &QTimer::timeout, look);
         poll_.start();
+    }
+
+private:
+    QTimer poll_;
+};
+
+// Notes the program time at which the programmer first received a message.
+class Arrival : Poll {
+public:
+    Arrival(const sim::ProgrammerSim& s, const QByteArray& message)
+        : Poll([this, &s, message] {
+            if (at_ < 0 && s.count(message) > 0)
+                at_ = vclock::clock().programMs();
+        })
+    {
     }
     // -1 while it has not come.
     std::int64_t at() const { return at_; }
 
 private:
-    const sim::ProgrammerSim& sim_;
-    QByteArray message_;
-    QTimer poll_;
     std::int64_t at_ = -1;
-};
-
-// Samples a condition every few milliseconds while it is armed.
-class Watch {
-public:
-    explicit Watch(std::function<void(Watch&)> look)
-        : look_(std::move(look))
-    {
-        poll_.setInterval(2);
-        QObject::connect(&poll_, &QTimer::timeout, [this] { look_(*this); });
-        poll_.start();
-    }
-    bool seen = false;
-
-private:
-    std::function<void(Watch&)> look_;
-    QTimer poll_;
 };
 
 } // namespace
 
 class LineWaitTest : public DeviceTest {
 protected:
+    // Notes whether doc's busy panel is ever hidden once a message beginning
+    // with `letter` has reached the programmer and before the operation's
+    // first box.
+    std::unique_ptr<Poll> watchBusyPanel(frmDocument* doc, char letter, bool& hidden)
+    {
+        return std::make_unique<Poll>([this, doc, letter, &hidden] {
+            const std::vector<sim::Received> got = sim->received();
+            const bool sent = std::any_of(got.begin(), got.end(),
+                                          [letter](const sim::Received& r) { return r.bytes.startsWith(letter); });
+            if (sent && ui.messages.empty() && !P(doc).Frame15->isVisible())
+                hidden = true;
+        });
+    }
     // Digits nobody owes: the line is out of step for the next 6 s.
     void putLineOutOfStep()
     {
@@ -152,6 +155,48 @@ TEST_F(LineWaitTest, ATestThatCannotGoOutFailsWithItsBoxAndGivesTheGuardBack)
     EXPECT_FALSE(P(doc).Frame15->isVisible());
 }
 
+class ClosedWhileTestWaitsTest : public LineWaitTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ClosedWhileTestWaitsTest, TheTestingWindowClosedWhilePWaitsForTheLineClosesWhenTheWaitEnds)
+{
+    // The line clears after about 6 s, or never (digits every second).
+    const bool clears = GetParam();
+    QPointer<frmDocument> doc = openDocument();
+    if (!clears)
+        sim->updateKnobs([](sim::Knobs& k) {
+            k.lineNoise = "0A";
+            k.lineNoiseEveryMs = 1000;
+        });
+    putLineOutOfStep();
+    bool heldWhenClosed = false;
+    QTimer::singleShot(vclock::clock().scaled(2000), [&] {
+        heldWhenClosed = doc && doc->isHeld();
+        main->mnuFileClose_Click();
+    });
+    ui.messages.clear();
+    P(doc).TEST_COMMAND->click();
+    EXPECT_TRUE(heldWhenClosed);
+    testwait::until([&] { return doc.isNull(); }, 5000);
+    EXPECT_TRUE(doc.isNull());
+    EXPECT_TRUE(main->documents().isEmpty());
+    if (clears) {
+        EXPECT_TRUE(ui.messages.empty());
+        EXPECT_EQ(sim->count(frameMsg('p')), 1);
+    } else {
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text, kCopyFails);
+        EXPECT_EQ(sim->count(frameMsg('p')), 0);
+    }
+    // The guard is free once the window has gone, result or none.
+    testwait::until([&] { return main->deviceOps().canStartButton(); }, 25000);
+    EXPECT_TRUE(main->deviceOps().canStartButton());
+}
+
+INSTANTIATE_TEST_SUITE_P(Line, ClosedWhileTestWaitsTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& i) {
+                             return std::string(i.param ? "Clears" : "NeverClears");
+                         });
+
 class LateResultTest : public LineWaitTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(LateResultTest, AResultLaterThanTheTimeOutIsShownOnItsWindow)
@@ -192,14 +237,12 @@ TEST_F(LineWaitTest, TheWaitsBusyPanelGoesWithTheWaitAndLeavesTheOperationsOwn)
     // until the read has ended.
     putLineOutOfStep();
     ui.messages.clear();
-    Watch hidden([&](Watch& w) {
-        if (sim->count(frameMsg('k')) > 0 && ui.messages.empty() && !P(doc).Frame15->isVisible())
-            w.seen = true;
-    });
     sim->clearLog();
+    bool hidden = false;
+    const auto watch = watchBusyPanel(doc, 'k', hidden);
     P(doc).Command9->click();
     EXPECT_EQ(ui.lastText(), QStringLiteral("*****   Computer reads the DRAM-Module successfully !   ***** "));
-    EXPECT_FALSE(hidden.seen);
+    EXPECT_FALSE(hidden);
     EXPECT_FALSE(P(doc).Frame15->isVisible());
 }
 
@@ -210,16 +253,11 @@ TEST_F(LineWaitTest, TheBusyPanelStaysUpForTheWholeWrite)
     ui.messages.clear();
     sim->clearLog();
     // From the first packet on, until the write's box.
-    Watch hidden([&](Watch& w) {
-        const std::vector<sim::Received> got = sim->received();
-        const bool writing =
-            std::any_of(got.begin(), got.end(), [](const sim::Received& r) { return r.bytes.startsWith('w'); });
-        if (writing && ui.messages.empty() && !P(doc).Frame15->isVisible())
-            w.seen = true;
-    });
+    bool hidden = false;
+    const auto watch = watchBusyPanel(doc, 'w', hidden);
     P(doc).Command1->click();
     EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   SPD file transfer success !   *****      "));
-    EXPECT_FALSE(hidden.seen);
+    EXPECT_FALSE(hidden);
     EXPECT_FALSE(P(doc).Frame15->isVisible());
 }
 
