@@ -557,7 +557,10 @@ frmDocument* frmMain::NewDocumentWindow()
         toolbar1_->setEnabled(true);
         toolbar1_->show();
     }
-    ++lDocumentCount;
+    // The number and the place are this window's own: windows that open
+    // while its load waits for the programmer are counted and placed after
+    // it.
+    const long number = ++lDocumentCount;
 
     auto* doc = new frmDocument(this);
     device::buildDevicePanels(*doc, ops_);
@@ -574,15 +577,21 @@ frmDocument* frmMain::NewDocumentWindow()
     sub->setWindowIcon(pictures::programIcon());
     // Its place is chosen before its load, which may show it while it waits.
     int place = placeDocumentWindow(sub, nextPlace_, documentWindowSize(*doc, frameEstimate()));
+    nextPlace_ = place + 1;
+    const int reserved = nextPlace_;
     doc->Form_Load();
-    doc->setWindowTitle(QStringLiteral("SPD_File ") + QString::number(lDocumentCount));
+    doc->setWindowTitle(QStringLiteral("SPD_File ") + QString::number(number));
     sub->show();
     // A window that opens maximized (as the area opens every window while
     // its active one is maximized) keeps the place chosen for its normal
-    // size.
-    if (!sub->isMaximized() && !sub->isMinimized())
+    // size. Shown at its full size it may have to go back to the top left;
+    // the next new window follows it there, unless another one has been
+    // placed meanwhile.
+    if (!sub->isMaximized() && !sub->isMinimized()) {
         place = placeDocumentWindow(sub, place, documentWindowSize(*doc, sub->size() - doc->size()));
-    nextPlace_ = place + 1;
+        if (nextPlace_ == reserved)
+            nextPlace_ = place + 1;
+    }
     mdi_->setActiveSubWindow(sub);
     return doc;
 }

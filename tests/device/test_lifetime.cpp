@@ -6,6 +6,7 @@
 #include "support/Wait.h"
 #include "device/DeviceFixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -230,6 +231,31 @@ TEST_F(DeviceTest, CancelAfterADeferredCloseKeepsTheProgramRunning)
     main->mnuFileClose_Click();
     run(200);
     EXPECT_TRUE(main->isVisible());
+}
+
+TEST_F(DeviceTest, WindowsOpenedWhileALoadWaitsKeepTheirNumbersAndPlaces)
+{
+    // Room for three windows a cascade step apart.
+    main->resize(frmDocument::contentSize() + QSize(300, 400));
+    QApplication::processEvents();
+    // File > New twice more while the first window's load waits for the
+    // programmer's status, the third inside the second's load.
+    QPointer<frmDocument> second;
+    QPointer<frmDocument> third;
+    QTimer::singleShot(vclock::clock().scaled(300), [&] { second = main->NewDocumentWindow(); });
+    QTimer::singleShot(vclock::clock().scaled(700), [&] { third = main->NewDocumentWindow(); });
+    QPointer<frmDocument> first = main->NewDocumentWindow();
+    testwait::until([&] { return second && third; }, 10000);
+    ASSERT_TRUE(first && second && third);
+    EXPECT_EQ(first->windowTitle(), QStringLiteral("SPD_File 1"));
+    EXPECT_EQ(second->windowTitle(), QStringLiteral("SPD_File 2"));
+    EXPECT_EQ(third->windowTitle(), QStringLiteral("SPD_File 3"));
+    auto at = [](frmDocument* d) { return d->parentWidget()->pos(); };
+    EXPECT_EQ(at(first), QPoint(0, 0));
+    EXPECT_GT(at(second).x(), 0);
+    EXPECT_EQ(at(second).x(), at(second).y());
+    EXPECT_EQ(at(third), 2 * at(second));
+    waitForParse();
 }
 
 // ---------------------------------------------------------------- the module test's guard
