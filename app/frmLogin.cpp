@@ -66,11 +66,13 @@ frmLogin::frmLogin(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmLogin"));
     setWindowTitle(QStringLiteral("Password"));
-    setFixedSize(tw(4740), tw(1425));
     caption(this, "lblLabels(1)", QStringLiteral("Input Password :"), 0xC00000, twRect(180, 180, 1500, 285));
     txtPassword_ = passwordBox(this, "txtPassword", twRect(1740, 150, 2700, 315));
     cmdOK_ = button(this, "cmdOK", QStringLiteral("OK"), twRect(1740, 660, 1140, 390));
     cmdCancel_ = button(this, "cmdCancel", QStringLiteral("Cancel"), twRect(3060, 660, 1140, 390));
+    // The dialog ends under its buttons with the margin it has above its
+    // entry box.
+    setFixedSize(tw(4740), cmdOK_->geometry().bottom() + 1 + txtPassword_->y());
     cmdOK_->setDefault(true);
     cmdOK_->setAutoDefault(true);
     connect(cmdOK_, &QPushButton::clicked, this, &frmLogin::cmdOK_Click);

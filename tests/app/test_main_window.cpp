@@ -207,9 +207,9 @@ TEST_F(MainWindowTest, PasswordSetupRefusesDifferentEntries)
     EXPECT_EQ(stored("History", "PASS2"), QStringLiteral("secret"));
 }
 
-// Both dialogs show "*" for each character typed; the set-up dialog ends
-// under its buttons with the margin it has above them.
-TEST_F(MainWindowTest, PasswordBoxesShowStarsAndTheSetUpDialogEndsUnderItsButtons)
+// Both dialogs show "*" for each character typed, and each ends under its
+// buttons with the margin it has above its highest control.
+TEST_F(MainWindowTest, PasswordBoxesShowStarsAndBothDialogsEndUnderTheirButtons)
 {
     frmLogin login;
     frmLogin1 setup;
@@ -219,14 +219,16 @@ TEST_F(MainWindowTest, PasswordBoxesShowStarsAndTheSetUpDialogEndsUnderItsButton
         EXPECT_EQ(box->text(), QStringLiteral("Ab1"));
     }
     setup.setWindowTitle(QStringLiteral("The first password setting"));
-    setup.show();
-    int top = setup.height();
-    int bottom = 0;
-    for (const QWidget* w : setup.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-        top = std::min(top, w->y());
-        bottom = std::max(bottom, w->geometry().bottom() + 1);
+    for (QDialog* d : std::initializer_list<QDialog*>{&login, &setup}) {
+        d->show();
+        int top = d->height();
+        int bottom = 0;
+        for (const QWidget* w : d->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            top = std::min(top, w->y());
+            bottom = std::max(bottom, w->geometry().bottom() + 1);
+        }
+        EXPECT_EQ(d->height() - bottom, top) << d->objectName().toStdString();
     }
-    EXPECT_EQ(setup.height() - bottom, top);
 }
 
 TEST_F(MainWindowTest, StoredPortRules)
