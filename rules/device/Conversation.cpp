@@ -150,8 +150,10 @@ void Conversation::finishReception(std::int64_t now)
     if (Entry* e = find(done.ticket)) {
         e->state = State::Complete;
         e->text = done.text;
+        // Only the programmer this program drives is evidence that it is
+        // there: the frame carries the device ID in characters 11-14.
         if (e->ticket == lastStatus_)
-            statusAnswered_ = true;
+            statusAnswered_ = deviceIdOf(done.text) == QLatin1String(kDeviceId);
         return;
     }
     // Nobody owes it. Only a whole test-result frame is taken: the late

@@ -131,7 +131,8 @@ public:
     // The oldest whole test-result frame that came while nothing was owed.
     std::optional<QString> takeUnasked();
     // The programmer is known to be there: the last status request was
-    // answered with a whole, clean frame, and since that answer no reply has
+    // answered with a whole, clean frame of the expected device ID, and
+    // since that answer no reply has
     // failed, the line has not fallen out of step and has not failed.
     bool statusAnswered() const { return statusAnswered_; }
     // The line failed (the port was dropped, or could not be opened): the

@@ -710,6 +710,17 @@ TEST_F(BadLineTest, ASilentProgrammerBackOnTheLineIsNotTakenForTheOneThatAnswere
     EXPECT_EQ(sim->count(frameMsg('e')), 1);
 }
 
+TEST_F(BadLineTest, AfterAnotherProgrammersStatusTheClearDoesNotClaimSuccess)
+{
+    frmDocument* doc = openDocument();
+    sim->updateKnobs([](sim::Knobs& k) { k.deviceId = "9099"; });
+    main->mnuConnection_Click();
+    waitForParse();
+    EXPECT_EQ(ui.lastText(), QStringLiteral("** Hardware and software versions error ,Please contact Corvane  **"));
+    P(doc).Command4->click();
+    EXPECT_EQ(ui.lastText(), QStringLiteral("*****  Tester's SPD clear failure !   *****      "));
+}
+
 TEST_F(BadLineTest, UnderLineNoiseTheClearDoesNotClaimSuccess)
 {
     frmDocument* doc = openDocument();

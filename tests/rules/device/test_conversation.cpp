@@ -13,11 +13,13 @@ using State = Conversation::State;
 
 namespace {
 
-// A frame of `length` characters: the header, then the digit `fill`.
-QString frame(int length, char fill = '0')
+// A frame of `length` characters: the header, the digit `fill`, and the
+// device ID in characters 11-14.
+QString frame(int length, char fill = '0', const char* id = "9098")
 {
     QString t(length, QLatin1Char(fill));
     t.replace(0, 4, QStringLiteral("55AA"));
+    t.replace(10, 4, QLatin1String(id));
     return t;
 }
 QString data(char digit) { return QString(512, QLatin1Char(digit)); }
@@ -206,12 +208,17 @@ TEST(ConversationRules, AWholeReplyIsItsAskersWhateverComesBehindIt)
 
 TEST(ConversationRules, TheProgrammerIsKnownOnlyFromAFreshAnswer)
 {
-    auto answered = [](Conversation& c, std::int64_t at) {
+    auto answered = [](Conversation& c, std::int64_t at, const char* id = "9098") {
         c.release(c.sent(Owes::StatusFrame, at));
-        c.arrived(frame(512), at + 100);
+        c.arrived(frame(512, '0', id), at + 100);
         c.advance(at + 100 + kSettled);
         return c.statusAnswered();
     };
+    // A whole frame of another programmer is no evidence, and it takes the
+    // place of the answer before it.
+    Conversation other;
+    ASSERT_TRUE(answered(other, 0));
+    EXPECT_FALSE(answered(other, 1000, "9099"));
     // A failed reply since the answer.
     Conversation a;
     ASSERT_TRUE(answered(a, 0));
