@@ -177,6 +177,56 @@ protected:
 
     static device::DevicePanels& P(frmDocument* doc) { return *device::devicePanels(doc); }
 
+    // The simulator branch of `./setup.sh start --simulator OPTION...`,
+    // with a stand-in for the program that notes the port it was given and
+    // runs until its input ends; it collects no child. Returns what the
+    // script printed before the program started, and the port given.
+    std::pair<QString, QString> startBeside(const QStringList& options)
+    {
+        const QString portFile = tmp.filePath(QStringLiteral("port-given"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TMPDIR"), tmp.path());
+        env.insert(QStringLiteral("VELMORA_TIME_SCALE"), QString::number(kSpeed));
+        env.remove(QStringLiteral("VELMORA_COM1"));
+        setup.setProcessEnvironment(env);
+        setup.setProcessChannelMode(QProcess::SeparateChannels);
+        tieToTest(setup);
+        setup.start(QStringLiteral(VELMORA_SOURCE_DIR "/tools/simulator/with-simulator.sh"),
+                    QStringList{QStringLiteral(VELMORA_BINARY_DIR "/tools/simulator/velmora-sim")} + options +
+                        QStringList{QStringLiteral("--"), QStringLiteral("sh"), QStringLiteral("-c"),
+                                    QStringLiteral("printf '%s\\n' \"$VELMORA_COM1\" > \"$0\"; exec cat > /dev/null"),
+                                    portFile});
+        if (!setup.waitForStarted(10000))
+            return {};
+        // What it prints comes before the program starts.
+        QString printed;
+        testwait::until(
+            [&] {
+                printed += QString::fromLocal8Bit(setup.readAllStandardOutput());
+                return QFileInfo(portFile).size() > 0 || setup.state() == QProcess::NotRunning;
+            },
+            20000);
+        QFile given(portFile);
+        if (!given.open(QIODevice::ReadOnly))
+            return {printed + QString::fromLocal8Bit(setup.readAllStandardError()), QString()};
+        const QString port = QString::fromLocal8Bit(given.readAll()).trimmed();
+        setup.waitForReadyRead(100);
+        printed += QString::fromLocal8Bit(setup.readAllStandardOutput());
+        return {printed, port};
+    }
+    // The simulator's process, as the command that unplugs it names it.
+    static qint64 simulatorPid(const QString& printed)
+    {
+        const auto m = QRegularExpression(QStringLiteral("\\n  unplug it:\\s+kill (\\d+)\\n")).match(printed);
+        return m.hasMatch() ? m.captured(1).toLongLong() : -1;
+    }
+    // Gone for good: neither running nor left defunct for its parent to
+    // collect.
+    static bool gone(qint64 pid)
+    {
+        return testwait::until([pid] { return !QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)); }, 5000);
+    }
+
     QTemporaryDir tmp;
     QProcess setup;
     QProcess again;
@@ -186,35 +236,8 @@ protected:
 
 TEST_F(SimulatorBesideTest, ThePrintedCommandsPressTheKeyUnplugAndPlugInAgain)
 {
-    // The simulator branch of `./setup.sh start --simulator --result-delay
-    // 1000`, with a stand-in for the program that notes the port it was
-    // given and runs until its input ends.
-    const QString portFile = tmp.filePath(QStringLiteral("port-given"));
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("TMPDIR"), tmp.path());
-    env.insert(QStringLiteral("VELMORA_TIME_SCALE"), QString::number(kSpeed));
-    env.remove(QStringLiteral("VELMORA_COM1"));
-    setup.setProcessEnvironment(env);
-    setup.setProcessChannelMode(QProcess::SeparateChannels);
-    tieToTest(setup);
-    setup.start(QStringLiteral(VELMORA_SOURCE_DIR "/tools/simulator/with-simulator.sh"),
-                {QStringLiteral(VELMORA_BINARY_DIR "/tools/simulator/velmora-sim"), QStringLiteral("--result-delay"),
-                 QStringLiteral("1000"), QStringLiteral("--"), QStringLiteral("sh"), QStringLiteral("-c"),
-                 QStringLiteral("printf '%s\\n' \"$VELMORA_COM1\" > \"$0\"; exec cat > /dev/null"), portFile});
-    ASSERT_TRUE(setup.waitForStarted(10000));
-    // What it prints comes before the program starts.
-    QString printed;
-    testwait::until(
-        [&] {
-            printed += QString::fromLocal8Bit(setup.readAllStandardOutput());
-            return QFileInfo(portFile).size() > 0 || setup.state() == QProcess::NotRunning;
-        },
-        20000);
-    QFile given(portFile);
-    ASSERT_TRUE(given.open(QIODevice::ReadOnly)) << setup.readAllStandardError().toStdString();
-    const QString port = QString::fromLocal8Bit(given.readAll()).trimmed();
-    setup.waitForReadyRead(100);
-    printed += QString::fromLocal8Bit(setup.readAllStandardOutput());
+    const auto [printed, port] = startBeside({QStringLiteral("--result-delay"), QStringLiteral("1000")});
+    ASSERT_FALSE(port.isEmpty()) << printed.toStdString();
 
     // Port 1 is a link of this run's own, not the terminal behind it.
     EXPECT_TRUE(printed.startsWith(QStringLiteral("Simulated programmer on port 1, through ") + port + QLatin1Char('\n')))
@@ -257,6 +280,7 @@ TEST_F(SimulatorBesideTest, ThePrintedCommandsPressTheKeyUnplugAndPlugInAgain)
     // Unplugged as printed: the program closes its port, and asking again
     // says that the state cannot be read.
     EXPECT_EQ(paste(unplugCommand), 0);
+    EXPECT_TRUE(gone(simulatorPid(printed)));
     testwait::until([&] { return !main->MSComm1()->portOpen() && !QFileInfo::exists(port); }, 10000);
     EXPECT_FALSE(main->MSComm1()->portOpen());
     ui.messages.clear();
@@ -288,4 +312,20 @@ TEST_F(SimulatorBesideTest, ThePrintedCommandsPressTheKeyUnplugAndPlugInAgain)
     again.write("test\n");
     testwait::until([&] { return P(doc).List1->count() > 1; }, 20000);
     EXPECT_EQ(P(doc).List1->count(), 2);
+}
+
+TEST_F(SimulatorBesideTest, TheSimulatorAndTheRunsFolderEndWithTheProgram)
+{
+    const auto [printed, port] = startBeside({});
+    ASSERT_FALSE(port.isEmpty()) << printed.toStdString();
+    const qint64 pid = simulatorPid(printed);
+    ASSERT_GT(pid, 0) << printed.toStdString();
+    const QString folder = QFileInfo(port).absolutePath();
+    ASSERT_TRUE(QFileInfo(folder).isDir());
+    // The program ends (its stand-in, when its input does).
+    setup.closeWriteChannel();
+    ASSERT_TRUE(setup.waitForFinished(10000));
+    EXPECT_EQ(setup.exitCode(), 0);
+    EXPECT_TRUE(gone(pid));
+    EXPECT_FALSE(QFileInfo::exists(folder));
 }

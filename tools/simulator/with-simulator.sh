@@ -8,9 +8,11 @@
 # new folder under ${TMPDIR:-/tmp}, not at the pseudo-terminal itself: a
 # simulator started again on the same link (the command printed below) is
 # the programmer plugged in again, and "Reconnection" finds it, while the
-# terminal's number may by then belong to another program. The simulator
-# started here ends with the program; what it receives goes to a log in the
-# same folder.
+# terminal's number may by then belong to another program. What the
+# simulator receives goes to a log in the same folder. The script stays
+# beside the program: it collects the simulator as soon as it ends (killed
+# by hand, say), and when the program ends it ends the simulator and removes
+# the folder, log included.
 set -euo pipefail
 
 if [ $# -lt 1 ]; then
@@ -35,6 +37,18 @@ sim="$(cd -- "$(dirname -- "$sim")" && pwd -P)/$(basename -- "$sim")"
 dir="$(mktemp -d "${TMPDIR:-/tmp}/velmora-sim.XXXXXX")"
 link="$dir/port"
 log="$dir/log"
+simpid=""
+cleanup() {
+    if [ -n "$simpid" ]; then
+        kill "$simpid" 2>/dev/null || true
+        wait "$simpid" 2>/dev/null || true
+    fi
+    rm -rf -- "$dir"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+trap 'exit 129' HUP
 "$sim" --exit-with-parent --link "$link" "${options[@]}" >"$log" 2>&1 &
 simpid=$!
 for _ in $(seq 100); do
@@ -45,7 +59,6 @@ done
 if [ ! -e "$link" ]; then
     echo "The programmer simulator did not start:" >&2
     cat "$log" >&2
-    kill "$simpid" 2>/dev/null || true
     exit 1
 fi
 
@@ -70,5 +83,8 @@ Simulated programmer on port 1, through $link
     $again
 EOF
 
-export VELMORA_COM1="$link"
-exec "$@"
+# The program runs as this script's child, not in its place: the script
+# collects the simulator when it ends, and cleans up after the program.
+status=0
+VELMORA_COM1="$link" "$@" || status=$?
+exit "$status"
