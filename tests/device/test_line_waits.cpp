@@ -7,7 +7,10 @@
 #include "device/DeviceFixture.h"
 #include "support/Wait.h"
 
+#include <QFile>
 #include <QListWidget>
+#include <chrono>
+#include <thread>
 
 using velmora::gs;
 
@@ -84,6 +87,7 @@ TEST_F(LineWaitTest, TheTestTimeOutCountsFromTheRequestNotFromTheClick)
         k.statusDelayMs = 7500;
         k.resultFlags = sim::OpenFailFlag;
     });
+    ui.messages.clear();
     main->mnuConnection_Click();
     const Arrival p(*sim, frameMsg('p'));
     const std::int64_t click = now();
@@ -97,6 +101,9 @@ TEST_F(LineWaitTest, TheTestTimeOutCountsFromTheRequestNotFromTheClick)
     ASSERT_GE(p.at(), 0);
     EXPECT_GT(p.at() - click, 10500);
     EXPECT_TRUE(busyAtTen);
+    // The test needs no earlier answer: it shows no box (and drops the
+    // status parse still pending).
+    EXPECT_TRUE(ui.messages.empty()) << ui.lastText().toStdString();
     ASSERT_EQ(P(doc).List1->count(), 1);
     EXPECT_TRUE(P(doc).List1->item(0)->text().endsWith(QStringLiteral("Test Fail    <OPEN FAIL> ")));
     EXPECT_TRUE(P(doc).TEST_COMMAND->isEnabled());
@@ -128,6 +135,39 @@ TEST_F(LineWaitTest, WithoutAResultTheTestEndsTenSecondsAfterItsRequest)
     EXPECT_TRUE(main->deviceOps().canStartButton());
 }
 
+TEST_F(LineWaitTest, TheTestTimeOutNeverFallsBeforeTenSecondsAfterPReachedTheProgrammer)
+{
+    frmDocument* doc = openDocument();
+    sim->updateKnobs([](sim::Knobs& k) { k.resultCutAfter = 0; });
+    double fell = -1;
+    QObject::connect(doc->Timer2(), &QTimer::timeout, doc, [&] {
+        if (fell < 0)
+            fell = sim->nowMs();
+    });
+    sim->clearLog();
+    // A coarse timer may fall up to 5 % early, by how the moment it is due
+    // lies in the monotonic clock's second; "TEST" is pressed 110 ms into a
+    // second, where one of 2.5 s (10 s at this speed) falls about 100 ms early.
+    const auto phase = [] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+                   .count() %
+               1000;
+    };
+    while (phase() != 110)
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    P(doc).TEST_COMMAND->click();
+    testwait::until([&] { return fell >= 0; }, 20000);
+    const std::vector<sim::Received> got = sim->received();
+    const auto p = std::find_if(got.begin(), got.end(), [](const sim::Received& r) { return r.bytes == frameMsg('p'); });
+    ASSERT_NE(p, got.end());
+    ASSERT_GE(fell, 0);
+    // In the program's time; the line's own delay may take a few
+    // milliseconds of real time off.
+    const double afterP = (fell - p->ms) * speed();
+    EXPECT_GE(afterP, 10000 - 25 * speed());
+    EXPECT_LT(afterP, 11000);
+}
+
 TEST_F(LineWaitTest, ATestThatCannotGoOutFailsWithItsBoxAndGivesTheGuardBack)
 {
     frmDocument* doc = openDocument();
@@ -153,6 +193,47 @@ TEST_F(LineWaitTest, ATestThatCannotGoOutFailsWithItsBoxAndGivesTheGuardBack)
     EXPECT_EQ(P(doc).TEST_COMMAND->text(), QStringLiteral("TEST"));
     EXPECT_TRUE(main->deviceOps().canStartButton());
     EXPECT_FALSE(P(doc).Frame15->isVisible());
+}
+
+TEST_F(LineWaitTest, ATestThatWentOutRunsToItsTimeOutWhenThePortCannotBeOpenedAgain)
+{
+    frmDocument* doc = openDocument();
+    // The adapter is gone behind the open port: "p" goes out, the port's
+    // reopening a second later fails. It is back 3 s after "p", and the
+    // result comes 12 s after it, late.
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.resultDelayMs = 12000;
+        k.resultFlags = sim::ShortFailFlag;
+    });
+    ASSERT_TRUE(QFile::remove(sim->linkPath()));
+    QTimer::singleShot(vclock::clock().scaled(3000),
+                       [&] { ASSERT_TRUE(QFile::link(sim->devicePath(), sim->linkPath())); });
+    bool runningAtEight = false;
+    QTimer::singleShot(vclock::clock().scaled(8000), [&] {
+        runningAtEight = P(doc).TEST_COMMAND->text() == QStringLiteral("Testing...") &&
+                         !P(doc).TEST_COMMAND->isEnabled() && !main->deviceOps().canStartButton();
+    });
+    ui.messages.clear();
+    const std::int64_t click = now();
+    P(doc).TEST_COMMAND->click();
+    ASSERT_EQ(sim->count(frameMsg('p')), 1);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, kCopyFails);
+    std::int64_t back = -1;
+    testwait::until(
+        [&] {
+            if (back < 0 && P(doc).TEST_COMMAND->isEnabled())
+                back = now();
+            return back >= 0 && P(doc).List1->count() > 0;
+        },
+        30000);
+    EXPECT_TRUE(runningAtEight);
+    EXPECT_GT(back - click, 9500);
+    run(3000);
+    ASSERT_EQ(P(doc).List1->count(), 1);
+    EXPECT_TRUE(P(doc).List1->item(0)->text().endsWith(QStringLiteral("Test Fail    <SHORT FAIL> ")));
+    EXPECT_EQ(P(doc).FAIL_LABEL->text(), QStringLiteral("1"));
+    EXPECT_TRUE(main->deviceOps().canStartButton());
 }
 
 class ClosedWhileTestWaitsTest : public LineWaitTest, public ::testing::WithParamInterface<bool> {};
@@ -211,6 +292,27 @@ TEST_P(LateResultTest, AResultLaterThanTheTimeOutIsShownOnItsWindow)
     ASSERT_EQ(P(doc).List1->count(), 1);
     EXPECT_TRUE(P(doc).List1->item(0)->text().endsWith(QStringLiteral("Test Fail    <POWER FAIL> ")));
     EXPECT_EQ(P(doc).FAIL_LABEL->text(), QStringLiteral("1"));
+}
+
+TEST_F(LineWaitTest, ALateTestResultIsNoAnswerToTheStatusRequest)
+{
+    frmDocument* doc = openDocument();
+    // "Reconnection" gets no answer; the test's result begins 10.5 s after
+    // "p", when the line is out of step from the test's own time-out.
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.statusCutAfter = 0;
+        k.resultDelayMs = 10500;
+        k.resultFlags = sim::OpenFailFlag;
+    });
+    main->mnuConnection_Click();
+    waitForParse();
+    P(doc).TEST_COMMAND->click();
+    waitForVerdict();
+    ASSERT_EQ(P(doc).List1->count(), 1);
+    EXPECT_TRUE(P(doc).List1->item(0)->text().endsWith(QStringLiteral("Test Fail    <OPEN FAIL> ")));
+    // So nothing says that the programmer is there.
+    P(doc).Command4->click();
+    EXPECT_EQ(ui.lastText(), QStringLiteral("*****  Tester's SPD clear failure !   *****      "));
 }
 
 INSTANTIATE_TEST_SUITE_P(After, LateResultTest, ::testing::Values(11000, 14000),

@@ -120,6 +120,9 @@ public:
 
     // ---- what came ----
     std::vector<Received> received() const;
+    // Real milliseconds since the simulator started, the clock of
+    // Received::ms.
+    double nowMs() const;
     // The messages whose bytes equal `bytes`.
     int count(const QByteArray& bytes) const;
     void clearLog();
@@ -175,7 +178,6 @@ private:
     QByteArray garbledLocked(const QByteArray& text, Kind kind) const;
     void queueLocked(const QByteArray& text, double startMs);
     void sendResultLater(int flags, int delayMs);
-    double nowMs() const;
     int scaled(int ms) const;
     QByteArray statusFrameLocked() const;
     QByteArray resultFrameLocked(int flags) const;
