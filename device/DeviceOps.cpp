@@ -380,7 +380,7 @@ void DeviceOps::Timer2_Timer()
         g.deviceLink = -1;
     }
     const bool complete = frame.has_value();
-    const bool idOk = deviceIdOf(c.text) == QLatin1String(kDeviceId);
+    const bool idOk = fromExpectedDevice(c.text);
 
     frmDocument* doc = main_.ActiveForm();
     DevicePanels* p = devicePanels(doc);

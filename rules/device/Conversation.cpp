@@ -151,9 +151,9 @@ void Conversation::finishReception(std::int64_t now)
         e->state = State::Complete;
         e->text = done.text;
         // Only the programmer this program drives is evidence that it is
-        // there: the frame carries the device ID in characters 11-14.
+        // there.
         if (e->ticket == lastStatus_)
-            statusAnswered_ = deviceIdOf(done.text) == QLatin1String(kDeviceId);
+            statusAnswered_ = fromExpectedDevice(done.text);
         return;
     }
     // Nobody owes it. Only a whole test-result frame is taken: the late

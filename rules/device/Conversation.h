@@ -132,8 +132,8 @@ public:
     std::optional<QString> takeUnasked();
     // The programmer is known to be there: the last status request was
     // answered with a whole, clean frame of the expected device ID, and
-    // since that answer no reply has
-    // failed, the line has not fallen out of step and has not failed.
+    // since that answer no reply has failed, the line has not fallen out of
+    // step and has not failed.
     bool statusAnswered() const { return statusAnswered_; }
     // The line failed (the port was dropped, or could not be opened): the
     // programmer on it may be another one, or none.

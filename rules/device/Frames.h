@@ -56,6 +56,9 @@ struct StatusFrame {
 std::optional<StatusFrame> parseStatusFrame(const Candidate& c);
 // Characters 11..14 of any text (fewer when it is shorter).
 QString deviceIdOf(const QString& text);
+// Whether a frame comes from the programmer this program drives: its
+// characters 11..14 are the device ID kDeviceId.
+inline bool fromExpectedDevice(const QString& text) { return deviceIdOf(text) == QLatin1String(kDeviceId); }
 
 // Result flags of a test-result frame (byte 48).
 enum ResultFlag : int { PowerFail = 0x01, SpdFail = 0x02, OpenFail = 0x04, ShortFail = 0x10 };
