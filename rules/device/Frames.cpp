@@ -29,7 +29,6 @@ std::optional<StatusFrame> parseStatusFrame(const Candidate& c)
         f.block[static_cast<std::size_t>(k)] = static_cast<std::int16_t>(*frameByte(c.text, k));
     for (int i = 0; i < 4; ++i)
         f.serialTexts[static_cast<std::size_t>(i)] = c.text.mid(24 + 2 * i, 2);
-    f.deviceId = deviceIdOf(c.text);
     return f;
 }
 

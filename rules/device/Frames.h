@@ -43,14 +43,12 @@ inline constexpr int kStatusThreshold = 500;
 inline constexpr int kResultThreshold = 514;
 inline constexpr char kDeviceId[] = "9098";
 
-// A complete status frame: the settings block (bytes 0..15), the four
-// serial-number texts (characters 25..32 as they stand) and the device ID
-// (characters 11..14).
+// A complete status frame: the settings block (bytes 0..15) and the four
+// serial-number texts (characters 25..32 as they stand). Its device ID is
+// read from the text (fromExpectedDevice).
 struct StatusFrame {
     SettingsBlock block{};
     std::array<QString, 4> serialTexts;
-    QString deviceId;
-    bool idAccepted() const { return deviceId == QLatin1String(kDeviceId); }
 };
 // Nothing unless the candidate is complete and begins "55AA".
 std::optional<StatusFrame> parseStatusFrame(const Candidate& c);

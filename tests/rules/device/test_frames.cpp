@@ -55,7 +55,7 @@ TEST(DeviceFrames, StatusFrameFields)
     text[31] = QLatin1Char('b');
     auto f = parseStatusFrame({text, true});
     ASSERT_TRUE(f);
-    EXPECT_TRUE(f->idAccepted());
+    EXPECT_TRUE(fromExpectedDevice(text));
     EXPECT_EQ(f->block[8], 0xA7);
     EXPECT_EQ(f->block[10], 3);
     EXPECT_EQ(f->block[15], 0xAB);
