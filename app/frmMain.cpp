@@ -176,12 +176,7 @@ frmMain::~frmMain()
     QObject::disconnect(comm_, nullptr, ops_, nullptr);
 }
 
-void frmMain::requestStatus(frmDocument& doc)
-{
-    ops_->dropStatusParse();
-    // The request is the loading window's: a wait for the line shows there.
-    ops_->runBound(doc, [this] { STATUSIC(); });
-}
+void frmMain::requestStatus(frmDocument& doc) { ops_->statusForLoad(doc); }
 
 // ---------------------------------------------------------------- menus
 
@@ -544,7 +539,7 @@ QList<frmDocument*> frmMain::documents() const
     return out;
 }
 
-frmDocument* frmMain::NewDocumentWindow()
+frmDocument* frmMain::NewDocumentWindow(const QString& file)
 {
     gs().currentMemoryType = 0;
     for (const char* name : {"MNU_ICMAP", "MNU_MDMAP", "mnu_xmp_view", "mnu_mft_setup"})
@@ -563,6 +558,10 @@ frmDocument* frmMain::NewDocumentWindow()
     const long number = ++lDocumentCount;
 
     auto* doc = new frmDocument(this);
+    // The file is the window's from the start: an Open of the same file
+    // while the load waits finds this window.
+    if (!file.isEmpty())
+        spdfile::setFileOf(*doc, file);
     device::buildDevicePanels(*doc, ops_);
     // A window kept open for work that ran on it closes when the work is
     // done; an exit that waited for it goes on then.
@@ -575,8 +574,11 @@ frmDocument* frmMain::NewDocumentWindow()
     QMdiSubWindow* sub = mdi_->addSubWindow(doc);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(pictures::programIcon());
+    lastAsked_ = sub;
     // Its place is chosen before its load, which may show it while it waits.
-    int place = placeDocumentWindow(sub, nextPlace_, documentWindowSize(*doc, frameEstimate()));
+    QSize size = documentWindowSize(*doc, frameEstimate());
+    int place = placeDocumentWindow(sub, freePlace(sub, nextPlace_, size), size);
+    const bool wasFree = !placeTaken(sub, place);
     nextPlace_ = place + 1;
     const int reserved = nextPlace_;
     doc->Form_Load();
@@ -584,16 +586,65 @@ frmDocument* frmMain::NewDocumentWindow()
     sub->show();
     // A window that opens maximized (as the area opens every window while
     // its active one is maximized) keeps the place chosen for its normal
-    // size. Shown at its full size it may have to go back to the top left;
-    // the next new window follows it there, unless another one has been
-    // placed meanwhile.
+    // size. Shown at its full size it may have to go back to the top left.
+    // A cascade while the load waited may have put another window at its
+    // place: it then takes the next free one. The next new window follows
+    // it, unless another one has been placed meanwhile.
     if (!sub->isMaximized() && !sub->isMinimized()) {
-        place = placeDocumentWindow(sub, place, documentWindowSize(*doc, sub->size() - doc->size()));
+        size = documentWindowSize(*doc, sub->size() - doc->size());
+        if (wasFree && placeTaken(sub, place))
+            place = freePlace(sub, nextPlace_, size);
+        place = placeDocumentWindow(sub, place, size);
         if (nextPlace_ == reserved)
             nextPlace_ = place + 1;
     }
-    mdi_->setActiveSubWindow(sub);
+    // The window asked for last is in front when the loads end: a window
+    // made or opened again while this one loaded keeps the front (showing
+    // this one has just brought it there).
+    if (!lastAsked_ || lastAsked_ == sub) {
+        lastAsked_ = sub;
+        mdi_->setActiveSubWindow(sub);
+    } else if (!lastAsked_->isHidden()) {
+        mdi_->setActiveSubWindow(lastAsked_);
+    }
     return doc;
+}
+
+bool frmMain::placeTaken(const QMdiSubWindow* self, int place) const
+{
+    const int step = cascadeStep();
+    const QPoint at(place * step, place * step);
+    for (QMdiSubWindow* other : mdi_->subWindowList()) {
+        if (other == self || other->isMinimized() || other->isMaximized())
+            continue;
+        // A window whose load still waits is hidden, but its place is
+        // reserved.
+        if (const auto* d = qobject_cast<frmDocument*>(other->widget()); !d || d->isClosedForGood())
+            continue;
+        if (other->pos() == at)
+            return true;
+    }
+    return false;
+}
+
+bool frmMain::fits(int place, const QSize& size, const QMdiSubWindow* sub) const
+{
+    const QSize area = documentArea();
+    const int step = cascadeStep();
+    const QRect r(QPoint(place * step, place * step), size.expandedTo(sub->minimumSizeHint()));
+    return place >= 0 && r.right() < area.width() && r.bottom() < area.height();
+}
+
+int frmMain::freePlace(const QMdiSubWindow* self, int from, const QSize& size) const
+{
+    from = std::max(from, 0);
+    for (int p = from; fits(p, size, self); ++p)
+        if (!placeTaken(self, p))
+            return p;
+    for (int p = 0; p < from && fits(p, size, self); ++p)
+        if (!placeTaken(self, p))
+            return p;
+    return from;
 }
 
 void frmMain::documentClosing(frmDocument* doc)
@@ -705,11 +756,14 @@ frmDocument* frmMain::openImage(const QString& path, QString* error)
 {
     // Already open and not modified: bring that window to the front. The
     // window's own file is compared, not its caption, whose last "*" may be
-    // the modified mark or part of the file's name.
+    // the modified mark or part of the file's name. A window whose load
+    // still waits comes to the front when it is shown.
     for (QMdiSubWindow* sub : mdi_->subWindowList()) {
         auto* doc = qobject_cast<frmDocument*>(sub->widget());
-        if (doc && doc->Chk_Form_Chang() == 0 && spdfile::fileOf(*doc) == path) {
-            mdi_->setActiveSubWindow(sub);
+        if (doc && !doc->isClosedForGood() && doc->Chk_Form_Chang() == 0 && spdfile::fileOf(*doc) == path) {
+            lastAsked_ = sub;
+            if (!sub->isHidden())
+                mdi_->setActiveSubWindow(sub);
             rememberFolderOf(path);
             File_List_Ctl(path);
             File_List_Save();
@@ -724,11 +778,10 @@ frmDocument* frmMain::openImage(const QString& path, QString* error)
             *error = r.error;
         return nullptr;
     }
-    frmDocument* doc = NewDocumentWindow();
+    frmDocument* doc = NewDocumentWindow(path);
     // The window made here is the one filled, whichever window is active
     // after the status request's wait.
     doc->setWindowTitle(path);
-    spdfile::setFileOf(*doc, path);
     spdfile::fillDocument(*doc, r.bytes);
     rememberFolderOf(path);
     File_List_Ctl(path);
@@ -945,14 +998,10 @@ QSize frmMain::documentWindowSize(const frmDocument& doc, const QSize& frame) co
 
 int frmMain::placeDocumentWindow(QMdiSubWindow* sub, int place, const QSize& size)
 {
-    const QSize area = documentArea();
-    const int step = cascadeStep();
-    QRect r(QPoint(place * step, place * step), size.expandedTo(sub->minimumSizeHint()));
-    if (place < 0 || r.right() >= area.width() || r.bottom() >= area.height()) {
+    if (!fits(place, size, sub))
         place = 0;
-        r.moveTopLeft(QPoint(0, 0));
-    }
-    sub->setGeometry(r);
+    const int step = cascadeStep();
+    sub->setGeometry(QRect(QPoint(place * step, place * step), size.expandedTo(sub->minimumSizeHint())));
     return place;
 }
 

@@ -9,6 +9,7 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -54,8 +55,9 @@ public:
     frmDocument* ActiveForm() const override;
     QList<frmDocument*> documents() const;
     QMdiArea* mdiArea() const { return mdi_; }
-    // Makes, numbers and shows a new empty document window and returns it.
-    frmDocument* NewDocumentWindow();
+    // Makes, numbers and shows a new empty document window and returns it;
+    // `file` is the file it is made for, if any.
+    frmDocument* NewDocumentWindow(const QString& file = QString());
     long lDocumentCount = 0;
 
     // ---- File menu ----
@@ -177,7 +179,7 @@ public:
     // A document window is closing for good: switches the menus and toolbars
     // when it was the last one.
     void documentClosing(frmDocument* doc) override;
-    // A new window's status request: a parse still pending is dropped.
+    // A new window's status request.
     void requestStatus(frmDocument& doc) override;
 
     // No toolbar or dock menu on a right click: the toolbars follow the
@@ -216,6 +218,15 @@ private:
     // left when it would not lie wholly inside the area there; returns the
     // place it took.
     int placeDocumentWindow(QMdiSubWindow* sub, int place, const QSize& size);
+    // A window of that size lies wholly inside the area at cascade place
+    // `place`.
+    bool fits(int place, const QSize& size, const QMdiSubWindow* sub) const;
+    // Another document window stands at cascade place `place` (or has it
+    // reserved while its load waits).
+    bool placeTaken(const QMdiSubWindow* self, int place) const;
+    // The first cascade place from `from` on (then from the top left) where
+    // a window of that size fits and no other stands.
+    int freePlace(const QMdiSubWindow* self, int from, const QSize& size) const;
     void buildToolbars();
     void runToolbarKey(const QString& key);
     void noDocumentState();
@@ -253,4 +264,6 @@ private:
     int wizardRuns_ = 0;
     // The cascade place of the next new document window.
     int nextPlace_ = 0;
+    // The window made or opened last: in front when the loads end.
+    QPointer<QMdiSubWindow> lastAsked_;
 };

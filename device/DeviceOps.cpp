@@ -147,6 +147,9 @@ DeviceOps::DeviceOps(DeviceHost& host, QObject* parent)
         if (!port->portOpen())
             conv_.lineClosed(now());
     }
+    // A status owed to a window goes out from the event loop once the
+    // conversation that held the line is over.
+    connect(this, &DeviceOps::conversationEnded, this, &DeviceOps::sendOwedStatus, Qt::QueuedConnection);
 }
 
 DeviceOps::~DeviceOps() = default;
@@ -359,8 +362,16 @@ void DeviceOps::Timer2_Timer()
     auto& g = gs();
     // One parse per request: the timer goes off, its ticket is read below.
     main_.Timer2()->stop();
-    // The window the parse arranges stays open while its boxes show.
-    const frmDocument::Hold hold(main_.ActiveForm());
+    // The windows that asked for this status; without one (a request made
+    // with no window open), the active window.
+    std::vector<StatusAsker> askers;
+    askers.swap(statusAskers_);
+    if (askers.empty())
+        askers.push_back({main_.ActiveForm(), g.panelSelect == 1});
+    // The windows the parse arranges stay open while its boxes show.
+    std::vector<std::unique_ptr<frmDocument::Hold>> holds;
+    for (const StatusAsker& a : askers)
+        holds.push_back(std::make_unique<frmDocument::Hold>(a.doc.data()));
     g.deviceLink = 0;
     try {
         openPort();
@@ -375,37 +386,43 @@ void DeviceOps::Timer2_Timer()
     c.text = conv_.text(t);
     conv_.release(t);
     const std::optional<StatusFrame> frame = parseStatusFrame(c);
-    if (frame) {
-        applyStatusFrame(main_.ActiveForm(), *frame);
-        g.deviceLink = -1;
-    }
     const bool complete = frame.has_value();
     const bool idOk = fromExpectedDevice(c.text);
+    if (frame)
+        g.deviceLink = -1;
 
-    frmDocument* doc = main_.ActiveForm();
-    DevicePanels* p = devicePanels(doc);
-    if (complete && idOk) {
-        if (doc) {
-            const bool full = g.passwordMode == -1;
-            doc->Text1()->setVisible(full);
-            doc->Text2()->setVisible(full);
+    for (const StatusAsker& a : askers) {
+        frmDocument* doc = a.doc.data();
+        if (doc && doc->isClosedForGood())
+            continue;
+        if (frame)
+            applyStatusFrame(doc, *frame);
+        DevicePanels* p = devicePanels(doc);
+        if (complete && idOk) {
+            if (doc) {
+                const bool full = g.passwordMode == -1;
+                doc->Text1()->setVisible(full);
+                doc->Text2()->setVisible(full);
+            }
+            if (p) {
+                p->TEST_FRAME->hide();
+                p->Frame4->hide();
+                p->Frame5->hide();
+                (a.transferPanel ? p->Frame4 : p->TEST_FRAME)->show();
+            }
+        } else {
+            if (doc) {
+                doc->Text1()->hide();
+                doc->Text2()->hide();
+            }
+            if (p) {
+                p->TEST_FRAME->hide();
+                p->Frame4->hide();
+                p->Frame5->hide();
+            }
         }
-        if (p) {
-            p->TEST_FRAME->hide();
-            p->Frame4->hide();
-            p->Frame5->hide();
-            (g.panelSelect == 1 ? p->Frame4 : p->TEST_FRAME)->show();
-        }
-    } else {
-        if (doc) {
-            doc->Text1()->hide();
-            doc->Text2()->hide();
-        }
-        if (p) {
-            p->TEST_FRAME->hide();
-            p->Frame4->hide();
-            p->Frame5->hide();
-        }
+    }
+    if (!(complete && idOk)) {
         if (complete && g.passwordMode == -1)
             failBox(QStringLiteral("** Hardware and software versions error ,Please contact Corvane  **"), kError);
         else
@@ -675,10 +692,18 @@ void DeviceOps::releaseTest()
 
 void DeviceOps::statusRequest(bool armParse)
 {
+    // While this request is under way, a window that asks for the status
+    // takes its answer.
+    if (armParse)
+        statusSending_ = true;
     try {
-        // A parse still pending gives way to this request's.
-        if (armParse)
+        if (armParse) {
+            // A parse still pending gives way to this request's, which
+            // answers the windows that waited for it too.
             statusTimerOff();
+            addStatusAsker(target(), gs().panelSelect == 1);
+            statusOwed_ = false;
+        }
         pollerOff();
         openPort();
         // Without a parse nobody reads this frame: it is consumed when it
@@ -690,13 +715,59 @@ void DeviceOps::statusRequest(bool armParse)
         if (armParse) {
             statusTicket_ = asked.handOn();
             statusTimerOn();
+            statusSending_ = false;
         } else {
             pollerOn();
         }
     } catch (const std::exception&) {
+        // The windows that waited for this request have their answer in the
+        // box; one that asks while it shows is owed a request of its own.
+        if (armParse) {
+            statusAskers_.clear();
+            statusSending_ = false;
+        }
         failBox(QStringLiteral("      *****   The state can not read !   *****      "), kError);
         pollerOn();
     }
+}
+
+void DeviceOps::addStatusAsker(frmDocument* doc, bool transferPanel)
+{
+    if (!doc)
+        return;
+    for (StatusAsker& a : statusAskers_)
+        if (a.doc == doc) {
+            a.transferPanel = a.transferPanel || transferPanel;
+            return;
+        }
+    statusAskers_.push_back({doc, transferPanel});
+}
+
+void DeviceOps::statusForLoad(frmDocument& doc)
+{
+    addStatusAsker(&doc, false);
+    if (talking_ == 0) {
+        // The request is the loading window's: a wait for the line shows
+        // there.
+        runBound(doc, [this] { STATUSIC(); });
+        return;
+    }
+    if (!statusSending_ && !main_.Timer2()->isActive())
+        statusOwed_ = true;
+}
+
+void DeviceOps::sendOwedStatus()
+{
+    if (!statusOwed_ || talking_ > 0)
+        return;
+    statusOwed_ = false;
+    // On behalf of the last window that asked and is still open.
+    for (auto it = statusAskers_.rbegin(); it != statusAskers_.rend(); ++it)
+        if (frmDocument* doc = it->doc.data(); doc && !doc->isClosedForGood()) {
+            runBound(*doc, [this] { STATUSIC(); });
+            return;
+        }
+    statusAskers_.clear();
 }
 
 void DeviceOps::STATUSIC()

@@ -7,8 +7,10 @@
 // document's device panels call it directly.
 //
 // One conversation at a time: while an operation talks to the programmer,
-// a device command started from a menu, a toolbar, a button, a label or a
-// new window's load is not run. The timers' steps run as they fall due.
+// a device command started from a menu, a toolbar, a button or a label is
+// not run; a new window's load is answered by the status request under way
+// or by one sent once the line is free. The timers' steps run as they fall
+// due.
 //
 // Everything the programmer sends is read into one Conversation, which
 // knows the reply each message sent owes, in order: an operation, the
@@ -31,6 +33,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class frmDocument;
 
@@ -97,6 +100,13 @@ public:
     void runButton(frmDocument& doc, const std::function<void()>& calls);
     // Drops a status parse still pending (a new window asks again).
     void dropStatusParse() { statusTimerOff(); }
+    // A new window's load asks for the programmer's status. Every window
+    // that asks is answered: with the line free a request goes out at once
+    // (a parse still pending gives way to it); one that asks while a status
+    // request is under way or its parse pending takes that request's
+    // answer; one that finds the line taken by another conversation has a
+    // request sent for it once the line is free.
+    void statusForLoad(frmDocument& doc);
     // Runs calls with every operation bound to doc (no guard taken).
     void runBound(frmDocument& doc, const std::function<void()>& calls);
     // "TEST" took the guard for a module test started from doc.
@@ -167,6 +177,12 @@ private:
 
     void hideBusy();
     void statusRequest(bool armParse);
+    // doc waits for the next status parse; with transferPanel the answer
+    // shows the SPD transfer panel instead of the test panel.
+    void addStatusAsker(frmDocument* doc, bool transferPanel);
+    // A status request owed to a window that asked while the line was
+    // taken goes out, when the line is free.
+    void sendOwedStatus();
     void readInto(bool module);
     void standalone(char letter, int scene, int seconds, const QString& failText, const QString& failTitle);
     void setting(char letter, const QString& success, const QString& failure, bool withStatus);
@@ -197,6 +213,17 @@ private:
     bool pumping_ = false;
     // The status request whose frame the status parse waits for.
     Conversation::Ticket statusTicket_ = 0;
+    // The windows the next status parse answers, in the order they asked.
+    struct StatusAsker {
+        QPointer<frmDocument> doc;
+        bool transferPanel;
+    };
+    std::vector<StatusAsker> statusAskers_;
+    // A status request is being sent or waited for; its parse is not armed
+    // yet.
+    bool statusSending_ = false;
+    // A window asked while another conversation held the line.
+    bool statusOwed_ = false;
     // The module tests whose results are owed, oldest first, with the
     // window each answers.
     struct OwedTest {

@@ -8,8 +8,8 @@ class frmDocument;
 
 class DocumentHost {
 public:
-    // Asks the programmer for doc's status, dropping a status parse that is
-    // still pending; window events run while it waits.
+    // Asks the programmer for doc's status, whose answer arranges doc's
+    // device panels; window events run while it waits.
     virtual void requestStatus(frmDocument& doc) = 0;
     // Saves the document as "Save" does; false when nothing was written.
     virtual bool saveDocument(frmDocument* doc) = 0;

@@ -5,6 +5,7 @@
 
 #include "support/Wait.h"
 #include "device/DeviceFixture.h"
+#include "rules/spd/SpdFile.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -233,13 +234,38 @@ TEST_F(DeviceTest, CancelAfterADeferredCloseKeepsTheProgramRunning)
     EXPECT_TRUE(main->isVisible());
 }
 
-TEST_F(DeviceTest, WindowsOpenedWhileALoadWaitsKeepTheirNumbersAndPlaces)
+// ---------------------------------------------------------------- windows opened within a load
+
+namespace {
+QPoint placeOf(const frmDocument* d) { return d->parentWidget()->pos(); }
+
+// The programmer's settings of these tests: the power, open and short tests
+// on, the serial number in hexadecimal.
+const sim::Settings16 kTesterSettings{0x55, 0xAA, 0, 0, 0, 0x90, 0x98, 0, 0x07, 0x08, 0, 0, 0x00, 0x00, 0x12, 0x34};
+
+// doc shows those settings, as the status parse sets them on a window
+// opened alone.
+void expectTesterSettings(frmDocument* doc)
 {
-    // Room for three windows a cascade step apart.
+    SCOPED_TRACE(doc->windowTitle().toStdString());
+    const auto& p = *device::devicePanels(doc);
+    for (int n = 1; n <= 6; ++n)
+        EXPECT_EQ(p.F_LED[static_cast<std::size_t>(n)]->fillColor(), n <= 3 ? device::kLampLit : device::kLampDark)
+            << "lamp " << n;
+    EXPECT_EQ(p.F_LAB14->text(), QStringLiteral("S/N Encode(HEX)"));
+    EXPECT_EQ(p.STEXT[4]->text(), QStringLiteral("34"));
+    EXPECT_FALSE(p.TEST_FRAME->isHidden());
+}
+} // namespace
+
+TEST_F(DeviceTest, WindowsOpenedWhileALoadWaitsAreEachNumberedPlacedAndAnswered)
+{
+    // Room for four windows a cascade step apart.
     main->resize(frmDocument::contentSize() + QSize(300, 400));
     QApplication::processEvents();
+    sim->setSettings(kTesterSettings);
     // File > New twice more while the first window's load waits for the
-    // programmer's status, the third inside the second's load.
+    // programmer's status.
     QPointer<frmDocument> second;
     QPointer<frmDocument> third;
     QTimer::singleShot(vclock::clock().scaled(300), [&] { second = main->NewDocumentWindow(); });
@@ -247,14 +273,79 @@ TEST_F(DeviceTest, WindowsOpenedWhileALoadWaitsKeepTheirNumbersAndPlaces)
     QPointer<frmDocument> first = main->NewDocumentWindow();
     testwait::until([&] { return second && third; }, 10000);
     ASSERT_TRUE(first && second && third);
+    waitForParse();
     EXPECT_EQ(first->windowTitle(), QStringLiteral("SPD_File 1"));
     EXPECT_EQ(second->windowTitle(), QStringLiteral("SPD_File 2"));
     EXPECT_EQ(third->windowTitle(), QStringLiteral("SPD_File 3"));
-    auto at = [](frmDocument* d) { return d->parentWidget()->pos(); };
-    EXPECT_EQ(at(first), QPoint(0, 0));
-    EXPECT_GT(at(second).x(), 0);
-    EXPECT_EQ(at(second).x(), at(second).y());
-    EXPECT_EQ(at(third), 2 * at(second));
+    EXPECT_EQ(placeOf(first), QPoint(0, 0));
+    EXPECT_GT(placeOf(second).x(), 0);
+    EXPECT_EQ(placeOf(second).x(), placeOf(second).y());
+    EXPECT_EQ(placeOf(third), 2 * placeOf(second));
+    // Each window shows the programmer's answer, and the one asked for last
+    // is in front.
+    for (frmDocument* d : {first.data(), second.data(), third.data()})
+        expectTesterSettings(d);
+    EXPECT_EQ(main->ActiveForm(), third.data());
+    EXPECT_TRUE(ui.messages.empty());
+    // The next window goes to the next free place.
+    frmDocument* fourth = openDocument();
+    EXPECT_EQ(placeOf(fourth), 3 * placeOf(second));
+}
+
+TEST_F(DeviceTest, CascadeWithinALoadLeavesEveryWindowAPlaceOfItsOwn)
+{
+    main->resize(frmDocument::contentSize() + QSize(300, 400));
+    QApplication::processEvents();
+    QPointer<frmDocument> first = openDocument();
+    QPointer<frmDocument> third;
+    QTimer::singleShot(vclock::clock().scaled(300), [&] {
+        third = main->NewDocumentWindow();
+        main->mnuWindowCascade_Click();
+    });
+    QPointer<frmDocument> second = main->NewDocumentWindow();
+    testwait::until([&] { return !third.isNull(); }, 10000);
+    waitForParse();
+    frmDocument* fourth = openDocument();
+    ASSERT_TRUE(first && second && third);
+    const QList<QPoint> places{placeOf(first), placeOf(second), placeOf(third), placeOf(fourth)};
+    for (int i = 0; i < places.size(); ++i)
+        for (int j = i + 1; j < places.size(); ++j)
+            EXPECT_NE(places[i], places[j]) << "windows " << i + 1 << " and " << j + 1;
+}
+
+TEST_F(DeviceTest, AWindowOpenedDuringAnotherConversationIsAnsweredAfterIt)
+{
+    QPointer<frmDocument> doc = openDocument();
+    sim->setSettings(kTesterSettings);
+    sim->setBuffer(image(11));
+    const auto statusRequests = [this] {
+        const auto all = sent();
+        return std::count(all.begin(), all.end(), frameMsg('q'));
+    };
+    const auto before = statusRequests();
+    // A window opened while "Read" takes the programmer's buffer.
+    QPointer<frmDocument> other;
+    QTimer::singleShot(vclock::clock().scaled(1000), [&] { other = main->NewDocumentWindow(); });
+    P(doc).Command2->click();
+    ASSERT_TRUE(other);
+    testwait::until([&] { return statusRequests() > before; }, 10000);
+    waitForParse();
+    EXPECT_EQ(statusRequests(), before + 1);
+    expectTesterSettings(other);
+}
+
+TEST_F(DeviceTest, AFileOpenedAgainWithinItsLoadHasOneWindow)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("module.spd"));
+    ASSERT_TRUE(spdfile::write(path, image(11), nullptr));
+    frmDocument* again = nullptr;
+    QTimer::singleShot(vclock::clock().scaled(300), [&] { again = main->openImage(path); });
+    frmDocument* doc = main->openImage(path);
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(again, doc);
+    EXPECT_EQ(main->documents().size(), 1);
+    EXPECT_EQ(main->ActiveForm(), doc);
     waitForParse();
 }
 
