@@ -416,7 +416,7 @@ void frmMain::portFallback()
 
 void frmMain::MDIForm_Load()
 {
-    // 2. The serial port number.
+    // The serial port number from the settings; port 1 when there is none.
     bool fallbackRan = false;
     if (const auto port = readValue(kSettings, QStringLiteral("CommPort"))) {
         if (comm_->portOpen())
@@ -433,7 +433,7 @@ void frmMain::MDIForm_Load()
         fallbackRan = true;
     }
 
-    // 3. Open the port, falling back to port 1 once.
+    // Open the port, falling back to port 1 once.
     if (!comm_->portOpen()) {
         try {
             comm_->setPortOpen(true);
@@ -450,7 +450,8 @@ void frmMain::MDIForm_Load()
         }
     }
 
-    // 5. Recent files.
+    // The recent-file entries of the File menu; a value too short to be a
+    // name is cleared and its entry hidden.
     for (int k = 1; k <= 3; ++k) {
         QAction* entry = action(QStringLiteral("mnuFileMRU(%1)").arg(k));
         const auto v = readValue(kHistory, QString::number(k));
@@ -466,7 +467,7 @@ void frmMain::MDIForm_Load()
         }
     }
 
-    // 6. - 7. The password-set marker and the password.
+    // The password-set marker and the password.
     const auto pass1 = readValue(kHistory, QStringLiteral("PASS1"));
     if (!pass1 || settings::storedSize(*pass1) < 3) {
         settings::write(kHistory, QStringLiteral("PASS1"), QString());
@@ -483,10 +484,10 @@ void frmMain::MDIForm_Load()
         gs().storedPassword = *pass2;
     }
 
-    // 9.
+    // "Key-in Mode" is ticked while the key-in mode is on.
     action(QStringLiteral("mnuKeyin"))->setChecked(gs().keyInMode == -1);
 
-    // 10. The password dialog, before the main window is shown.
+    // The password dialog, before the main window is shown.
     if (gs().passwordMarker.left(6) != QLatin1String(velmora::kMasterPassword)) {
         frmLogin1 setup(this);
         setup.setWindowTitle(QStringLiteral("The first password setting"));
@@ -497,7 +498,7 @@ void frmMain::MDIForm_Load()
         ui::seam().exec(&login);
     }
 
-    // 11. - 13.
+    // The rights the login gave, no status bar, and this year noted.
     applyRights();
     statusBar_->hide();
     action(QStringLiteral("mnuViewStatusBar"))->setChecked(false);

@@ -345,48 +345,52 @@ look::VbColor frmDocument::normalCellFore() const
 void frmDocument::Form_Load()
 {
     const Hold hold(this);
-    // 1. Window size.
+    // The window's designed size.
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
         sub->resize(look::tw(9460), look::tw(7000));
     else
         resize(look::tw(9460), look::tw(7000));
 
-    // 2. Device flags.
+    // No programmer known yet, and no device operation running.
     gs().deviceLink = 0;
     gs().deviceIdle = -1;
 
-    // 3. Empty image.
+    // An empty image: every byte 0, every cell "00".
     for (int i = 0; i < 512; ++i) {
         image_[static_cast<std::size_t>(i)] = 0;
         grid_->setCaption(i, QStringLiteral("00"));
     }
-    // 4.
+    // The colour a cell takes back when the byte cursor leaves it.
     savedCellColour_ = grid_->cell(0).back;
-    // 5. - 7.
+    // The DDR byte names, the byte panel on byte 0, not modified.
     DDR_LANG();
     label1_->setText(QStringLiteral("Byte0"));
     label2_->setText(names_[0]);
     label3_->setText(QStringLiteral("Value"));
     label4_->setText(QStringLiteral("00"));
     modified_ = 0;
-    // 8. - 9.
+    // Decode the empty image: the SDRAM/DDR/DDR2 summary, no checksum mode,
+    // the DDR2 pin frame; then byte 0's name again, from the table the decode
+    // left.
     decodeAll();
     label2_->setText(names_[0]);
-    // 10. - 11.
+    // Keep the date bytes the stamp would replace, and show today's date
+    // code.
     savedDate_ = {image_[93], image_[94]};
     get_date_code();
-    // 12.
+    // The row of bytes 240-255, where the fill starts (byte 255), is marked.
     grid_->setHeaderBack(31, look::kRed);
 
     timer1_->start(vclock::clock().scaled(2000));
     timer2_->start(vclock::clock().scaled(10000));
 
-    // 13. The programmer's status; window events run while it waits, and
+    // The programmer's status; window events run while it waits, and
     // the whole load holds the window open.
     if (host_)
         host_->requestStatus(*this);
 
-    // 14. Restricted mode.
+    // Restricted mode: red cells, no entry boxes, no test buttons, and the
+    // date and checksum choices fixed.
     if (gs().passwordMode == 0) {
         for (int i = 0; i < 512; ++i)
             grid_->setCellFore(i, look::kRed);
@@ -406,7 +410,7 @@ void frmDocument::Form_Load()
             b->setEnabled(false);
     }
 
-    // 15. - 16. Pin-name tables and the pin map's tool tips.
+    // Pin-name tables and the pin map's tool tips.
     pins::load_ddr2_pin();
     pins::load_ddr3_pin();
     pins::load_ddr4_pin();
@@ -417,7 +421,7 @@ void frmDocument::Form_Load()
         pinMap_->setToolTipOf(c, pins::pinName(pins::PinTable::Ddr4, c));
     pinTableShown_ = static_cast<int>(pins::PinTable::Ddr4);
 
-    // 17.
+    // The fill starts at byte 255 until a row header is clicked.
     gs().fillStart = 255;
 }
 
