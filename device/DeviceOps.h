@@ -55,6 +55,7 @@ public:
 
     // Device operations.
     void STATUSIC();
+    // Kept on purpose, and nothing calls it: the status request with no parse.
     void TEST_STATUS();
     void Snumsetup();
     void SETUPIC();
@@ -63,6 +64,7 @@ public:
     void ReadIC();
     void EraseIC();
     void BlankIC();
+    // Kept on purpose; does nothing, and nothing calls it.
     void dis_prog();
     void Read_Command();
     void VERSION_Command();

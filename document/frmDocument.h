@@ -42,6 +42,7 @@ public:
     // ---- Public operations ----
     // Shared SPD buffer := this image; current memory type := byte 2.
     void xmp_spd_load();
+    // Kept on purpose, and nothing calls it: sums bytes 0..255 and drops the sum.
     void cal_totalchksum();
     // Byte 63 := checksum of bytes 0..62, and its cell redrawn.
     void cal_chksum63();
@@ -58,9 +59,11 @@ public:
     void ddr2_table_chang(int A);
     // Manufacturer name lookup into Label59 and the JEDEC name string.
     void JEDEC_PROG(const QString& JEDEC);
+    // Kept on purpose, and nothing calls it: always 2.
     int Form_Sel() const { return 2; }
     // Throws std::out_of_range for an index outside 0..511.
     int Get_Value(int I_INDEX) const;
+    // Kept on purpose, and nothing calls them: paint one cell peach, or cyan.
     void Set_Value_color_same(int I_INDEX);
     void Set_Value_color_diff2(int I_INDEX);
     void Set_Value_color_diff(int I_INDEX);
@@ -81,6 +84,8 @@ public:
     void TABLE_256BYTE();
     void TABLE_512BYTE();
     void RAMBUS_LANG();
+    // Kept on purpose, and nothing calls it: composes the byte listing and
+    // drops it.
     void set_print_value();
 
     // ---- Event handlers ----
