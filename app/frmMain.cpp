@@ -10,6 +10,7 @@
 #include "document/frmDocument.h"
 #include "platform/Clock.h"
 #include "platform/CommPort.h"
+#include "platform/Fault.h"
 #include "platform/SettingsStore.h"
 #include "platform/Ui.h"
 #include "resources/Pictures.h"
@@ -371,8 +372,9 @@ void frmMain::buildToolbars()
 
 void frmMain::runToolbarKey(const QString& key)
 {
-    // The buttons run the commands directly; a command that fails ends the
-    // button's action without a message of its own.
+    // The buttons run the commands directly. Each command reports its own
+    // failures and throws none: an exception that comes out of one is a
+    // fault, which ends the button's action and is traced; the window stays.
     try {
         if (key == QLatin1String("NEW"))
             NewDocumentWindow();
@@ -396,7 +398,8 @@ void frmMain::runToolbarKey(const QString& key)
             mnu_mft_setup_Click();
         else if (key == QLatin1String("XMP"))
             mnu_xmp_wiz_Click();
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        platform::reportFault(QStringLiteral("toolbar button %1").arg(key), e);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "state/Globals.h"
 #include "document/frmDocument.h"
 #include "editors/frmmft.h"
+#include "platform/Fault.h"
 #include "platform/Look.h"
 #include "platform/Ui.h"
 #include "rules/editors/MftRules.h"
@@ -19,7 +20,8 @@ using velmora::gs;
 
 void frmMain::mnu_mft_setup_Click()
 {
-    // Any failure (no active document, ...) ends the command silently.
+    // No active document ends the command silently. Nothing here throws on
+    // purpose: an exception is a fault, which ends the command and is traced.
     try {
         QPointer<frmDocument> doc = ActiveForm();
         if (!doc)
@@ -49,6 +51,7 @@ void frmMain::mnu_mft_setup_Click()
         // A write-back that changed the image must not be lost on close.
         if (doc->image() != before)
             doc->Set_form_chang(-1);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        platform::reportFault(QStringLiteral("Manufacturer Information"), e);
     }
 }

@@ -9,6 +9,7 @@
 #include "document/frmDocument.h"
 #include "platform/Clock.h"
 #include "platform/CommPort.h"
+#include "platform/Fault.h"
 #include "platform/Ui.h"
 
 #include <QCheckBox>
@@ -630,8 +631,10 @@ void DeviceOps::runBound(frmDocument& doc, const std::function<void()>& calls)
     Bind bind(*this, &doc, true);
     try {
         calls();
-    } catch (const std::exception&) {
-        // Every operation reports its own failures; nothing more to say.
+    } catch (const std::exception& e) {
+        // Every operation catches and reports its own failures: what comes
+        // out of one is a fault, traced; the window stays.
+        platform::reportFault(QStringLiteral("a device operation"), e);
     }
 }
 
