@@ -176,6 +176,9 @@ void Conversation::finishReception(std::int64_t now)
         return;
     }
     unasked_.push_back(done.text);
+    // The newest are kept: a report shown late is worth less than a new one.
+    while (unasked_.size() > kUnaskedKept)
+        unasked_.pop_front();
 }
 
 void Conversation::digit(QChar c, std::int64_t now)

@@ -32,7 +32,8 @@
 // - A whole, clean test-result frame that comes while nothing is owed and
 //   the line is in step is the programmer's own (a module test started from
 //   its keys, the end of a stand-alone command): it is kept for the
-//   test-result poller. Everything else that nobody owes is dropped.
+//   test-result poller, the newest kUnaskedKept of them. Everything else
+//   that nobody owes is dropped.
 //
 // Line noise in front of a reply (anything that is no hexadecimal digit) is
 // skipped, and so are blanks and line ends after one.
@@ -46,6 +47,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -77,6 +79,15 @@ inline constexpr std::int64_t kEndQuietMs = 300;
 // A "55AA" that comes after a pause this long inside a frame may be a new
 // frame behind one that was cut.
 inline constexpr std::int64_t kResumeGapMs = 100;
+// Frames of the programmer's own that wait for the test-result poller,
+// which shows one every 2 s. The programmer sends one when its test key is
+// pressed or a stand-alone command ends, seconds apart, so a few hold any
+// burst it makes; one that sends faster (at 9600 baud the shortest frame
+// with its end quiet takes 0.84 s) would build a backlog shown minutes
+// late. With four, the newest frame waits behind at most three reports
+// (about 8 s); an older one that has to give way is never shown nor
+// counted.
+inline constexpr std::size_t kUnaskedKept = 4;
 
 // The shortest reply of a kind, and the time its first digit may take.
 int minLength(Owes owes);
@@ -128,7 +139,8 @@ public:
     // late, while the line is out of step.
     bool mayComeLate(Ticket t) const;
 
-    // The oldest whole test-result frame that came while nothing was owed.
+    // The oldest whole test-result frame that came while nothing was owed,
+    // of the newest kUnaskedKept.
     std::optional<QString> takeUnasked();
     // The programmer is known to be there: the last status request was
     // answered with a whole, clean frame of the expected device ID, and

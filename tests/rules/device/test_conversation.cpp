@@ -334,6 +334,24 @@ TEST(ConversationRules, AFrameOfTheProgrammersOwnOccupiesTheLine)
     EXPECT_TRUE(c.takeUnasked());
 }
 
+TEST(ConversationRules, OnlyTheNewestFramesOfTheProgrammersOwnWait)
+{
+    // Six frames of its own, one a second, and nobody takes them: the
+    // newest four wait, oldest first.
+    Conversation c;
+    const int sent = static_cast<int>(kUnaskedKept) + 2;
+    for (int k = 0; k < sent; ++k) {
+        c.arrived(frame(520, static_cast<char>('1' + k)), 1000 * (k + 1));
+        c.advance(1000 * (k + 1) + kSettled);
+    }
+    for (int k = sent - static_cast<int>(kUnaskedKept); k < sent; ++k) {
+        const auto own = c.takeUnasked();
+        ASSERT_TRUE(own) << k;
+        EXPECT_EQ(*own, frame(520, static_cast<char>('1' + k)));
+    }
+    EXPECT_FALSE(c.takeUnasked());
+}
+
 TEST(ConversationRules, AFrameCutShortIsNotCompletedByTheNextOne)
 {
     // A test result cut after 60 characters, and the programmer's next frame
