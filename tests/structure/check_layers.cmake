@@ -22,7 +22,6 @@ set(RANKS
     device 31
     wizard 32
     editors 33
-    report 34
     app 40)
 
 function(folder_of path out)
