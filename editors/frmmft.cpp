@@ -471,7 +471,8 @@ void frmmft::DDR4_MFT_SETUP(velmora::SpdImage& buffer) const
 
 // ---------------------------------------------------------------- names
 
-void frmmft::JEDEC_PROG(const QString& JEDEC) { jedec::dialogLookup(JEDEC); }
+// The dialog's lookup leaves its name in the program-wide JEDEC name.
+void frmmft::JEDEC_PROG(const QString& JEDEC) { gs().jedecName = jedec::dialogLookup(JEDEC); }
 
 void frmmft::DDR2_JEDEC_NAME()
 {

@@ -4,13 +4,13 @@
 // buffer, the tester's settings block, ...). One instance for the run,
 // reached through gs(); tests reset it between cases.
 
+#include "state/SpdImage.h"
+
 #include <QString>
 #include <array>
 #include <cstdint>
 
 namespace velmora {
-
-using SpdImage = std::array<std::uint8_t, 512>;
 
 struct ProgramState {
     // Rights: -1 full rights (password given), 0 restricted mode.
@@ -58,7 +58,8 @@ struct ProgramState {
 
     int currentYear = 0;
 
-    // Name left by the last manufacturer lookup.
+    // Name left by the last manufacturer lookup of a document window or of
+    // the manufacturer dialog (the lookup rule itself returns it).
     QString jedecName;
 
     // The SPD wizard's output.

@@ -6,7 +6,7 @@
 // caption of the CRC option and the JEDEC key to look up. The document's
 // adapter (Decoders.cpp) applies them to its labels.
 
-#include "state/Globals.h"
+#include "state/SpdImage.h"
 
 #include <QString>
 #include <array>

@@ -207,11 +207,7 @@ std::optional<QString> countCodeKey(int count, int code)
     return QStringLiteral("7F").repeated(k) + look::hex2(code);
 }
 
-QString nameOf(const QString& key)
-{
-    jedec::dialogLookup(key);
-    return velmora::gs().jedecName;
-}
+QString nameOf(const QString& key) { return jedec::dialogLookup(key); }
 
 QString countCodeName(int count, int code)
 {

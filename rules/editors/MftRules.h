@@ -8,7 +8,7 @@
 // the dialog may write; every other type is shown from the DDR2 positions
 // and never written.
 
-#include "state/Globals.h"
+#include "state/SpdImage.h"
 
 #include <QDate>
 #include <QString>
@@ -135,7 +135,7 @@ QString idBytesKey(const std::array<int, 8>& id);
 // nothing for a count of 7 or more.
 std::optional<QString> countCodeKey(int count, int code);
 // The name the dialog shows for a key: the JEDEC lookup's name, or the empty
-// text when nothing matches (also left in the JEDEC name string).
+// text when nothing matches.
 QString nameOf(const QString& key);
 // The name for a count and code; empty for a count of 7 or more.
 QString countCodeName(int count, int code);

@@ -17,7 +17,7 @@
 // CAS latencies and clock counts. Nothing here rounds through floating
 // point: every division is done on whole numbers or as an exact fraction.
 
-#include "state/Globals.h"
+#include "state/SpdImage.h"
 
 #include <QString>
 #include <array>

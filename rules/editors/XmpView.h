@@ -17,7 +17,7 @@
 // or negative (or whose DDR3 timebase is missing, then also its times), and
 // a time whose clock count comes out negative.
 
-#include "state/Globals.h"
+#include "state/SpdImage.h"
 
 #include <QString>
 #include <array>

@@ -1,6 +1,5 @@
 #include "rules/jedec/Jedec.h"
 
-#include "state/Globals.h"
 #include "rules/jedec/JedecTable.h"
 
 #include <QHash>
@@ -32,10 +31,6 @@ std::optional<QString> nameFor(const QString& key)
     return *it;
 }
 
-void dialogLookup(const QString& JEDEC)
-{
-    const QString key = JEDEC;
-    velmora::gs().jedecName = nameFor(key).value_or(QString());
-}
+QString dialogLookup(const QString& JEDEC) { return nameFor(JEDEC).value_or(QString()); }
 
 } // namespace jedec

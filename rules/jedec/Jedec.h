@@ -13,10 +13,9 @@ namespace jedec {
 // trimmed); nothing otherwise.
 std::optional<QString> nameFor(const QString& key);
 
-// The manufacturer dialog's lookup: the JEDEC name string becomes the
-// matching name, or the empty text when no row matches. (The document
-// window's lookup, which keeps its last name in Label59, is
-// frmDocument::JEDEC_PROG.)
-void dialogLookup(const QString& JEDEC);
+// The manufacturer dialog's lookup: the matching name, or the empty text
+// when no row matches. (The document window's lookup, which keeps its last
+// name in Label59, is frmDocument::JEDEC_PROG.)
+QString dialogLookup(const QString& JEDEC);
 
 } // namespace jedec

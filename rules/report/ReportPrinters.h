@@ -7,7 +7,7 @@
 // order, so that each value stands beside its description and has its
 // colour (red and blue in turn, the first blue).
 
-#include "state/Globals.h"
+#include "state/SpdImage.h"
 #include "platform/Printer.h"
 #include "rules/report/ReportTables.h"
 

@@ -4,7 +4,7 @@
 // upper-case hexadecimal digits and a blank, ending in CR LF. Any other path
 // is a binary image: the bytes at offsets 0..511. Only the path decides.
 
-#include "state/Globals.h"
+#include "state/SpdImage.h"
 
 #include <QByteArray>
 #include <QString>

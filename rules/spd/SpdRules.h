@@ -3,7 +3,7 @@
 // byte-63 checksum, the JEDEC CRC-16, hexadecimal text to a byte, and the
 // manufacturing date code.
 
-#include "state/Globals.h"
+#include "state/SpdImage.h"
 
 #include <QDate>
 #include <QStringView>

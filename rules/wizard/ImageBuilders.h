@@ -8,7 +8,7 @@
 // and DDR4 images with their CRC bytes at 00, which the document's type
 // switch computes once the CRC option is selected.
 
-#include "state/Globals.h"
+#include "state/SpdImage.h"
 
 #include <QString>
 #include <array>

@@ -85,8 +85,7 @@ TEST_F(JedecDocumentLookup, DocumentFormKeepsItsLastNameAndDialogFormForgets)
     for (const jedec::Row& r : jedec::kTable) {
         a.JEDEC_PROG(QString::fromLatin1(r.key));
         const QString doc = g.jedecName;
-        jedec::dialogLookup(QString::fromLatin1(r.key));
-        ASSERT_EQ(g.jedecName, doc) << r.key;
+        ASSERT_EQ(jedec::dialogLookup(QString::fromLatin1(r.key)), doc) << r.key;
         ASSERT_EQ(a59->text(), doc) << r.key;
     }
 
@@ -104,7 +103,6 @@ TEST_F(JedecDocumentLookup, DocumentFormKeepsItsLastNameAndDialogFormForgets)
     EXPECT_EQ(b59->text(), "(FAIRCHILD)");
     EXPECT_EQ(a59->text(), "(AMD)");
 
-    jedec::dialogLookup(QStringLiteral("01"));
-    jedec::dialogLookup(QStringLiteral("7F"));
-    EXPECT_EQ(g.jedecName, "");
+    EXPECT_EQ(jedec::dialogLookup(QStringLiteral("01")), "(AMD)");
+    EXPECT_EQ(jedec::dialogLookup(QStringLiteral("7F")), "");
 }
