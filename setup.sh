@@ -52,8 +52,9 @@ start)
         shift
         # A simulated programmer on a pseudo-terminal, with port 1 pointed at
         # a link of this run's own; it prints how to press the simulator's
-        # test key and how to start it again on that link. It ends with the
-        # program. Further options are the simulator's (velmora-sim --help).
+        # test key and how to start it again on that link. INT, TERM and HUP
+        # sent to this process go on to the program; the simulator ends with
+        # the program. Further options are the simulator's (velmora-sim --help).
         exec tools/simulator/with-simulator.sh build/release/tools/simulator/velmora-sim "$@" -- "${program[@]}"
     fi
     exec "${program[@]}"

@@ -2,12 +2,13 @@
 // none is given, its stand-alone result frames against the program's closed
 // port, and `./setup.sh start --simulator` (tools/simulator/with-simulator.sh,
 // which it runs once everything is built): port 1 on a link of the run's own,
-// and the commands it prints to press the test key, to unplug the
-// simulator and to plug it in again, pasted as they are.
+// the commands it prints to press the test key, to unplug the simulator and
+// to plug it in again, pasted as they are, and its end with the program's.
 
 #include "device/DeviceFixture.h"
 #include "support/Wait.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
@@ -177,24 +178,33 @@ protected:
 
     static device::DevicePanels& P(frmDocument* doc) { return *device::devicePanels(doc); }
 
-    // The simulator branch of `./setup.sh start --simulator OPTION...`,
-    // with a stand-in for the program that notes the port it was given and
-    // runs until its input ends; it collects no child. Returns what the
-    // script printed before the program started, and the port given.
-    std::pair<QString, QString> startBeside(const QStringList& options)
+    // The stand-in for the program: notes the port it was given and its own
+    // process in the file named by $0, then runs until its input ends; it
+    // collects no child.
+    static constexpr const char* kStandIn =
+        "printf '%s\\n%s\\n' \"$VELMORA_COM1\" $$ > \"$0\"; exec cat > /dev/null";
+
+    // The simulator branch of `./setup.sh start --simulator OPTION...`, with
+    // a stand-in for the program (a shell command that follows kStandIn's
+    // first step) and `env` over the test's environment. Returns what the
+    // script printed before the program started, and the port given; the
+    // program's process goes to programPid.
+    std::pair<QString, QString> startBeside(const QStringList& options, const QString& program = kStandIn,
+                                            const QProcessEnvironment& extra = {})
     {
         const QString portFile = tmp.filePath(QStringLiteral("port-given"));
+        QFile::remove(portFile);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("TMPDIR"), tmp.path());
         env.insert(QStringLiteral("VELMORA_TIME_SCALE"), QString::number(kSpeed));
         env.remove(QStringLiteral("VELMORA_COM1"));
+        env.insert(extra);
         setup.setProcessEnvironment(env);
         setup.setProcessChannelMode(QProcess::SeparateChannels);
         tieToTest(setup);
         setup.start(QStringLiteral(VELMORA_SOURCE_DIR "/tools/simulator/with-simulator.sh"),
                     QStringList{QStringLiteral(VELMORA_BINARY_DIR "/tools/simulator/velmora-sim")} + options +
-                        QStringList{QStringLiteral("--"), QStringLiteral("sh"), QStringLiteral("-c"),
-                                    QStringLiteral("printf '%s\\n' \"$VELMORA_COM1\" > \"$0\"; exec cat > /dev/null"),
+                        QStringList{QStringLiteral("--"), QStringLiteral("sh"), QStringLiteral("-c"), program,
                                     portFile});
         if (!setup.waitForStarted(10000))
             return {};
@@ -209,10 +219,11 @@ protected:
         QFile given(portFile);
         if (!given.open(QIODevice::ReadOnly))
             return {printed + QString::fromLocal8Bit(setup.readAllStandardError()), QString()};
-        const QString port = QString::fromLocal8Bit(given.readAll()).trimmed();
+        const QStringList lines = QString::fromLocal8Bit(given.readAll()).split(QLatin1Char('\n'));
+        programPid = lines.value(1).toLongLong();
         setup.waitForReadyRead(100);
         printed += QString::fromLocal8Bit(setup.readAllStandardOutput());
-        return {printed, port};
+        return {printed, lines.value(0)};
     }
     // The simulator's process, as the command that unplugs it names it.
     static qint64 simulatorPid(const QString& printed)
@@ -228,6 +239,7 @@ protected:
     }
 
     QTemporaryDir tmp;
+    qint64 programPid = -1;
     QProcess setup;
     QProcess again;
     ScriptedUi ui;
@@ -328,4 +340,91 @@ TEST_F(SimulatorBesideTest, TheSimulatorAndTheRunsFolderEndWithTheProgram)
     EXPECT_EQ(setup.exitCode(), 0);
     EXPECT_TRUE(gone(pid));
     EXPECT_FALSE(QFileInfo::exists(folder));
+}
+
+TEST_F(SimulatorBesideTest, ASignalToTheScriptGoesToTheProgramAndTheScriptCleansUpAfterIt)
+{
+    // As `kill PID`, `timeout` or a launcher ends the script: the program gets
+    // the signal, and its status is the script's, whether the signal ended it
+    // (what a shell gives for that signal) or it ended by itself on the
+    // signal.
+    const QString ownStatus =
+        QStringLiteral("trap 'exit 5' INT TERM HUP; printf '%s\\n%s\\n' \"$VELMORA_COM1\" $$ > \"$0\"; "
+                       "while :; do sleep 0.1; done");
+    for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        for (const QString& program : {QString::fromLatin1(kStandIn), ownStatus}) {
+            SCOPED_TRACE(testing::Message() << "signal " << sig << ", program " << program.toStdString());
+            const auto [printed, port] = startBeside({}, program);
+            ASSERT_FALSE(port.isEmpty()) << printed.toStdString();
+            const qint64 sim = simulatorPid(printed);
+            ASSERT_GT(sim, 0) << printed.toStdString();
+            ASSERT_GT(programPid, 0);
+            ::kill(static_cast<pid_t>(setup.processId()), sig);
+            ASSERT_TRUE(setup.waitForFinished(10000));
+            EXPECT_EQ(setup.exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(setup.exitCode(), program == ownStatus ? 5 : 128 + sig);
+            EXPECT_TRUE(gone(programPid));
+            EXPECT_TRUE(gone(sim));
+            EXPECT_FALSE(QFileInfo::exists(QFileInfo(port).absolutePath()));
+        }
+    }
+}
+
+TEST_F(SimulatorBesideTest, AnUnpluggedSimulatorIsNotSignalledAgain)
+{
+    // Once the simulator is unplugged and collected its PID may go to any
+    // other process, so nothing of the script names it again. Every `kill`
+    // the script runs is logged (bash takes the exported function before
+    // its builtin).
+    const QString kills = tmp.filePath(QStringLiteral("kills"));
+    QProcessEnvironment extra;
+    extra.insert(QStringLiteral("BASH_FUNC_kill%%"),
+                 QStringLiteral("() { printf '%s\\n' \"$*\" >> '%1'; builtin kill \"$@\"; }").arg(kills));
+    const auto [printed, port] = startBeside({}, kStandIn, extra);
+    ASSERT_FALSE(port.isEmpty()) << printed.toStdString();
+    const qint64 sim = simulatorPid(printed);
+    ASSERT_GT(sim, 0) << printed.toStdString();
+    EXPECT_EQ(paste(QStringLiteral("kill %1").arg(sim)), 0);
+    ASSERT_TRUE(gone(sim));
+
+    setup.closeWriteChannel();
+    ASSERT_TRUE(setup.waitForFinished(10000));
+    EXPECT_EQ(setup.exitCode(), 0);
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(port).absolutePath()));
+    QFile log(kills);
+    const QString logged = log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()) : QString();
+    EXPECT_FALSE(logged.contains(QRegularExpression(QStringLiteral("\\b%1\\b").arg(sim)))) << logged.toStdString();
+}
+
+TEST_F(SimulatorBesideTest, ARelativeTmpdirGivesAbsolutePaths)
+{
+    // The printed commands are pasted in other folders.
+    ASSERT_TRUE(QDir(tmp.path()).mkdir(QStringLiteral("rel")));
+    setup.setWorkingDirectory(tmp.path());
+    QProcessEnvironment extra;
+    extra.insert(QStringLiteral("TMPDIR"), QStringLiteral("rel"));
+    const auto [printed, port] = startBeside({}, kStandIn, extra);
+    ASSERT_FALSE(port.isEmpty()) << printed.toStdString();
+    const QString folder = QFileInfo(port).absolutePath();
+    EXPECT_TRUE(port.startsWith(tmp.filePath(QStringLiteral("rel/velmora-sim.")))) << port.toStdString();
+    EXPECT_TRUE(printed.contains(QStringLiteral("through ") + port + QLatin1Char('\n'))) << printed.toStdString();
+    EXPECT_TRUE(printed.contains(QStringLiteral("logged in ") + folder + QStringLiteral("/log\n")))
+        << printed.toStdString();
+    EXPECT_TRUE(printed.contains(QStringLiteral(" --link ") + port + QLatin1Char('\n'))) << printed.toStdString();
+}
+
+TEST_F(SimulatorBesideTest, AStoppedSimulatorDoesNotHoldUpTheCleanUp)
+{
+    // A frozen programmer: the clean-up at the program's end still ends
+    // within seconds, with neither simulator nor folder left.
+    const auto [printed, port] = startBeside({});
+    ASSERT_FALSE(port.isEmpty()) << printed.toStdString();
+    const qint64 sim = simulatorPid(printed);
+    ASSERT_GT(sim, 0) << printed.toStdString();
+    ASSERT_EQ(::kill(static_cast<pid_t>(sim), SIGSTOP), 0);
+    setup.closeWriteChannel();
+    ASSERT_TRUE(setup.waitForFinished(10000));
+    EXPECT_EQ(setup.exitCode(), 0);
+    EXPECT_TRUE(gone(sim));
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(port).absolutePath()));
 }

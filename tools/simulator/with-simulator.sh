@@ -12,7 +12,9 @@
 # simulator receives goes to a log in the same folder. The script stays
 # beside the program: it collects the simulator as soon as it ends (killed
 # by hand, say), and when the program ends it ends the simulator and removes
-# the folder, log included.
+# the folder, log included. INT, TERM and HUP sent to the script go on to
+# the program; the script waits for it to end, cleans up, and ends with the
+# program's status.
 set -euo pipefail
 
 if [ $# -lt 1 ]; then
@@ -34,26 +36,71 @@ shift
 # The printed command works from any folder.
 sim="$(cd -- "$(dirname -- "$sim")" && pwd -P)/$(basename -- "$sim")"
 
-dir="$(mktemp -d "${TMPDIR:-/tmp}/velmora-sim.XXXXXX")"
+# The folder by its absolute path, so that the printed commands work from
+# any folder also when TMPDIR is relative.
+dir="$(mktemp -d -- "${TMPDIR:-/tmp}/velmora-sim.XXXXXX")"
+dir="$(cd -- "$dir" && pwd)"
 link="$dir/port"
 log="$dir/log"
 simpid=""
-cleanup() {
-    if [ -n "$simpid" ]; then
-        kill "$simpid" 2>/dev/null || true
-        wait "$simpid" 2>/dev/null || true
+progpid=""
+
+# running PID: whether PID is a child of this script that bash has not yet
+# collected. Until then its PID stays its own (a zombie at worst), so a
+# signal sent to it cannot reach another process; once it is collected, its
+# PID may belong to anyone and is never signalled again.
+running() {
+    local p
+    for p in $(jobs -rp); do
+        [ "$p" = "$1" ] && return 0
+    done
+    return 1
+}
+
+# Ends the simulator if it still runs: TERM, and CONT for one that was
+# stopped; KILL when it has not ended after 3 s. Never waits longer than 4 s;
+# bash collects it as it ends.
+stop_simulator() {
+    [ -n "$simpid" ] || return 0
+    local i
+    if running "$simpid"; then
+        kill -s TERM "$simpid" 2>/dev/null || true
+        kill -s CONT "$simpid" 2>/dev/null || true
     fi
+    for i in $(seq 80); do
+        running "$simpid" || break
+        if [ "$i" -eq 60 ]; then
+            kill -s KILL "$simpid" 2>/dev/null || true
+        fi
+        sleep 0.05
+    done
+    simpid=""
+}
+cleanup() {
+    # Further signals do not cut the clean-up short; it is bounded.
+    trap : INT TERM HUP
+    stop_simulator
     rm -rf -- "$dir"
 }
 trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
-trap 'exit 129' HUP
+# A signal goes on to the program while it runs, and the script waits for its
+# end; before the program starts (or after its end) it ends the script.
+on_signal() {
+    if [ -n "$progpid" ] && running "$progpid"; then
+        kill -s "$1" "$progpid" 2>/dev/null || true
+    else
+        exit "$2"
+    fi
+}
+trap 'on_signal INT 130' INT
+trap 'on_signal TERM 143' TERM
+trap 'on_signal HUP 129' HUP
+
 "$sim" --exit-with-parent --link "$link" "${options[@]}" >"$log" 2>&1 &
 simpid=$!
 for _ in $(seq 100); do
     [ -e "$link" ] && break
-    kill -0 "$simpid" 2>/dev/null || break
+    running "$simpid" || break
     sleep 0.05
 done
 if [ ! -e "$link" ]; then
@@ -84,7 +131,19 @@ Simulated programmer on port 1, through $link
 EOF
 
 # The program runs as this script's child, not in its place: the script
-# collects the simulator when it ends, and cleans up after the program.
+# collects the simulator when it ends, and cleans up after the program. It
+# runs in the background so that a trapped signal interrupts the wait for
+# it, with the script's input and with INT and QUIT as the script got them
+# (a background command would otherwise ignore both and read nothing).
+(
+    trap - INT QUIT
+    VELMORA_COM1="$link" exec "$@"
+) <&0 &
+progpid=$!
+while running "$progpid"; do
+    wait "$progpid" || true
+done
+# Its status, also when a signal cut the last wait short.
 status=0
-VELMORA_COM1="$link" "$@" || status=$?
+wait "$progpid" || status=$?
 exit "$status"
