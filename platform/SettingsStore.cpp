@@ -1,11 +1,17 @@
 #include "platform/SettingsStore.h"
 
+#include "platform/FileWrite.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSettings>
+#include <QStringList>
 #include <memory>
+#include <vector>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -52,6 +58,138 @@ QSettings& store()
     return *s;
 }
 
+namespace {
+
+// One value a write changes: its full name, its new text (nothing for a
+// removal) and what it held before (nothing when it did not exist).
+struct Change {
+    QString full;
+    std::optional<QString> text;
+    std::optional<QVariant> before;
+};
+
+// A second name of the settings file in its folder (a hard link). Under a
+// name no QSettings has seen yet, the file is read from the disk instead of
+// from what QSettings remembers of it; and a second name keeps the file as
+// it was when a new one takes its place. The name goes with the object
+// unless the file has been put back under its own name.
+class SecondName {
+public:
+    explicit SecondName(const QString& path)
+        : path_(QFile::encodeName(path))
+    {
+        const QString folder = QFileInfo(path).absolutePath();
+        for (int attempt = 0; attempt < 64; ++attempt) {
+            const QByteArray name = QFile::encodeName(
+                folder + QStringLiteral("/.velmora-settings-%1.tmp")
+                             .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+            if (::link(path_.constData(), name.constData()) == 0) {
+                name_ = name;
+                return;
+            }
+            error_ = errno;
+            if (error_ != EEXIST)
+                return;
+        }
+    }
+    ~SecondName()
+    {
+        if (!name_.isEmpty())
+            ::unlink(name_.constData());
+    }
+    SecondName(const SecondName&) = delete;
+    SecondName& operator=(const SecondName&) = delete;
+
+    bool made() const { return !name_.isEmpty(); }
+    // The folder's file system has no second names at all.
+    bool unsupported() const { return error_ == EPERM || error_ == EOPNOTSUPP || error_ == ENOSYS; }
+    QString name() const { return QFile::decodeName(name_); }
+    bool putBack()
+    {
+        if (!made() || ::rename(name_.constData(), path_.constData()) != 0)
+            return false;
+        name_.clear();
+        return true;
+    }
+
+private:
+    QByteArray path_;
+    QByteArray name_;
+    int error_ = 0;
+};
+
+// Whether the file on the disk holds every value the writer holds. QSettings
+// writes the new file through a buffer whose last write it does not check:
+// on a full disk it puts a file cut short in the old one's place and reports
+// no error.
+bool reachedDisk(const QSettings& w)
+{
+    const SecondName fresh(w.fileName());
+    if (!fresh.made())
+        return fresh.unsupported();  // then the status is all there is to go by
+    const QSettings disk(fresh.name(), w.format());
+    if (disk.status() != QSettings::NoError)
+        return false;
+    const QStringList keys = w.allKeys();
+    if (disk.allKeys() != keys)
+        return false;
+    for (const QString& k : keys) {
+        if (disk.value(k) != w.value(k))
+            return false;
+    }
+    return true;
+}
+
+// Makes the changes and writes the file; true when the file with them has
+// reached the disk. QSettings shows a failure of the folder, the lock, the
+// new file or its renaming in its status, and keeps the first error it met
+// for good: so each write goes through a QSettings of its own, which shares
+// the file's values with the store. (One that has just read a file changed
+// on the disk may start with the error of a line it could not parse; a
+// second one finds the file read and starts clean.) A write that failed
+// leaves the store with the values it had, so that the next write to the
+// file does not take them along.
+bool commit(std::vector<Change> changes)
+{
+    QSettings& s = store();
+    auto writer = std::make_unique<QSettings>(s.fileName(), s.format());
+    if (writer->status() != QSettings::NoError)
+        writer = std::make_unique<QSettings>(s.fileName(), s.format());
+    QSettings& w = *writer;
+    for (Change& c : changes) {
+        if (w.contains(c.full))
+            c.before = w.value(c.full);
+        if (c.text)
+            w.setValue(c.full, *c.text);
+        else
+            w.remove(c.full);
+    }
+    keepPrivate(w);
+    SecondName old(w.fileName());
+    w.sync();
+    if (w.status() != QSettings::NoError) {
+        for (auto c = changes.rbegin(); c != changes.rend(); ++c) {
+            if (c->before)
+                w.setValue(c->full, *c->before);
+            else
+                w.remove(c->full);
+        }
+        return false;
+    }
+    const QString folder = QFileInfo(w.fileName()).absolutePath();
+    if (reachedDisk(w)) {
+        platform::syncFolder(folder);
+        return true;
+    }
+    // The old file goes back in its place, and the store reads it again.
+    if (old.putBack())
+        platform::syncFolder(folder);
+    w.sync();
+    return false;
+}
+
+} // namespace
+
 void useFile(const QString& path)
 {
     auto& s = holder();
@@ -82,21 +220,17 @@ std::optional<QString> read(const QString& key, const QString& name)
     return text;
 }
 
-void write(const QString& key, const QString& name, const QString& text)
+bool write(const QString& key, const QString& name, const QString& text) { return write(key, {{name, text}}); }
+
+bool write(const QString& key, std::initializer_list<std::pair<QString, QString>> values)
 {
-    QSettings& s = store();
-    s.setValue(fullName(key, name), text);
-    keepPrivate(s);
-    s.sync();
+    std::vector<Change> changes;
+    for (const auto& [name, text] : values)
+        changes.push_back({fullName(key, name), text, std::nullopt});
+    return commit(std::move(changes));
 }
 
-void remove(const QString& key, const QString& name)
-{
-    QSettings& s = store();
-    s.remove(fullName(key, name));
-    keepPrivate(s);
-    s.sync();
-}
+bool remove(const QString& key, const QString& name) { return commit({{fullName(key, name), std::nullopt, std::nullopt}}); }
 
 int storedSize(const QString& text) { return static_cast<int>(text.toLocal8Bit().size()) + 1; }
 

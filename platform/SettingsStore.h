@@ -9,7 +9,9 @@
 // a one-character text size 2.
 
 #include <QString>
+#include <initializer_list>
 #include <optional>
+#include <utility>
 
 class QSettings;
 
@@ -23,8 +25,13 @@ inline constexpr const char* kHistoryKey = "History";
 // The text of a value, or nothing when the value does not exist or cannot be
 // read.
 std::optional<QString> read(const QString& key, const QString& name);
-void write(const QString& key, const QString& name, const QString& text);
-void remove(const QString& key, const QString& name);
+// A write or removal is done only when the file with it has reached the
+// disk; it returns false otherwise, and the store then holds the values it
+// had before, so that no later write stores them behind the caller's back.
+// Several values under one key go into the file together, or none does.
+bool write(const QString& key, const QString& name, const QString& text);
+bool write(const QString& key, std::initializer_list<std::pair<QString, QString>> values);
+bool remove(const QString& key, const QString& name);
 // Size in bytes of a stored text including its terminating zero byte.
 int storedSize(const QString& text);
 

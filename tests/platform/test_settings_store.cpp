@@ -69,3 +69,29 @@ TEST_F(SettingsFileTest, AnExistingFileReadableByOthersBecomesPrivateAndKeepsIts
     QSettings check(path, QSettings::IniFormat);
     EXPECT_EQ(check.value(QStringLiteral("History/PASS2")).toString(), QStringLiteral("newer"));
 }
+
+// A file that cannot be written (here its folder is a file) fails the write;
+// the values of the failed write are forgotten, so that the next write that
+// succeeds does not store them after all.
+TEST_F(SettingsFileTest, AWriteThatCannotReachTheFileFailsAndIsForgotten)
+{
+    const QString folder = dir.filePath(QStringLiteral("cfg"));
+    const QString path = folder + QStringLiteral("/VELMORA.....conf");
+    {
+        QFile f(folder);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    settings::useFile(path);
+    EXPECT_FALSE(settings::write(QStringLiteral("History"), QStringLiteral("PASS2"), QStringLiteral("lost")));
+    EXPECT_FALSE(settings::write(QStringLiteral("History"),
+                                 {{QStringLiteral("PASS1"), QStringLiteral("KT527")},
+                                  {QStringLiteral("PASS2"), QStringLiteral("lost")}}));
+    EXPECT_EQ(settings::read(QStringLiteral("History"), QStringLiteral("PASS2")), std::nullopt);
+
+    ASSERT_TRUE(QFile::remove(folder));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    EXPECT_TRUE(settings::write(QStringLiteral("History"), QStringLiteral("1"), QStringLiteral("/tmp/a.spd")));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("[History]\n1=/tmp/a.spd\n"));
+}
