@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <algorithm>
 
 using look::tw;
@@ -155,9 +156,16 @@ void frmLogin1::cmdOK_Click()
         selectEntry(txtPassword1_);
         return;
     }
-    const QString history = QString::fromLatin1(settings::kHistoryKey);
-    settings::write(history, QStringLiteral("PASS1"), QString::fromLatin1(velmora::kMasterPassword));
-    settings::write(history, QStringLiteral("PASS2"), txtPassword1_->text());
+    // The marker and the password reach the file together or not at all.
+    // A password that could not be stored is no password: the dialog stays
+    // open, for another try or Cancel.
+    if (!settings::write(QString::fromLatin1(settings::kHistoryKey),
+                         {{QStringLiteral("PASS1"), QString::fromLatin1(velmora::kMasterPassword)},
+                          {QStringLiteral("PASS2"), txtPassword1_->text()}})) {
+        ui::msgBox(QStringLiteral("*****   The password can not be stored !   *****\n\n") + settings::store().fileName(),
+                   ui::Buttons::Ok, ui::Icon::Critical, QStringLiteral("Error"), this);
+        return;
+    }
     accept();
 }
 

@@ -207,6 +207,79 @@ TEST_F(MainWindowTest, PasswordSetupRefusesDifferentEntries)
     EXPECT_EQ(stored("History", "PASS2"), QStringLiteral("secret"));
 }
 
+namespace {
+
+// The set-up given the same new password in both boxes and OK: whether the
+// dialog closed.
+bool setUpClosesWith(frmLogin1* s, const QString& password)
+{
+    bool closed = false;
+    const auto c = QObject::connect(s, &QDialog::finished, [&closed] { closed = true; });
+    s->txtPassword2()->setText(password);
+    s->txtPassword1()->setText(password);
+    s->cmdOK_Click();
+    QObject::disconnect(c);
+    return closed;
+}
+
+void makeFile(const QString& path)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+}
+
+QString storeFailure(const QString& path)
+{
+    return QStringLiteral("*****   The password can not be stored !   *****\n\n") + path;
+}
+
+} // namespace
+
+// A settings file that cannot be written (its folder is a file): the set-up
+// says so, naming the file, and stays open; nothing counts as stored. The
+// writes of the load step fail without a word.
+TEST_F(MainWindowTest, APasswordThatCannotBeStoredKeepsTheSetUpOpen)
+{
+    const QString folder = dir.filePath(QStringLiteral("cfg"));
+    const QString path = folder + QStringLiteral("/settings.ini");
+    makeFile(folder);
+    settings::useFile(path);
+    start([this, &path](QDialog* d) {
+        EXPECT_EQ(d->windowTitle(), QStringLiteral("The first password setting"));
+        EXPECT_TRUE(ui.messages.empty());
+        EXPECT_FALSE(setUpClosesWith(qobject_cast<frmLogin1*>(d), QStringLiteral("new")));
+        qobject_cast<frmLogin1*>(d)->cmdCancel_Click();
+        return d->result();
+    });
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.lastText(), storeFailure(path));
+    EXPECT_EQ(ui.messages.back().icon, ui::Icon::Critical);
+    EXPECT_EQ(ui.messages.back().title, QStringLiteral("Error"));
+    EXPECT_EQ(velmora::gs().passwordMode, 0);
+    EXPECT_EQ(stored("History", "PASS1"), QStringLiteral("<missing>"));
+    EXPECT_EQ(stored("History", "PASS2"), QStringLiteral("<missing>"));
+    main.reset();
+
+    // "Password Setting": the file's folder turns into a file while the
+    // program runs.
+    ASSERT_TRUE(QFile::remove(folder));
+    velmora::resetProgramState();
+    startFull();
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    makeFile(folder);
+    ui.messages.clear();
+    ui.dialogHandlers.push_back([&](QDialog* d) {
+        EXPECT_EQ(d->windowTitle(), QStringLiteral("Password Setup"));
+        EXPECT_FALSE(setUpClosesWith(qobject_cast<frmLogin1*>(d), QStringLiteral("new")));
+        qobject_cast<frmLogin1*>(d)->cmdCancel_Click();
+        return d->result();
+    });
+    main->mnuViewpassword_Click();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.lastText(), storeFailure(path));
+    EXPECT_NE(stored("History", "PASS2"), QStringLiteral("new"));
+}
+
 // Both dialogs show "*" for each character typed, and each ends under its
 // buttons with the margin it has above its highest control.
 TEST_F(MainWindowTest, PasswordBoxesShowStarsAndBothDialogsEndUnderTheirButtons)
@@ -619,6 +692,46 @@ TEST_F(MainWindowTest, SaveOntoAFullFileSystemKeepsTheOldFileAndSaysWhy)
     EXPECT_TRUE(ui.lastText().startsWith(QStringLiteral("*****   File can not be saved !   *****")));
     ASSERT_TRUE(in.open(QIODevice::ReadOnly));
     EXPECT_EQ(in.readAll(), before);
+}
+
+// On a full disk the library writing the settings file can put a file cut
+// short in its place and report no error. The password is refused and the
+// file stays as it was. One page is left free: room for the write's lock,
+// none for the new file.
+TEST_F(MainWindowTest, APasswordOntoAFullDiskLeavesTheSettingsFileAsItWas)
+{
+    TinyFileSystem fs(dir.filePath(QStringLiteral("tiny")));
+    if (!fs.mounted())
+        GTEST_SKIP() << "a small file system cannot be mounted here (needs root): " << std::strerror(errno);
+    const QString path = dir.filePath(QStringLiteral("tiny/settings.ini"));
+    settings::useFile(path);
+    startFull();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    ASSERT_TRUE(before.contains("PASS2=secret"));
+    QFile spare(dir.filePath(QStringLiteral("tiny/spare")));
+    ASSERT_TRUE(spare.open(QIODevice::WriteOnly));
+    ASSERT_EQ(spare.write(QByteArray(4096, 's')), 4096);
+    spare.close();
+    ASSERT_TRUE(fs.fill());
+    ASSERT_TRUE(spare.remove());
+
+    ui.messages.clear();
+    ui.dialogHandlers.push_back([&](QDialog* d) {
+        auto* s = qobject_cast<frmLogin1*>(d);
+        EXPECT_FALSE(setUpClosesWith(s, QStringLiteral("new")));
+        EXPECT_EQ(ui.lastText(), storeFailure(path));
+        s->cmdCancel_Click();
+        return d->result();
+    });
+    main->mnuViewpassword_Click();
+    EXPECT_EQ(ui.messages.size(), 1u);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    EXPECT_EQ(QDir(dir.filePath(QStringLiteral("tiny"))).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{QStringLiteral("filler"), QStringLiteral("settings.ini")}));
 }
 
 TEST_F(MainWindowTest, AStarInTheFileNameIsNotTheModifiedMark)
