@@ -83,11 +83,13 @@ cleanup() {
     rm -rf -- "$dir"
 }
 trap cleanup EXIT
-# A signal goes on to the program while it runs, and the script waits for its
-# end; before the program starts (or after its end) it ends the script.
+# A signal goes on to the program while it runs, and to the processes it
+# started (the program may be a wrapper such as xvfb-run, which hands no
+# signal on), and the script waits for its end; before the program starts
+# (or after its end) it ends the script.
 on_signal() {
     if [ -n "$progpid" ] && running "$progpid"; then
-        kill -s "$1" "$progpid" 2>/dev/null || true
+        kill -s "$1" -- "-$progpid" 2>/dev/null || kill -s "$1" "$progpid" 2>/dev/null || true
     else
         exit "$2"
     fi
@@ -134,10 +136,11 @@ EOF
 # collects the simulator when it ends, and cleans up after the program. It
 # runs in the background so that a trapped signal interrupts the wait for
 # it, with the script's input and with INT and QUIT as the script got them
-# (a background command would otherwise ignore both and read nothing).
+# (a background command would otherwise ignore both and read nothing). It
+# leads a process group of its own, which takes in what it starts.
 (
     trap - INT QUIT
-    VELMORA_COM1="$link" exec "$@"
+    VELMORA_COM1="$link" exec setsid "$@"
 ) <&0 &
 progpid=$!
 while running "$progpid"; do
