@@ -10,6 +10,7 @@
 #include "document/PinMap.h"
 
 #include <QDir>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -292,6 +293,28 @@ TEST_F(BadLineTest, NoiseInsideAStatusFrameShiftsNothing)
     EXPECT_TRUE(holds(doc, buffer));
     // The damaged frame is no answer of the programmer's.
     EXPECT_FALSE(main->deviceOps().programmerAnswered());
+}
+
+TEST_F(BadLineTest, LineNoiseBehindAWholeStatusFrameLeavesItsParseAlone)
+{
+    frmDocument* doc = openDocument();
+    main->mnu_io_setup_Click();
+    ui.messages.clear();
+    main->mnuConnection_Click();
+    // The parse waits until the frame has come whole and digits nobody owes
+    // have come behind it, which make the programmer unknown again.
+    main->Timer2()->stop();
+    ASSERT_TRUE(testwait::until([&] { return main->deviceOps().programmerAnswered(); }));
+    sim->sendRaw("0A");
+    ASSERT_TRUE(testwait::until([&] { return !main->deviceOps().programmerAnswered(); }));
+    main->Timer2()->start();
+    waitForParse();
+    // The frame is of the expected device: the panels are arranged as ever.
+    EXPECT_TRUE(ui.messages.empty()) << ui.lastText().toStdString();
+    EXPECT_EQ(gs().deviceLink, -1);
+    EXPECT_TRUE(P(doc).TEST_FRAME->isVisible());
+    EXPECT_FALSE(P(doc).Frame5->isVisible());
+    EXPECT_TRUE(doc->Text1()->isVisible());
 }
 
 TEST_F(BadLineTest, DigitsInFrontOfADataReplyFailTheRead)
@@ -713,7 +736,13 @@ TEST_F(BadLineTest, ASilentProgrammerBackOnTheLineIsNotTakenForTheOneThatAnswere
 TEST_F(BadLineTest, AfterAnotherProgrammersStatusTheClearDoesNotClaimSuccess)
 {
     frmDocument* doc = openDocument();
+    // Another programmer, whose frame carries "9098" elsewhere: in its
+    // serial number, characters 25-28.
     sim->updateKnobs([](sim::Knobs& k) { k.deviceId = "9099"; });
+    sim::Settings16 s = sim->settings();
+    s[12] = 0x90;
+    s[13] = 0x98;
+    sim->setSettings(s);
     main->mnuConnection_Click();
     waitForParse();
     EXPECT_EQ(ui.lastText(), QStringLiteral("** Hardware and software versions error ,Please contact Corvane  **"));

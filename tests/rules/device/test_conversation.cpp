@@ -605,6 +605,13 @@ TEST(ConversationRules, TheLastStatusRequestIsAnsweredWhoeverWaitedForIt)
     // A new status request that gets no answer.
     c.release(c.sent(Owes::StatusFrame, 3000));
     EXPECT_FALSE(c.statusAnswered());
+    // A module test's result that comes whole and in time, with the device ID
+    // in characters 11-14, answers the test and not the status request.
+    const auto p = c.sent(Owes::TestResult, 20000);
+    c.arrived(frame(520), 24000);
+    c.advance(24000 + kSettled);
+    ASSERT_EQ(c.state(p), State::Complete);
+    EXPECT_FALSE(c.statusAnswered());
 }
 
 // ---------------------------------------------------------------- property
