@@ -4,7 +4,7 @@
 #include "rules/device/Conversation.h"
 #include "rules/device/Protocol.h"
 
-#include <QElapsedTimer>
+#include <QtGlobal>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -793,13 +793,15 @@ struct ReferenceLine {
 TEST(ConversationRules, AReferenceProgrammerOnABadLineIsNeverMisread)
 {
     constexpr std::int64_t kStep = 25;  // the program looks as often as its waits do
-    QElapsedTimer budget;
-    budget.start();
-    int seeds = 0;
+    // A fixed number of seeds, the same on a loaded or a sanitizer run as on
+    // a quiet one; VELMORA_CONVERSATION_SEEDS asks for more in a long run.
+    bool asked = false;
+    const int wanted = qEnvironmentVariableIntValue("VELMORA_CONVERSATION_SEEDS", &asked);
+    const int seeds = asked && wanted > 0 ? wanted : 1250;
     int taken = 0;
     int own = 0;
     int late = 0;
-    for (unsigned seed = 1; seed <= 3000 && budget.elapsed() < 15000; ++seed, ++seeds) {
+    for (unsigned seed = 1; seed <= static_cast<unsigned>(seeds); ++seed) {
         ReferenceLine line(seed);
         Conversation c;
         bool open = true;
@@ -936,8 +938,6 @@ TEST(ConversationRules, AReferenceProgrammerOnABadLineIsNeverMisread)
             ASSERT_TRUE(line.ownFrames[i].lost) << "seed " << seed << ": the frame of the programmer's own sent at "
                                                 << line.ownFrames[i].at << " never reached the poller" << describe(0);
     }
-    // Bounded in time; on a quiet machine it gets through every seed.
-    EXPECT_GE(seeds, 150);
     EXPECT_GT(taken, 5 * seeds);
     EXPECT_GT(own, 0);
     EXPECT_GT(late, 0);
