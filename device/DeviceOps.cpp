@@ -388,42 +388,32 @@ void DeviceOps::Timer2_Timer()
     conv_.release(t);
     const std::optional<StatusFrame> frame = parseStatusFrame(c);
     const bool complete = frame.has_value();
-    const bool idOk = fromExpectedDevice(c.text);
+    const bool answered = complete && fromExpectedDevice(c.text);
     if (frame)
         g.deviceLink = -1;
 
+    // Each window shows its panel and entry boxes only when the programmer
+    // answered; otherwise none of them.
     for (const StatusAsker& a : askers) {
         frmDocument* doc = a.doc.data();
         if (doc && doc->isClosedForGood())
             continue;
         if (frame)
             applyStatusFrame(doc, *frame);
-        DevicePanels* p = devicePanels(doc);
-        if (complete && idOk) {
-            if (doc) {
-                const bool full = g.passwordMode == -1;
-                doc->Text1()->setVisible(full);
-                doc->Text2()->setVisible(full);
-            }
-            if (p) {
-                p->TEST_FRAME->hide();
-                p->Frame4->hide();
-                p->Frame5->hide();
+        if (doc) {
+            const bool boxes = answered && g.passwordMode == -1;
+            doc->Text1()->setVisible(boxes);
+            doc->Text2()->setVisible(boxes);
+        }
+        if (DevicePanels* p = devicePanels(doc)) {
+            p->TEST_FRAME->hide();
+            p->Frame4->hide();
+            p->Frame5->hide();
+            if (answered)
                 (a.transferPanel ? p->Frame4 : p->TEST_FRAME)->show();
-            }
-        } else {
-            if (doc) {
-                doc->Text1()->hide();
-                doc->Text2()->hide();
-            }
-            if (p) {
-                p->TEST_FRAME->hide();
-                p->Frame4->hide();
-                p->Frame5->hide();
-            }
         }
     }
-    if (!(complete && idOk)) {
+    if (!answered) {
         if (complete && g.passwordMode == -1)
             failBox(QStringLiteral("** Hardware and software versions error ,Please contact Corvane  **"), kError);
         else

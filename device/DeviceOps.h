@@ -100,7 +100,7 @@ public:
     // A guarded button: takes the device idle flag, runs its calls bound to
     // its document, gives the flag back. Nothing when it may not start.
     void runButton(frmDocument& doc, const std::function<void()>& calls);
-    // Drops a status parse still pending (a new window asks again).
+    // Drops a status parse still pending: its frame is no longer read.
     void dropStatusParse() { statusTimerOff(); }
     // A new window's load asks for the programmer's status. Every window
     // that asks is answered: with the line free a request goes out at once

@@ -63,9 +63,11 @@ public:
     int Form_Sel() const { return 2; }
     // Throws std::out_of_range for an index outside 0..511.
     int Get_Value(int I_INDEX) const;
-    // Kept on purpose, and nothing calls them: paint one cell peach, or cyan.
+    // Kept on purpose, and nothing calls these two: paint one cell peach, or
+    // cyan.
     void Set_Value_color_same(int I_INDEX);
     void Set_Value_color_diff2(int I_INDEX);
+    // One cell green (the SPD wizard's marks).
     void Set_Value_color_diff(int I_INDEX);
     int Chk_Form_Chang() const { return modified_; }
     // The window's caption without the modified mark it may end in.
