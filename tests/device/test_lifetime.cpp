@@ -334,6 +334,52 @@ TEST_F(DeviceTest, AWindowOpenedDuringAnotherConversationIsAnsweredAfterIt)
     expectTesterSettings(other);
 }
 
+TEST_F(DeviceTest, WindowsClosedAndOpenedAtTheStatusWaitsAreLeftAlone)
+{
+    main->resize(frmDocument::contentSize() + QSize(300, 400));
+    QApplication::processEvents();
+    sim->setSettings(kTesterSettings);
+    // Within the first window's load a second one opens and is closed again
+    // before the answer comes.
+    QTimer::singleShot(vclock::clock().scaled(300), [&] {
+        frmDocument* passing = main->NewDocumentWindow();
+        qobject_cast<QMdiSubWindow*>(passing->parentWidget())->close();
+    });
+    QPointer<frmDocument> first = main->NewDocumentWindow();
+    waitForParse();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(main->documents().size(), 1);
+    expectTesterSettings(first);
+
+    // The programmer falls silent: at the failure box of the next window a
+    // third one opens and the windows are cascaded. The third window asks
+    // on its own and gets its own box.
+    sim->updateKnobs([](sim::Knobs& k) { k.silent = true; });
+    QPointer<frmDocument> third;
+    ui.onMessage = [&](const ui::Message&) {
+        if (third)
+            return;
+        third = main->NewDocumentWindow();
+        main->mnuWindowCascade_Click();
+    };
+    QPointer<frmDocument> second = main->NewDocumentWindow();
+    waitForParse();
+    testwait::until([&] { return ui.messages.size() >= 2 && !main->Timer2()->isActive(); }, 10000);
+    ASSERT_TRUE(first && second && third);
+    ASSERT_EQ(ui.messages.size(), 2u);
+    for (const ui::Message& m : ui.messages)
+        EXPECT_EQ(m.text, QStringLiteral("*****    RS-232 Link Failure    *****"));
+    EXPECT_EQ(second->windowTitle(), QStringLiteral("SPD_File 3"));
+    EXPECT_EQ(third->windowTitle(), QStringLiteral("SPD_File 4"));
+    EXPECT_NE(placeOf(first), placeOf(second));
+    EXPECT_NE(placeOf(first), placeOf(third));
+    EXPECT_NE(placeOf(second), placeOf(third));
+    // The answered window keeps its panel; the others show none.
+    EXPECT_FALSE(P(first).TEST_FRAME->isHidden());
+    EXPECT_TRUE(P(second).TEST_FRAME->isHidden());
+    EXPECT_TRUE(P(third).TEST_FRAME->isHidden());
+}
+
 TEST_F(DeviceTest, AFileOpenedAgainWithinItsLoadHasOneWindow)
 {
     QTemporaryDir dir;
