@@ -170,6 +170,13 @@ void frmMain::retryPendingExit()
     close();
 }
 
+void frmMain::giveUpExit()
+{
+    exitPending_ = false;
+    // What the exit held back (a click, a status owed to a window) goes on.
+    QMetaObject::invokeMethod(ops_, &device::DeviceOps::lineFreed, Qt::QueuedConnection);
+}
+
 frmMain::~frmMain()
 {
     // The port closes with its children after this window is gone: nothing
@@ -570,7 +577,7 @@ frmDocument* frmMain::NewDocumentWindow(const QString& file)
     // A window kept open for work that ran on it closes when the work is
     // done; an exit that waited for it goes on then.
     connect(doc, &frmDocument::released, this, &frmMain::retryPendingExit, Qt::QueuedConnection);
-    connect(doc, &frmDocument::closeRefused, this, [this] { exitPending_ = false; });
+    connect(doc, &frmDocument::closeRefused, this, [this] { giveUpExit(); });
     // A new window stands one cascade step below and right of the last new
     // one, and at the top left when no other is open.
     if (documents().isEmpty())
@@ -578,7 +585,7 @@ frmDocument* frmMain::NewDocumentWindow(const QString& file)
     QMdiSubWindow* sub = mdi_->addSubWindow(doc);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(pictures::programIcon());
-    lastAsked_ = sub;
+    ops_->statusRound().askedFor(doc);
     // Its place is chosen before its load, which may show it while it waits.
     QSize size = documentWindowSize(*doc, frameEstimate());
     int place = placeDocumentWindow(sub, freePlace(sub, nextPlace_, size), size);
@@ -602,15 +609,16 @@ frmDocument* frmMain::NewDocumentWindow(const QString& file)
         if (nextPlace_ == reserved)
             nextPlace_ = place + 1;
     }
-    // The window asked for last is in front when the loads end: a window
-    // made or opened again while this one loaded keeps the front (showing
-    // this one has just brought it there).
-    if (!lastAsked_ || lastAsked_ == sub) {
-        lastAsked_ = sub;
+    // The window asked for last that is still open is in front when the
+    // loads end: a window made or opened again while this one loaded keeps
+    // the front (showing this one has just brought it there); one still
+    // loading comes to the front when it is shown.
+    frmDocument* front = ops_->statusRound().front();
+    auto* frontSub = front ? qobject_cast<QMdiSubWindow*>(front->parentWidget()) : nullptr;
+    if (!frontSub || frontSub == sub)
         mdi_->setActiveSubWindow(sub);
-    } else if (!lastAsked_->isHidden()) {
-        mdi_->setActiveSubWindow(lastAsked_);
-    }
+    else if (!frontSub->isHidden())
+        mdi_->setActiveSubWindow(frontSub);
     return doc;
 }
 
@@ -729,6 +737,8 @@ void frmMain::closeEvent(QCloseEvent* e)
         // A document the user chose to keep stops the program from ending;
         // one that work still runs on ends it once the work is done.
         exitPending_ = anyDocumentHeld();
+        if (!exitPending_)
+            giveUpExit();
         e->ignore();
         return;
     }
@@ -765,7 +775,7 @@ frmDocument* frmMain::openImage(const QString& path, QString* error)
     for (QMdiSubWindow* sub : mdi_->subWindowList()) {
         auto* doc = qobject_cast<frmDocument*>(sub->widget());
         if (doc && !doc->isClosedForGood() && doc->Chk_Form_Chang() == 0 && spdfile::fileOf(*doc) == path) {
-            lastAsked_ = sub;
+            ops_->statusRound().askedFor(doc);
             if (!sub->isHidden())
                 mdi_->setActiveSubWindow(sub);
             rememberFolderOf(path);

@@ -185,6 +185,8 @@ public:
     void documentClosing(frmDocument* doc) override;
     // A new window's status request.
     void requestStatus(frmDocument& doc) override;
+    // An exit waits for work to end.
+    bool exiting() const override { return exitPending_; }
 
     // No toolbar or dock menu on a right click: the toolbars follow the
     // rights and the open documents, not the user's choice.
@@ -197,6 +199,8 @@ private:
     // Carries out an exit that waited for work on a window or a
     // conversation with the programmer to end.
     void retryPendingExit();
+    // The exit that waited is given up (the user kept a document).
+    void giveUpExit();
     // Work runs on one of the document windows.
     bool anyDocumentHeld() const;
     // The active document when it is a DDR3 or DDR4 image (by its own byte
@@ -268,6 +272,4 @@ private:
     int wizardRuns_ = 0;
     // The cascade place of the next new document window.
     int nextPlace_ = 0;
-    // The window made or opened last: in front when the loads end.
-    QPointer<QMdiSubWindow> lastAsked_;
 };

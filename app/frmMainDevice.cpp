@@ -28,7 +28,9 @@ void frmMain::mnu_spd_setup_Click()
 }
 
 // ---- Device procedures ----
-void frmMain::STATUSIC() { ops_->STATUSIC(); }
+// "Reconnection" and the toolbars' CONNECT: the active window asks, also
+// within another window's wait.
+void frmMain::STATUSIC() { ops_->STATUSIC(ActiveForm()); }
 void frmMain::TEST_STATUS() { ops_->TEST_STATUS(); }
 void frmMain::Snumsetup() { ops_->Snumsetup(); }
 void frmMain::SETUPIC() { ops_->SETUPIC(); }

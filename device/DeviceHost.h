@@ -1,7 +1,8 @@
 #pragma once
 // What the device operations need of the main window: its serial port, its
 // three device timers (test-result poller, status parse, packet pacing) and
-// its active document window. The main window fills it in.
+// its active document window, and whether the program is ending. The main
+// window fills it in.
 
 class frmDocument;
 class QTimer;
@@ -20,6 +21,8 @@ public:
     virtual QTimer* Timer3() const = 0;  // the packet pacing
     // The active document window, or nullptr.
     virtual frmDocument* ActiveForm() const = 0;
+    // An exit waits for the conversation under way: nothing new is sent.
+    virtual bool exiting() const = 0;
 
 protected:
     ~DeviceHost() = default;

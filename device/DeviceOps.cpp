@@ -148,9 +148,9 @@ DeviceOps::DeviceOps(DeviceHost& host, QObject* parent)
         if (!port->portOpen())
             conv_.lineClosed(now());
     }
-    // A status owed to a window goes out from the event loop once the
-    // conversation that held the line is over.
-    connect(this, &DeviceOps::conversationEnded, this, &DeviceOps::sendOwedStatus, Qt::QueuedConnection);
+    // A click held back, or a status owed to a window, goes on from the
+    // event loop once the conversation that held the line is over.
+    connect(this, &DeviceOps::conversationEnded, this, &DeviceOps::lineFreed, Qt::QueuedConnection);
 }
 
 DeviceOps::~DeviceOps() = default;
@@ -172,16 +172,11 @@ DevicePanels* DeviceOps::panels() const { return devicePanels(target()); }
 void DeviceOps::pollerOn() { setTimerOn(main_.Timer1()); }
 void DeviceOps::pollerOff() { main_.Timer1()->stop(); }
 void DeviceOps::statusTimerOn() { setTimerOn(main_.Timer2()); }
-void DeviceOps::statusTimerOff()
+void DeviceOps::dropParse()
 {
     main_.Timer2()->stop();
-    dropStatus();
-}
-
-void DeviceOps::dropStatus()
-{
-    conv_.release(statusTicket_);
-    statusTicket_ = 0;
+    if (round_.phase() == StatusRound::Phase::ParsePending)
+        round_.drop(true);
 }
 void DeviceOps::pacingOff() { main_.Timer3()->stop(); }
 
@@ -361,17 +356,15 @@ void DeviceOps::Timer3_Timer()
 void DeviceOps::Timer2_Timer()
 {
     auto& g = gs();
-    // One parse per request: the timer goes off, its ticket is read below.
+    // One parse per request: the timer goes off. The parse arranges the
+    // windows of its own request, and no other (none for a request made
+    // with no window open).
     main_.Timer2()->stop();
-    // The windows that asked for this status; without one (a request made
-    // with no window open), the active window.
-    std::vector<StatusAsker> askers;
-    askers.swap(statusAskers_);
-    if (askers.empty())
-        askers.push_back({main_.ActiveForm(), g.panelSelect == 1});
+    Conversation::Ticket t = 0;
+    const std::vector<StatusRound::Asker> askers = round_.takeParse(t);
     // The windows the parse arranges stay open while its boxes show.
     std::vector<std::unique_ptr<frmDocument::Hold>> holds;
-    for (const StatusAsker& a : askers)
+    for (const StatusRound::Asker& a : askers)
         holds.push_back(std::make_unique<frmDocument::Hold>(a.doc.data()));
     g.deviceLink = 0;
     try {
@@ -380,8 +373,6 @@ void DeviceOps::Timer2_Timer()
     }
     // The frame of this parse's own request, if it came whole and clean.
     pump();
-    const Conversation::Ticket t = statusTicket_;
-    statusTicket_ = 0;
     Candidate c;
     c.complete = conv_.state(t) == Conversation::State::Complete;
     c.text = conv_.text(t);
@@ -394,7 +385,7 @@ void DeviceOps::Timer2_Timer()
 
     // Each window shows its panel and entry boxes only when the programmer
     // answered; otherwise none of them.
-    for (const StatusAsker& a : askers) {
+    for (const StatusRound::Asker& a : askers) {
         frmDocument* doc = a.doc.data();
         if (doc && doc->isClosedForGood())
             continue;
@@ -683,20 +674,15 @@ void DeviceOps::releaseTest()
 
 // ---------------------------------------------------------------- settings and status
 
-void DeviceOps::statusRequest(bool armParse)
+void DeviceOps::statusRequest(bool armParse, bool background)
 {
-    // While this request is under way, a window that asks for the status
-    // takes its answer.
-    if (armParse)
-        statusSending_ = true;
+    if (armParse) {
+        // A parse still pending gives way to this request's, which answers
+        // its windows, and those owed a request, too.
+        main_.Timer2()->stop();
+        round_.begin(target(), gs().panelSelect == 1, background);
+    }
     try {
-        if (armParse) {
-            // A parse still pending gives way to this request's, which
-            // answers the windows that waited for it too.
-            statusTimerOff();
-            addStatusAsker(target(), gs().panelSelect == 1);
-            statusOwed_ = false;
-        }
         pollerOff();
         openPort();
         // Without a parse nobody reads this frame: it is consumed when it
@@ -706,70 +692,71 @@ void DeviceOps::statusRequest(bool armParse)
         openPort();
         wholeSecondWait(1);
         if (armParse) {
-            statusTicket_ = asked.handOn();
+            round_.armed(asked.handOn());
             statusTimerOn();
-            statusSending_ = false;
         } else {
             pollerOn();
         }
     } catch (const std::exception&) {
         // The windows that waited for this request have their answer in the
         // box; one that asks while it shows is owed a request of its own.
-        if (armParse) {
-            statusAskers_.clear();
-            statusSending_ = false;
-        }
+        if (armParse)
+            round_.drop(false);
         failBox(QStringLiteral("      *****   The state can not read !   *****      "), kError);
         pollerOn();
     }
 }
 
-void DeviceOps::addStatusAsker(frmDocument* doc, bool transferPanel)
+void DeviceOps::askStatus(frmDocument* doc, bool transferPanel)
 {
-    if (!doc)
-        return;
-    for (StatusAsker& a : statusAskers_)
-        if (a.doc == doc) {
-            a.transferPanel = a.transferPanel || transferPanel;
-            return;
-        }
-    statusAskers_.push_back({doc, transferPanel});
+    if (round_.ask(doc, transferPanel, talking_ > 0) == StatusRound::Answer::Send)
+        sendStatus(doc, false);
 }
 
-void DeviceOps::statusForLoad(frmDocument& doc)
+void DeviceOps::sendStatus(frmDocument* doc, bool background)
 {
-    addStatusAsker(&doc, false);
-    if (talking_ == 0) {
-        // The request is the loading window's: a wait for the line shows
-        // there.
-        runBound(doc, [this] { STATUSIC(); });
+    auto body = [this, background] {
+        Talk talk(*this);
+        if (!talk)
+            return;
+        Bind bind(*this);
+        statusRequest(true, background);
+    };
+    // The request is doc's: a wait for the line shows there.
+    if (doc)
+        runBound(*doc, body);
+    else
+        body();
+}
+
+void DeviceOps::statusForLoad(frmDocument& doc) { askStatus(&doc, false); }
+
+void DeviceOps::STATUSIC(frmDocument* on) { askStatus(on ? on : target(), gs().panelSelect == 1); }
+
+bool DeviceOps::deferClick(DevicePanels& from, std::function<void()> click)
+{
+    if (round_.phase() != StatusRound::Phase::Sending || !round_.background())
+        return false;
+    if (!heldClick_.from)
+        heldClick_ = {&from, &from.doc(), std::move(click)};
+    return true;
+}
+
+void DeviceOps::lineFreed()
+{
+    if (talking_ > 0)
+        return;
+    if (main_.exiting()) {
+        heldClick_ = {};
         return;
     }
-    if (!statusSending_ && !main_.Timer2()->isActive())
-        statusOwed_ = true;
-}
-
-void DeviceOps::sendOwedStatus()
-{
-    if (!statusOwed_ || talking_ > 0)
+    // The user's command goes first; an owed request waits for its end.
+    if (HeldClick held = std::exchange(heldClick_, {}); held.from && held.doc && !held.doc->isClosedForGood()) {
+        held.click();
         return;
-    statusOwed_ = false;
-    // On behalf of the last window that asked and is still open.
-    for (auto it = statusAskers_.rbegin(); it != statusAskers_.rend(); ++it)
-        if (frmDocument* doc = it->doc.data(); doc && !doc->isClosedForGood()) {
-            runBound(*doc, [this] { STATUSIC(); });
-            return;
-        }
-    statusAskers_.clear();
-}
-
-void DeviceOps::STATUSIC()
-{
-    Talk talk(*this);
-    if (!talk)
-        return;
-    Bind bind(*this);
-    statusRequest(true);
+    }
+    if (frmDocument* doc = round_.owedOnBehalf())
+        sendStatus(doc, true);
 }
 
 void DeviceOps::TEST_STATUS()
@@ -866,8 +853,9 @@ void DeviceOps::VerifyIc()
     Bind bind(*this);
     try {
         pollerOff();
-        // A status parse still pending would take the reply away.
-        statusTimerOff();
+        // A status parse still pending gives way to the read; its windows
+        // are asked again once the line is free.
+        dropParse();
         if (DevicePanels* p = devicePanels(&needDocument()))
             p->showBusy(Scene::ComputerProgrammerBoth);
         // The image being verified decides whether its upper half is read.
@@ -934,8 +922,9 @@ void DeviceOps::readInto(bool module)
 {
     try {
         pollerOff();
-        // A status parse still pending would take the reply away.
-        statusTimerOff();
+        // A status parse still pending gives way to the read; its windows
+        // are asked again once the line is free.
+        dropParse();
         if (DevicePanels* p = devicePanels(&needDocument()))
             p->showBusy(module ? Scene::ModuleToComputer : Scene::ProgrammerToComputer);
         const std::array<std::uint8_t, 256> low = readHalf(module ? 'k' : 'l');
@@ -1137,7 +1126,7 @@ void DeviceOps::standalone(char letter, int scene, int seconds, const QString& f
         needDocument();
         pollerOff();
         if (test)
-            statusTimerOff();
+            dropParse();
         if (scene >= 0)
             if (DevicePanels* p = panels())
                 p->showBusy(static_cast<Scene>(scene));
@@ -1221,7 +1210,7 @@ void DeviceOps::setting(char letter, const QString& success, const QString& fail
         needDocument();
         pollerOff();
         if (withStatus)
-            statusTimerOff();
+            dropParse();
         if (DevicePanels* p = panels())
             p->showBusy(Scene::ProgrammerAndHand);
         openPort();

@@ -8,9 +8,10 @@
 //
 // One conversation at a time: while an operation talks to the programmer,
 // a device command started from a menu, a toolbar, a button or a label is
-// not run; a new window's load is answered by the status request under way
-// or by one sent once the line is free. The timers' steps run as they fall
-// due.
+// not run, unless what holds the line is a status request the user did not
+// start (one owed to a window): the command then runs once that request is
+// over. Who is answered by which status request is the StatusRound's to
+// say. The timers' steps run as they fall due.
 //
 // Everything the programmer sends is read into one Conversation, which
 // knows the reply each message sent owes, in order: an operation, the
@@ -21,6 +22,7 @@
 // that the calling button bound for its whole road), also when the user
 // activates another window during its waits.
 
+#include "device/StatusRound.h"
 #include "rules/device/Conversation.h"
 #include "rules/device/Frames.h"
 
@@ -54,7 +56,10 @@ public:
     void Timer3_Timer();  // packet pacing tick, 180 ms
 
     // Device operations.
-    void STATUSIC();
+    // The status request for `on`, or else for the operation's document
+    // (the menu and the toolbars name the active window: within another
+    // operation's wait that need not be the operation's).
+    void STATUSIC(frmDocument* on = nullptr);
     // Kept on purpose, and nothing calls it: the status request with no parse.
     void TEST_STATUS();
     void Snumsetup();
@@ -100,15 +105,27 @@ public:
     // A guarded button: takes the device idle flag, runs its calls bound to
     // its document, gives the flag back. Nothing when it may not start.
     void runButton(frmDocument& doc, const std::function<void()>& calls);
-    // Drops a status parse still pending: its frame is no longer read.
-    void dropStatusParse() { statusTimerOff(); }
-    // A new window's load asks for the programmer's status. Every window
-    // that asks is answered: with the line free a request goes out at once
-    // (a parse still pending gives way to it); one that asks while a status
-    // request is under way or its parse pending takes that request's
-    // answer; one that finds the line taken by another conversation has a
-    // request sent for it once the line is free.
+    // Drops a status parse still pending: its frame is no longer read, and
+    // its windows are owed a request.
+    void dropStatusParse() { dropParse(); }
+    // A new window's load asks for the programmer's status: it joins the
+    // request under way, or has one sent now (line free) or once the line
+    // is free (another conversation holds it).
     void statusForLoad(frmDocument& doc);
+    // A click of the user's on a device command that may not start now.
+    // When a status request the user did not start holds the line, the
+    // click is run again once that request is over (the first such click;
+    // later ones are lost to it, as to any command of the user's) and true
+    // is returned; otherwise false, and the click is not run.
+    bool deferClick(DevicePanels& from, std::function<void()> click);
+    // Who is answered by which status request, and the window asked for
+    // last.
+    StatusRound& statusRound() { return round_; }
+    // The line is free: a click held back runs, else a status request owed
+    // to a window goes out (nothing while an exit waits). Runs from the
+    // event loop once a conversation has ended, and when an exit that
+    // waited is given up.
+    void lineFreed();
     // Runs calls with every operation bound to doc (no guard taken).
     void runBound(frmDocument& doc, const std::function<void()>& calls);
     // "TEST" took the guard for a module test started from doc.
@@ -147,7 +164,9 @@ private:
     void pollerOn();
     void pollerOff();
     void statusTimerOn();
-    void statusTimerOff();
+    // A status parse still pending gives way to a command that reads the
+    // line; its windows are owed a request.
+    void dropParse();
     void pacingOff();
     void openPort();
     void closePort();
@@ -178,13 +197,14 @@ private:
     static constexpr int kLineMsPerChar = 2;
 
     void hideBusy();
-    void statusRequest(bool armParse);
-    // doc waits for the next status parse; with transferPanel the answer
-    // shows the SPD transfer panel instead of the test panel.
-    void addStatusAsker(frmDocument* doc, bool transferPanel);
-    // A status request owed to a window that asked while the line was
-    // taken goes out, when the line is free.
-    void sendOwedStatus();
+    // The status request. With armParse it is a round of its own (begun
+    // for the operation's document, in the background when it was owed),
+    // whose parse answers the round's windows.
+    void statusRequest(bool armParse, bool background = false);
+    // doc asks for the status (STATUSIC, a load).
+    void askStatus(frmDocument* doc, bool transferPanel);
+    // A status request of its own for doc, bound to it.
+    void sendStatus(frmDocument* doc, bool background);
     void readInto(bool module);
     void standalone(char letter, int scene, int seconds, const QString& failText, const QString& failTitle);
     void setting(char letter, const QString& success, const QString& failure, bool withStatus);
@@ -193,8 +213,6 @@ private:
     // Writes the report on the window whose test it answers (else the
     // active one) and returns that window.
     QPointer<frmDocument> showReport(const TestResult& r, frmDocument* owner, bool endsTest);
-    // The status parse waiting for its frame gives up.
-    void dropStatus();
     // A module test's result is owed: it goes to the window whose test it
     // answers.
     void owedTest(Conversation::Ticket t);
@@ -213,19 +231,15 @@ private:
 
     Conversation conv_;
     bool pumping_ = false;
-    // The status request whose frame the status parse waits for.
-    Conversation::Ticket statusTicket_ = 0;
-    // The windows the next status parse answers, in the order they asked.
-    struct StatusAsker {
+    StatusRound round_{conv_};
+    // A click held back while a status request the user did not start
+    // held the line.
+    struct HeldClick {
+        QPointer<DevicePanels> from;
         QPointer<frmDocument> doc;
-        bool transferPanel;
+        std::function<void()> click;
     };
-    std::vector<StatusAsker> statusAskers_;
-    // A status request is being sent or waited for; its parse is not armed
-    // yet.
-    bool statusSending_ = false;
-    // A window asked while another conversation held the line.
-    bool statusOwed_ = false;
+    HeldClick heldClick_;
     // The module tests whose results are owed, oldest first, with the
     // window each answers.
     struct OwedTest {

@@ -607,10 +607,20 @@ void DevicePanels::showPanel(int which)
 
 // ---------------------------------------------------------------- device buttons
 
+bool DevicePanels::heldBack(const std::function<void()>& click)
+{
+    DeviceOps* m = ops_.data();
+    return m && m->deferClick(*this, click);
+}
+
 void DevicePanels::guardedButton(const std::function<void()>& calls)
 {
-    if (DeviceOps* m = ops_.data())
-        m->runButton(doc_, calls);
+    DeviceOps* m = ops_.data();
+    if (!m)
+        return;
+    if (!m->canStartButton() && heldBack([this, calls] { guardedButton(calls); }))
+        return;
+    m->runButton(doc_, calls);
 }
 
 void DevicePanels::Command1_Click()
@@ -649,8 +659,10 @@ void DevicePanels::TEST_COMMAND_Click()
 {
     S_FRAME->hide();
     DeviceOps* m = ops_.data();
-    if (!m || !m->canStartButton())
+    if (!m || !m->canStartButton()) {
+        heldBack([this] { TEST_COMMAND_Click(); });
         return;
+    }
     TEST_COMMAND->setEnabled(false);
     gs().deviceIdle = 0;
     m->testStarted(doc_);
@@ -662,8 +674,12 @@ void DevicePanels::TEST_COMMAND_Click()
 
 void DevicePanels::Label60_Click()
 {
-    if (DeviceOps* m = ops_.data())
-        m->VERSION_Command();
+    DeviceOps* m = ops_.data();
+    if (!m)
+        return;
+    if (m->talking() && heldBack([this] { Label60_Click(); }))
+        return;
+    m->VERSION_Command();
 }
 
 void DevicePanels::Timer2_Timer()
@@ -838,8 +854,10 @@ void DevicePanels::Command15_Click()
 {
     // Not while another operation talks to the programmer.
     DeviceOps* m = ops_.data();
-    if (m && m->talking())
+    if (m && m->talking()) {
+        heldBack([this] { Command15_Click(); });
         return;
+    }
     gs().panelSelect = 0;
     const bool decimal = HEX_OPT[0]->isChecked();
     for (int n = 4; n >= 1; --n) {

@@ -200,6 +200,9 @@ private:
     void buildTestPanel(QWidget* canvas);
     void buildBanner(QWidget* canvas);
     void guardedButton(const std::function<void()>& calls);
+    // A click that finds the line held by a status request the user did
+    // not start: true when it runs again (click) once that request is over.
+    bool heldBack(const std::function<void()>& click);
 
     frmDocument& doc_;
     QPointer<DeviceOps> ops_;
