@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 class DeviceTest : public ProgramStateTest {
@@ -119,6 +120,35 @@ protected:
         testwait::until([&] { return !main->deviceOps().testRunning() && main->deviceOps().resultsOwed() == 0; },
                         30000);
         run(100);
+    }
+
+    // Runs act once from the event loop, also inside the program's own
+    // waits, as soon as cond holds (looked at every millisecond of real
+    // time).
+    void once(std::function<bool()> cond, std::function<void()> act)
+    {
+        auto* t = new QTimer(main.get());
+        t->setInterval(1);
+        QObject::connect(t, &QTimer::timeout, t, [t, cond = std::move(cond), act = std::move(act)] {
+            if (!cond())
+                return;
+            t->stop();
+            t->deleteLater();
+            act();
+        });
+        t->start();
+    }
+
+    device::StatusRound& round() const { return main->deviceOps().statusRound(); }
+    bool statusSending() const { return round().phase() == device::StatusRound::Phase::Sending; }
+    int statusRequests() const { return sim->count(frameMsg('q')); }
+    // Waits until n status requests have come and the last one's round has
+    // ended.
+    void waitForRounds(int n)
+    {
+        testwait::until([&] { return statusRequests() >= n && round().phase() == device::StatusRound::Phase::Idle; });
+        ASSERT_GE(statusRequests(), n);
+        ASSERT_EQ(round().phase(), device::StatusRound::Phase::Idle);
     }
 
     // Processes events for a while (program time, ms).

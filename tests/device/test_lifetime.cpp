@@ -264,6 +264,7 @@ TEST_F(DeviceTest, WindowsOpenedWhileALoadWaitsAreEachNumberedPlacedAndAnswered)
     main->resize(frmDocument::contentSize() + QSize(300, 400));
     QApplication::processEvents();
     sim->setSettings(kTesterSettings);
+    sim->clearLog();
     // File > New twice more while the first window's load waits for the
     // programmer's status.
     QPointer<frmDocument> second;
@@ -281,8 +282,9 @@ TEST_F(DeviceTest, WindowsOpenedWhileALoadWaitsAreEachNumberedPlacedAndAnswered)
     EXPECT_GT(placeOf(second).x(), 0);
     EXPECT_EQ(placeOf(second).x(), placeOf(second).y());
     EXPECT_EQ(placeOf(third), 2 * placeOf(second));
-    // Each window shows the programmer's answer, and the one asked for last
-    // is in front.
+    // Each window shows the programmer's answer to the one request, and the
+    // one asked for last is in front.
+    EXPECT_EQ(statusRequests(), 1);
     for (frmDocument* d : {first.data(), second.data(), third.data()})
         expectTesterSettings(d);
     EXPECT_EQ(main->ActiveForm(), third.data());
@@ -393,6 +395,182 @@ TEST_F(DeviceTest, AFileOpenedAgainWithinItsLoadHasOneWindow)
     EXPECT_EQ(main->documents().size(), 1);
     EXPECT_EQ(main->ActiveForm(), doc);
     waitForParse();
+}
+
+TEST_F(DeviceTest, TheWindowAskedForLastThatIsStillOpenEndsInFront)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("module.spd"));
+    ASSERT_TRUE(spdfile::write(path, image(11), nullptr));
+    QPointer<frmDocument> file = main->openImage(path);
+    waitForParse();
+    // Within the next window's load the file is opened again, and a window
+    // is made and closed.
+    once([&] { return statusSending(); }, [&] {
+        EXPECT_EQ(main->openImage(path), file.data());
+        frmDocument* passing = main->NewDocumentWindow();
+        qobject_cast<QMdiSubWindow*>(passing->parentWidget())->close();
+    });
+    QPointer<frmDocument> loaded = main->NewDocumentWindow();
+    waitForRounds(2);
+    ASSERT_TRUE(file && loaded);
+    EXPECT_EQ(main->documents().size(), 2);
+    EXPECT_EQ(main->ActiveForm(), file.data());
+}
+
+TEST_F(DeviceTest, AClosedMiddleWindowsPlaceGoesToTheNextWindowWhenTheAreaIsFull)
+{
+    main->resize(frmDocument::contentSize() + QSize(300, 400));
+    QApplication::processEvents();
+    frmDocument* first = openDocument();
+    QPointer<frmDocument> second = openDocument();
+    const int step = placeOf(second).x();
+    ASSERT_GT(step, 0);
+    // Room for exactly three places.
+    const QSize want = first->parentWidget()->size() + QSize(2 * step + step / 2, 2 * step + step / 2);
+    main->resize(main->size() + want - main->mdiArea()->viewport()->size());
+    QApplication::processEvents();
+    ASSERT_EQ(main->mdiArea()->viewport()->size(), want);
+    frmDocument* third = openDocument();
+    ASSERT_EQ(placeOf(third), QPoint(2 * step, 2 * step));
+    qobject_cast<QMdiSubWindow*>(second->parentWidget())->close();
+    testwait::until([&] { return second.isNull(); });
+    frmDocument* fourth = openDocument();
+    EXPECT_EQ(placeOf(fourth), QPoint(step, step));
+}
+
+TEST_F(DeviceTest, AWindowOpenedWhileTheParseOfAWriteIsPendingShowsItsTestPanel)
+{
+    frmDocument* writer = openDocument();
+    load(writer, image(11));
+    QPointer<frmDocument> opened;
+    once([&] { return round().phase() == device::StatusRound::Phase::ParsePending && main->deviceOps().talking(); },
+         [&] { opened = main->NewDocumentWindow(); });
+    P(writer).Command1->click();
+    waitForParse();
+    ASSERT_TRUE(opened);
+    EXPECT_FALSE(P(writer).Frame4->isHidden());
+    EXPECT_TRUE(P(writer).TEST_FRAME->isHidden());
+    EXPECT_FALSE(P(opened).TEST_FRAME->isHidden());
+    EXPECT_TRUE(P(opened).Frame4->isHidden());
+}
+
+TEST_F(DeviceTest, AWindowWhoseRequestCouldNotGoOutIsLeftToItself)
+{
+    // Port 1 cannot be opened: the window's request fails at once.
+    main->MSComm1()->setPortOpen(false);
+    qputenv("VELMORA_COM1", "/nonexistent/tty");
+    frmDocument* unanswered = main->NewDocumentWindow();
+    EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   The state can not read !   *****      "));
+    const bool panel = P(unanswered).TEST_FRAME->isHidden();
+    const bool boxes = unanswered->Text1()->isHidden();
+    // The next window's parse, of a silent programmer, is that window's own.
+    qputenv("VELMORA_COM1", sim->linkPath().toLocal8Bit());
+    sim->updateKnobs([](sim::Knobs& k) { k.silent = true; });
+    ui.messages.clear();
+    frmDocument* next = openDocument();
+    EXPECT_EQ(ui.lastText(), QStringLiteral("*****    RS-232 Link Failure    *****"));
+    EXPECT_TRUE(P(next).TEST_FRAME->isHidden());
+    EXPECT_EQ(P(unanswered).TEST_FRAME->isHidden(), panel);
+    EXPECT_EQ(unanswered->Text1()->isHidden(), boxes);
+}
+
+TEST_F(DeviceTest, WindowsWithinALoadOfASilentProgrammerShareOneFailureBox)
+{
+    sim->updateKnobs([](sim::Knobs& k) { k.silent = true; });
+    QPointer<frmDocument> joined;
+    once([&] { return statusSending(); }, [&] { joined = main->NewDocumentWindow(); });
+    QPointer<frmDocument> first = main->NewDocumentWindow();
+    waitForRounds(1);
+    ASSERT_TRUE(first && joined);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.lastText(), QStringLiteral("*****    RS-232 Link Failure    *****"));
+    EXPECT_TRUE(P(first).TEST_FRAME->isHidden());
+    EXPECT_TRUE(P(joined).TEST_FRAME->isHidden());
+}
+
+// ---------------------------------------------------------------- status owed to a window
+
+TEST_F(DeviceTest, AWindowWhoseParseAReadDroppedIsAnsweredAfterTheRead)
+{
+    sim->setSettings(kTesterSettings);
+    sim->setBuffer(image(11));
+    // The read starts while the new window's parse is pending.
+    frmDocument* reader = main->NewDocumentWindow();
+    ASSERT_TRUE(main->Timer2()->isActive());
+    P(reader).Command2->click();
+    EXPECT_EQ(ui.lastText(), QStringLiteral("*****   Computer reads the Tester's SPD successfully !   ***** "));
+    waitForRounds(2);
+    expectTesterSettings(reader);
+    // A later window's failed parse is its own.
+    sim->updateKnobs([](sim::Knobs& k) { k.silent = true; });
+    ui.messages.clear();
+    frmDocument* later = openDocument();
+    EXPECT_EQ(ui.lastText(), QStringLiteral("*****    RS-232 Link Failure    *****"));
+    EXPECT_TRUE(P(later).TEST_FRAME->isHidden());
+    expectTesterSettings(reader);
+    EXPECT_TRUE(reader->Text1()->isVisible());
+}
+
+TEST_F(DeviceTest, ReconnectionWithinAnotherWindowsRequestTakesItsAnswer)
+{
+    frmDocument* earlier = openDocument();
+    sim->setSettings(kTesterSettings);
+    sim->clearLog();
+    once([&] { return statusSending(); }, [&] {
+        activate(earlier);
+        main->mnuConnection_Click();
+    });
+    frmDocument* loading = main->NewDocumentWindow();
+    waitForRounds(1);
+    EXPECT_EQ(statusRequests(), 1);
+    expectTesterSettings(earlier);
+    expectTesterSettings(loading);
+    EXPECT_TRUE(ui.messages.empty()) << ui.lastText().toStdString();
+}
+
+TEST_F(DeviceTest, AnExitSendsNoRequestOwedToAWindowItCloses)
+{
+    frmDocument* reader = openDocument();
+    sim->setBuffer(image(11));
+    sim->clearLog();
+    // Within the read a window opens (the line is taken: it is owed a
+    // request) and the program is told to end.
+    once([&] { return sim->count(frameMsg('l')) > 0; }, [&] {
+        main->NewDocumentWindow();
+        main->close();
+    });
+    // The read's image is not saved.
+    ui.onMessage = [&](const ui::Message& m) {
+        if (m.buttons == ui::Buttons::YesNoCancel)
+            ui.answers.push_front(ui::Answer::No);
+    };
+    P(reader).Command2->click();
+    testwait::until([&] { return !main->isVisible(); });
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_EQ(statusRequests(), 0);
+}
+
+TEST_F(DeviceTest, AClickWhileAnOwedRequestHoldsTheLineRunsAfterIt)
+{
+    frmDocument* reader = openDocument();
+    sim->setSettings(kTesterSettings);
+    sim->setBuffer(image(11));
+    QPointer<frmDocument> owed;
+    once([&] { return sim->count(frameMsg('l')) > 0; }, [&] { owed = main->NewDocumentWindow(); });
+    P(reader).Command2->click();
+    ASSERT_TRUE(owed);
+    // The verify is clicked while the request owed to the new window is on
+    // the line.
+    sim->clearLog();
+    once([&] { return statusSending() && round().background(); }, [&] { P(reader).Command3->click(); });
+    testwait::until([&] { return sim->count(frameMsg('l')) > 0; });
+    EXPECT_EQ(sent().front(), frameMsg('q'));
+    testwait::until([&] { return !ui.messages.empty() && ui.lastText().contains(QStringLiteral("verify")); });
+    EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   PC and Tester's SPD verify success !    *****    "));
+    // The verify took the parse's place: the new window is asked again.
+    waitForRounds(2);
+    expectTesterSettings(owed);
 }
 
 // ---------------------------------------------------------------- the module test's guard
