@@ -97,7 +97,9 @@ frmMain::frmMain(QWidget* parent)
     showNow();
     clockTick->start(1000);
 
-    // The four timers; the enabled ones tick from the window's creation on.
+    // The four timers. The poller (Timer1) ticks from the window's creation
+    // on, and so does Timer4, which runs nothing; the status parse (Timer2)
+    // and the packet pacing (Timer3) wait until an operation starts them.
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(vclock::clock().scaled(2000));

@@ -129,7 +129,8 @@ public:
 
     // ---- Device procedures (the programmer link) ----
     void STATUSIC();
-    // Kept on purpose, and nothing calls it: the status request with no parse.
+    // The status request with no parse: one of the window's published
+    // operations, which nothing in the program calls today.
     void TEST_STATUS();
     void Snumsetup();
     void SETUPIC();
@@ -138,7 +139,8 @@ public:
     void ReadIC();
     void EraseIC();
     void BlankIC();
-    // Kept on purpose; does nothing, and nothing calls it.
+    // Does nothing: one of the window's published operations, which
+    // nothing in the program calls today.
     void dis_prog();
     void Read_Command();
     void VERSION_Command();
@@ -170,8 +172,8 @@ public:
     QTimer* Timer1() const override { return timer1_; }
     QTimer* Timer2() const override { return timer2_; }
     QTimer* Timer3() const override { return timer3_; }
-    // Kept on purpose: ticks every second from the window's creation and
-    // runs nothing.
+    // The fourth timer of the main window: it ticks every second from the
+    // window's creation and runs nothing.
     QTimer* Timer4() const { return timer4_; }
     QToolBar* tbToolbar() const { return tbToolbar_; }
     QToolBar* Toolbar1() const { return toolbar1_; }

@@ -11,26 +11,20 @@ void frmMain::mnuConnection_Click() { STATUSIC(); }
 
 void frmMain::mnu_io_setup_Click()
 {
-    if (device::DevicePanels* p = device::devicePanels(ActiveForm())) {
-        p->Frame5->show();
-        p->Frame4->hide();
-        p->TEST_FRAME->hide();
-    }
+    if (device::DevicePanels* p = device::devicePanels(ActiveForm()))
+        p->showPanel(device::DevicePanels::SetupPanel);
 }
 
 void frmMain::mnu_spd_setup_Click()
 {
-    if (device::DevicePanels* p = device::devicePanels(ActiveForm())) {
-        p->Frame5->hide();
-        p->Frame4->show();
-        p->TEST_FRAME->hide();
-    }
+    if (device::DevicePanels* p = device::devicePanels(ActiveForm()))
+        p->showPanel(device::DevicePanels::TransferPanel);
 }
 
 // ---- Device procedures ----
 // "Reconnection" and the toolbars' CONNECT: the active window asks, also
 // within another window's wait.
-void frmMain::STATUSIC() { ops_->STATUSIC(ActiveForm()); }
+void frmMain::STATUSIC() { ops_->STATUSIC(false, ActiveForm()); }
 void frmMain::TEST_STATUS() { ops_->TEST_STATUS(); }
 void frmMain::Snumsetup() { ops_->Snumsetup(); }
 void frmMain::SETUPIC() { ops_->SETUPIC(); }

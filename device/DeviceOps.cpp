@@ -20,6 +20,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QTimer>
 #include <memory>
@@ -41,6 +42,7 @@ public:
 const QString kError = QStringLiteral("Error");
 const QString kErrorZh = QStringLiteral("錯誤訊息");
 const QString kSettingTitle = QStringLiteral("SPD設定");
+const QString kSetupFails = QStringLiteral("      *****  設定失敗 !   *****      ");
 
 void plainBox(const QString& text) { ui::msgBox(text); }
 
@@ -345,6 +347,74 @@ void DeviceOps::failBox(const QString& text, const QString& title)
     ui::msgBox(text, ui::Buttons::Ok, ui::Icon::Critical, title);
 }
 
+void DeviceOps::guarded(const char* name, const std::function<void()>& body, const std::function<void()>& failed)
+{
+    try {
+        body();
+        return;
+    } catch (const DeviceFailure&) {
+        // A step that could not go on: the operation's own failure.
+    } catch (const platform::CommError&) {
+        // The port could not be opened, or the line failed.
+    } catch (const std::exception& e) {
+        // Anything else is a fault of the program's: traced, and the user
+        // sees the operation fail as ever.
+        platform::reportFault(QString::fromLatin1(name), e);
+    }
+    failed();
+}
+
+void DeviceOps::operation(const Operation& op, const std::function<void()>& body)
+{
+    Talk talk(*this);
+    if (!talk)
+        return;
+    Bind bind(*this);
+    const auto opened = [&] {
+        if (op.pollerOff)
+            pollerOff();
+        if (op.needsDocument)
+            needDocument();
+        if (op.dropsParse)
+            dropParse();
+        if (op.busy)
+            if (DevicePanels* p = panels()) {
+                p->showBusy(*op.busy);
+                if (op.picture)
+                    op.picture(*p)->show();
+            }
+        openPort();
+        body();
+    };
+    const auto failed = [&] {
+        hideBusy(op);
+        if (op.plainFailure)
+            plainBox(op.failText);
+        else
+            failBox(op.failText, op.failTitle);
+        if (op.afterBox)
+            op.afterBox();
+        if (op.pollerOff)
+            pollerOn();
+    };
+    guarded(op.name, opened, failed);
+}
+
+void DeviceOps::hideBusy(const Operation& op)
+{
+    if (DevicePanels* p = panels()) {
+        p->hideBusy();
+        if (op.picture)
+            op.picture(*p)->hide();
+    }
+}
+
+void DeviceOps::openPortForTick(const char* tick)
+{
+    // A port that cannot be opened is left closed: the tick goes on.
+    guarded(tick, [this] { openPort(); }, [] {});
+}
+
 // ---------------------------------------------------------------- timers
 
 void DeviceOps::Timer3_Timer()
@@ -367,10 +437,7 @@ void DeviceOps::Timer2_Timer()
     for (const StatusRound::Asker& a : askers)
         holds.push_back(std::make_unique<frmDocument::Hold>(a.doc.data()));
     g.deviceLink = 0;
-    try {
-        openPort();
-    } catch (const std::exception&) {
-    }
+    openPortForTick("Timer2_Timer");
     // The frame of this parse's own request, if it came whole and clean.
     pump();
     Candidate c;
@@ -396,13 +463,9 @@ void DeviceOps::Timer2_Timer()
             doc->Text1()->setVisible(boxes);
             doc->Text2()->setVisible(boxes);
         }
-        if (DevicePanels* p = devicePanels(doc)) {
-            p->TEST_FRAME->hide();
-            p->Frame4->hide();
-            p->Frame5->hide();
-            if (answered)
-                (a.transferPanel ? p->Frame4 : p->TEST_FRAME)->show();
-        }
+        if (DevicePanels* p = devicePanels(doc))
+            p->showPanel(!answered ? DevicePanels::NoPanel
+                                   : (a.transferPanel ? DevicePanels::TransferPanel : DevicePanels::TestPanel));
     }
     if (!answered) {
         if (complete && g.passwordMode == -1)
@@ -410,7 +473,6 @@ void DeviceOps::Timer2_Timer()
         else
             failBox(QStringLiteral("*****    RS-232 Link Failure    *****"), kError);
     }
-    g.panelSelect = 0;
     // The busy panel of an operation that is still talking (the image write
     // of "Write =>") stays up until that operation has ended.
     if (talking_ == 0)
@@ -472,10 +534,7 @@ void DeviceOps::Timer1_Timer()
     // A tick that falls due while a report shows is held back.
     if (inReport_)
         return;
-    try {
-        openPort();
-    } catch (const std::exception&) {
-    }
+    openPortForTick("Timer1_Timer");
     pump();
     // The results owed come in the order the tests were asked for; each
     // goes to the window whose test it answers, also when it comes late.
@@ -513,7 +572,8 @@ void DeviceOps::Timer1_Timer()
 QPointer<frmDocument> DeviceOps::showReport(const TestResult& r, frmDocument* owner, bool endsTest)
 {
     auto& g = gs();
-    inReport_ = true;
+    // The poller holds its ticks back until the report has been shown.
+    const QScopedValueRollback<bool> reporting(inReport_, true);
     // The report belongs to the window whose test it answers; when that
     // window has closed, to the active one.
     QPointer<frmDocument> doc = owner ? owner : main_.ActiveForm();
@@ -585,8 +645,6 @@ QPointer<frmDocument> DeviceOps::showReport(const TestResult& r, frmDocument* ow
     // that another button's operation or a later test holds.
     if (holder_ == Holder::Test && endsTest)
         releaseTest();
-    else if (holder_ == Holder::None)
-        g.deviceIdle = -1;
     if (DevicePanels* q = p()) {
         if (g.passwordMode == -1 && !laterTestRuns)
             q->TEST_COMMAND->setEnabled(true);
@@ -594,7 +652,6 @@ QPointer<frmDocument> DeviceOps::showReport(const TestResult& r, frmDocument* ow
                           log);
         q->List1->setCurrentRow(q->List1->count() - 1);
     }
-    inReport_ = false;
     return doc;
 }
 
@@ -602,9 +659,15 @@ QPointer<frmDocument> DeviceOps::showReport(const TestResult& r, frmDocument* ow
 
 bool DeviceOps::canStartButton() const
 {
-    // A module test that is still waiting for its report keeps the guard,
-    // whatever a window opened meanwhile did to the idle flag.
-    return gs().deviceIdle == -1 && talking_ == 0 && holder_ == Holder::None;
+    // A module test that is still waiting for its report keeps the guard.
+    return talking_ == 0 && holder_ == Holder::None;
+}
+
+void DeviceOps::setHolder(Holder h)
+{
+    holder_ = h;
+    // The program-wide idle flag says what the holder says.
+    gs().deviceIdle = h == Holder::None ? -1 : 0;
 }
 
 void DeviceOps::runBound(frmDocument& doc, const std::function<void()>& calls)
@@ -615,7 +678,7 @@ void DeviceOps::runBound(frmDocument& doc, const std::function<void()>& calls)
     } catch (const std::exception& e) {
         // Every operation catches and reports its own failures: what comes
         // out of one is a fault, traced; the window stays.
-        platform::reportFault(QStringLiteral("a device operation"), e);
+        platform::reportFault(QStringLiteral("a device button's operations"), e);
     }
 }
 
@@ -623,16 +686,16 @@ void DeviceOps::runButton(frmDocument& doc, const std::function<void()>& calls)
 {
     if (!canStartButton())
         return;
-    gs().deviceIdle = 0;
-    holder_ = Holder::Button;
+    // The button holds the device until its calls have returned, however
+    // they end.
+    setHolder(Holder::Button);
+    const auto release = qScopeGuard([this] { setHolder(Holder::None); });
     runBound(doc, calls);
-    holder_ = Holder::None;
-    gs().deviceIdle = -1;
 }
 
 void DeviceOps::testStarted(frmDocument& doc)
 {
-    holder_ = Holder::Test;
+    setHolder(Holder::Test);
     testOwner_ = &doc;
     // The guard comes back when the test's window closes.
     disconnect(testClosed_);
@@ -667,22 +730,21 @@ void DeviceOps::releaseTest()
     runningTest_ = 0;
     disconnect(testClosed_);
     disconnect(testDestroyed_);
-    holder_ = Holder::None;
+    setHolder(Holder::None);
     testOwner_ = nullptr;
-    gs().deviceIdle = -1;
 }
 
 // ---------------------------------------------------------------- settings and status
 
-void DeviceOps::statusRequest(bool armParse, bool background)
+void DeviceOps::statusRequest(bool armParse, bool transferPanel, bool background)
 {
     if (armParse) {
         // A parse still pending gives way to this request's, which answers
         // its windows, and those owed a request, too.
         main_.Timer2()->stop();
-        round_.begin(target(), gs().panelSelect == 1, background);
+        round_.begin(target(), transferPanel, background);
     }
-    try {
+    const auto body = [this, armParse] {
         pollerOff();
         openPort();
         // Without a parse nobody reads this frame: it is consumed when it
@@ -697,30 +759,33 @@ void DeviceOps::statusRequest(bool armParse, bool background)
         } else {
             pollerOn();
         }
-    } catch (const std::exception&) {
+    };
+    const auto failed = [this, armParse] {
         // The windows that waited for this request have their answer in the
         // box; one that asks while it shows is owed a request of its own.
         if (armParse)
             round_.drop(false);
         failBox(QStringLiteral("      *****   The state can not read !   *****      "), kError);
         pollerOn();
-    }
+    };
+    guarded(armParse ? "STATUSIC" : "TEST_STATUS", body, failed);
 }
 
 void DeviceOps::askStatus(frmDocument* doc, bool transferPanel)
 {
     if (round_.ask(doc, transferPanel, talking_ > 0) == StatusRound::Answer::Send)
-        sendStatus(doc, false);
+        sendStatus(doc, transferPanel, false);
 }
 
-void DeviceOps::sendStatus(frmDocument* doc, bool background)
+void DeviceOps::sendStatus(frmDocument* doc, bool transferPanel, bool background)
 {
-    auto body = [this, background] {
+    // The request keeps its own opening and closing (statusRequest).
+    auto body = [this, transferPanel, background] {
         Talk talk(*this);
         if (!talk)
             return;
         Bind bind(*this);
-        statusRequest(true, background);
+        statusRequest(true, transferPanel, background);
     };
     // The request is doc's: a wait for the line shows there.
     if (doc)
@@ -731,7 +796,7 @@ void DeviceOps::sendStatus(frmDocument* doc, bool background)
 
 void DeviceOps::statusForLoad(frmDocument& doc) { askStatus(&doc, false); }
 
-void DeviceOps::STATUSIC(frmDocument* on) { askStatus(on ? on : target(), gs().panelSelect == 1); }
+void DeviceOps::STATUSIC(bool transferPanel, frmDocument* on) { askStatus(on ? on : target(), transferPanel); }
 
 bool DeviceOps::deferClick(DevicePanels& from, std::function<void()> click)
 {
@@ -756,11 +821,13 @@ void DeviceOps::lineFreed()
         return;
     }
     if (frmDocument* doc = round_.owedOnBehalf())
-        sendStatus(doc, true);
+        sendStatus(doc, false, true);
 }
 
 void DeviceOps::TEST_STATUS()
 {
+    // Bound to the operation's document like every operation; the request
+    // keeps its own opening and closing (statusRequest).
     Talk talk(*this);
     if (!talk)
         return;
@@ -770,61 +837,45 @@ void DeviceOps::TEST_STATUS()
 
 void DeviceOps::Snumsetup()
 {
-    Talk talk(*this);
-    if (!talk)
-        return;
-    Bind bind(*this);
-    try {
+    Operation op{"Snumsetup", kSetupFails, kErrorZh};
+    op.needsDocument = true;
+    operation(op, [this] {
         // The image being written decides where its serial number lies.
         frmDocument& doc = needDocument();
         const int type = doc.Get_Value(2);
         const int first = type == 11 ? 122 : type == 12 ? 325 : 95;
         for (int i = 0; i < 4; ++i)
             gs().settingsBlock[static_cast<std::size_t>(12 + i)] = static_cast<std::int16_t>(doc.Get_Value(first + i));
-        pollerOff();
-        openPort();
         request(settingsMessage(gs().settingsBlock), true);
         wholeSecondWait(1);
         closePort();
         pollerOn();
         pacingOff();
-    } catch (const std::exception&) {
-        failBox(QStringLiteral("      *****  設定失敗 !   *****      "), kErrorZh);
-        pollerOn();
-    }
+    });
 }
 
 void DeviceOps::SETUPIC()
 {
-    Talk talk(*this);
-    if (!talk)
-        return;
-    Bind bind(*this);
-    try {
-        pollerOff();
-        openPort();
+    operation({"SETUPIC", kSetupFails, kErrorZh}, [this] {
         request(settingsMessage(gs().settingsBlock), true);
         pacingWait();
         closePort();
         pollerOn();
         pacingOff();
-    } catch (const std::exception&) {
-        failBox(QStringLiteral("      *****  設定失敗 !   *****      "), kErrorZh);
-        pollerOn();
-    }
+    });
 }
 
 // ---------------------------------------------------------------- image write and read-back
 
 void DeviceOps::ProgramIC()
 {
-    Talk talk(*this);
-    if (!talk)
-        return;
-    Bind bind(*this);
-    try {
-        if (DevicePanels* p = devicePanels(&needDocument()))
-            p->showBusy(Scene::ComputerToProgrammer);
+    Operation op{"ProgramIC", QStringLiteral("      *****   SPD file transfer fails !   *****      "), kError};
+    // The image write leaves the poller as it is, also when it fails: the
+    // status parse of "Write =>" switches it on during the packets.
+    op.pollerOff = false;
+    op.needsDocument = true;
+    op.busy = Scene::ComputerToProgrammer;
+    operation(op, [this] {
         for (int half = 0; half < 2; ++half) {
             openPort();
             for (int k = 0; k < 16; ++k) {
@@ -839,25 +890,17 @@ void DeviceOps::ProgramIC()
         closePort();
         hideBusy();
         pacingOff();
-    } catch (const std::exception&) {
-        hideBusy();
-        failBox(QStringLiteral("      *****   SPD file transfer fails !   *****      "), kError);
-    }
+    });
 }
 
-void DeviceOps::VerifyIc()
+void DeviceOps::VerifyIc(int transferMode)
 {
-    Talk talk(*this);
-    if (!talk)
-        return;
-    Bind bind(*this);
-    try {
-        pollerOff();
-        // A status parse still pending gives way to the read; its windows
-        // are asked again once the line is free.
-        dropParse();
-        if (DevicePanels* p = devicePanels(&needDocument()))
-            p->showBusy(Scene::ComputerProgrammerBoth);
+    const QString fail = QStringLiteral("      *****   PC and Tester's SPD verify fail !    *****      ");
+    Operation op{"VerifyIc", fail, kError};
+    op.needsDocument = true;
+    op.dropsParse = true;
+    op.busy = Scene::ComputerProgrammerBoth;
+    operation(op, [this, transferMode, &fail] {
         // The image being verified decides whether its upper half is read.
         const bool upper = needDocument().Get_Value(2) == 12;
         // Nothing is marked unless every reply holds its 512 digits; a bad
@@ -880,53 +923,35 @@ void DeviceOps::VerifyIc()
         if (high)
             compare(256, *high);
         hideBusy();
-        const int mode = gs().transferMode;
-        if (mismatches == 0 && mode == 0)
+        if (mismatches == 0 && transferMode == 0)
             plainBox(QStringLiteral("      *****   PC and Tester's SPD verify success !    *****    "));
         else if (mismatches == 0)
             plainBox(QStringLiteral("      *****   SPD file transfer success !   *****      "));
-        else if (mode == 4)
+        else if (transferMode == 4)
             plainBox(QStringLiteral("      *****   SPD file transfer fails !   *****      "));
         else
-            failBox(QStringLiteral("      *****   PC and Tester's SPD verify fail !    *****      "), kError);
+            failBox(fail, kError);
         hideBusy();
         pollerOn();
-    } catch (const std::exception&) {
-        hideBusy();
-        failBox(QStringLiteral("      *****   PC and Tester's SPD verify fail !    *****      "), kError);
-        pollerOn();
-    }
+    });
 }
 
 // ---------------------------------------------------------------- reads
 
-void DeviceOps::ReadModule()
-{
-    Talk talk(*this);
-    if (!talk)
-        return;
-    Bind bind(*this);
-    readInto(true);
-}
+void DeviceOps::ReadModule() { readInto(true); }
 
-void DeviceOps::ReadIC()
-{
-    Talk talk(*this);
-    if (!talk)
-        return;
-    Bind bind(*this);
-    readInto(false);
-}
+void DeviceOps::ReadIC() { readInto(false); }
 
 void DeviceOps::readInto(bool module)
 {
-    try {
-        pollerOff();
-        // A status parse still pending gives way to the read; its windows
-        // are asked again once the line is free.
-        dropParse();
-        if (DevicePanels* p = devicePanels(&needDocument()))
-            p->showBusy(module ? Scene::ModuleToComputer : Scene::ProgrammerToComputer);
+    Operation op{module ? "ReadModule" : "ReadIC",
+                 module ? QStringLiteral("*****   Computer reads the DRAM-Module failure !   ***** ")
+                        : QStringLiteral("*****   Computer reads the Tester's SPD failure !   ***** "),
+                 kError};
+    op.needsDocument = true;
+    op.dropsParse = true;
+    op.busy = module ? Scene::ModuleToComputer : Scene::ProgrammerToComputer;
+    operation(op, [this, module] {
         const std::array<std::uint8_t, 256> low = readHalf(module ? 'k' : 'l');
         const int type = low[2];
         // The second half is asked for and waited for in every case; its
@@ -942,111 +967,97 @@ void DeviceOps::readInto(bool module)
         std::optional<std::array<std::uint8_t, 256>> high;
         if (useUpper && !(high = parseDataReply(takeReply(second.handOn(), secondAt))))
             throw DeviceFailure("no usable reply");
-
-        // Both replies are good: now the document takes them.
-        for (int j = 0; j < 256; ++j) {
-            doc.Value_Chang(j, low[static_cast<std::size_t>(j)]);
-            doc.table_chang(j);
-        }
-        HexGrid* grid = doc.grid();
-        for (int i = 0; i < 512; ++i) {
-            grid->setCellEnabled(i, true);
-            grid->setCellFore(i, look::kButtonText);
-            grid->setCellBack(i, look::kButtonFace);
-        }
-        grid->setLine4Bottom(8280);
-        for (int k = 32; k < 48; ++k) {
-            grid->setHeaderEnabled(k, true);
-            grid->setHeaderFore(k, look::kButtonText);
-        }
-        if (high) {
-            for (int j = 0; j < 256; ++j) {
-                doc.Value_Chang(256 + j, (*high)[static_cast<std::size_t>(j)]);
-                doc.table_chang(256 + j);
-            }
-        } else {
-            for (int i = 256; i < 512; ++i) {
-                doc.Value_Chang(i, 0);
-                doc.table_chang(i);
-            }
-            for (int i = 256; i < 512; ++i) {
-                grid->setCellEnabled(i, false);
-                grid->setCellFore(i, look::kLightGrey);
-            }
-            grid->setLine4Bottom(4500);
-            for (int k = 32; k < 48; ++k) {
-                grid->setHeaderEnabled(k, false);
-                grid->setHeaderFore(k, look::kLightGrey);
-            }
-        }
-        // The summary is that of the image read, as when it is opened from a
-        // file: the fields spread over several bytes (DDR4's fine offsets
-        // after their coarse timings) are decoded once every byte is in, and
-        // the CRC choice is captioned for the new image, not the old one.
-        if (QRadioButton* crc = doc.Optcrc(1))
-            crc->setText(QStringLiteral("CRC (0-125)"));
-        doc.decodeAll();
-        doc.setChecksumMode(2);
-        switch (type) {
-        case 4:
-        case 7:
-        case 8:
-        case 9:
-        case 11:
-            doc.setChecksumMode(type == 4 || type == 7 || type == 8 ? 0 : 1);
-            grid->setHeaderBack(31, look::kRed);
-            grid->setHeaderBack(47, look::kButtonFace);
-            break;
-        case 12:
-            doc.setChecksumMode(1);
-            doc.Optcrc(1)->setText(QStringLiteral("CRC"));
-            grid->setHeaderBack(31, look::kButtonFace);
-            grid->setHeaderBack(47, look::kRed);
-            break;
-        default:
-            break;
-        }
-        // The selected byte's value box shows the byte now in the image.
-        doc.showSelectedByte();
-        // The window holds an image that no file holds: closing it asks.
-        doc.Set_form_chang(-1);
+        storeRead(doc, low, high);
         plainBox(module ? QStringLiteral("*****   Computer reads the DRAM-Module successfully !   ***** ")
                         : QStringLiteral("*****   Computer reads the Tester's SPD successfully !   ***** "));
         hideBusy();
         pollerOn();
-    } catch (const std::exception&) {
-        hideBusy();
-        failBox(module ? QStringLiteral("*****   Computer reads the DRAM-Module failure !   ***** ")
-                       : QStringLiteral("*****   Computer reads the Tester's SPD failure !   ***** "),
-                kError);
-        pollerOn();
+    });
+}
+
+void DeviceOps::storeRead(frmDocument& doc, const std::array<std::uint8_t, 256>& low,
+                          const std::optional<std::array<std::uint8_t, 256>>& high)
+{
+    const int type = low[2];
+    // Both replies are good: now the document takes them.
+    for (int j = 0; j < 256; ++j) {
+        doc.Value_Chang(j, low[static_cast<std::size_t>(j)]);
+        doc.table_chang(j);
     }
+    HexGrid* grid = doc.grid();
+    for (int i = 0; i < 512; ++i) {
+        grid->setCellEnabled(i, true);
+        grid->setCellFore(i, look::kButtonText);
+        grid->setCellBack(i, look::kButtonFace);
+    }
+    grid->setLine4Bottom(8280);
+    for (int k = 32; k < 48; ++k) {
+        grid->setHeaderEnabled(k, true);
+        grid->setHeaderFore(k, look::kButtonText);
+    }
+    if (high) {
+        for (int j = 0; j < 256; ++j) {
+            doc.Value_Chang(256 + j, (*high)[static_cast<std::size_t>(j)]);
+            doc.table_chang(256 + j);
+        }
+    } else {
+        for (int i = 256; i < 512; ++i) {
+            doc.Value_Chang(i, 0);
+            doc.table_chang(i);
+        }
+        for (int i = 256; i < 512; ++i) {
+            grid->setCellEnabled(i, false);
+            grid->setCellFore(i, look::kLightGrey);
+        }
+        grid->setLine4Bottom(4500);
+        for (int k = 32; k < 48; ++k) {
+            grid->setHeaderEnabled(k, false);
+            grid->setHeaderFore(k, look::kLightGrey);
+        }
+    }
+    // The summary is that of the image read, as when it is opened from a
+    // file: the fields spread over several bytes (DDR4's fine offsets after
+    // their coarse timings) are decoded once every byte is in, and the CRC
+    // choice is captioned for the new image, not the old one.
+    if (QRadioButton* crc = doc.Optcrc(1))
+        crc->setText(QStringLiteral("CRC (0-125)"));
+    doc.decodeAll();
+    doc.setChecksumMode(2);
+    switch (type) {
+    case 4:
+    case 7:
+    case 8:
+    case 9:
+    case 11:
+        doc.setChecksumMode(type == 4 || type == 7 || type == 8 ? 0 : 1);
+        grid->setHeaderBack(31, look::kRed);
+        grid->setHeaderBack(47, look::kButtonFace);
+        break;
+    case 12:
+        doc.setChecksumMode(1);
+        doc.Optcrc(1)->setText(QStringLiteral("CRC"));
+        grid->setHeaderBack(31, look::kButtonFace);
+        grid->setHeaderBack(47, look::kRed);
+        break;
+    default:
+        break;
+    }
+    // The selected byte's value box shows the byte now in the image.
+    doc.showSelectedByte();
+    // The window holds an image that no file holds: closing it asks.
+    doc.Set_form_chang(-1);
 }
 
 // ---------------------------------------------------------------- clear and blank check
 
 void DeviceOps::EraseIC()
 {
-    Talk talk(*this);
-    if (!talk)
-        return;
-    Bind bind(*this);
-    auto hideAll = [this] {
-        if (DevicePanels* p = panels()) {
-            p->hideBusy();
-            p->Label134->hide();
-        }
-    };
-    try {
-        // The clear works for a document window; without one nothing is
-        // sent.
-        needDocument();
-        pollerOff();
-        if (DevicePanels* p = panels()) {
-            p->showBusy(Scene::ComputerToProgrammer);
-            p->Label134->show();
-        }
-        openPort();
+    Operation op{"EraseIC", QStringLiteral("*****  Tester's SPD clear failure !   *****      "), kError};
+    // The clear works for a document window; without one nothing is sent.
+    op.needsDocument = true;
+    op.busy = Scene::ComputerToProgrammer;
+    op.picture = [](DevicePanels& p) -> QWidget* { return p.Label134; };
+    operation(op, [this, &op] {
         request(frameMessage('e'), true);
         closePort();
         wholeSecondWait(2);
@@ -1056,29 +1067,24 @@ void DeviceOps::EraseIC()
         if (!programmerAnswered())
             throw DeviceFailure("no programmer");
         plainBox(QStringLiteral("*****   Tester's SPD clear success !   *****      "));
-        hideAll();
+        hideBusy(op);
         pollerOn();
-    } catch (const std::exception&) {
-        hideAll();
-        failBox(QStringLiteral("*****  Tester's SPD clear failure !   *****      "), kError);
-        pollerOn();
-    }
+    });
 }
 
 void DeviceOps::BlankIC()
 {
-    Talk talk(*this);
-    if (!talk)
-        return;
-    Bind bind(*this);
-    try {
-        needDocument();
-        pollerOff();
+    // Its failure is a plain box. It shows the busy panel with the pictures
+    // the last operation left, and switches the poller on before its
+    // success box.
+    Operation op{"BlankIC", QStringLiteral("Load Data Fail"), QString()};
+    op.plainFailure = true;
+    op.needsDocument = true;
+    operation(op, [this] {
         if (DevicePanels* p = panels()) {
             p->Frame15->show();
             p->Frame15->raise();
         }
-        openPort();
         const Conversation::Ticket t = request(shortMessage('L'));
         const std::int64_t sentAt = now();
         wholeSecondWait(1);
@@ -1097,40 +1103,36 @@ void DeviceOps::BlankIC()
         pollerOn();
         plainBox(QStringLiteral("      *****   PC Load Data is OK !   *****      "));
         hideBusy();
-    } catch (const std::exception&) {
-        hideBusy();
-        plainBox(QStringLiteral("Load Data Fail"));
-        pollerOn();
-    }
+    });
 }
 
 void DeviceOps::dis_prog() {}
 
 // ---------------------------------------------------------------- stand-alone commands
 
-void DeviceOps::standalone(char letter, int scene, int seconds, const QString& failText, const QString& failTitle)
+void DeviceOps::standalone(const char* name, char letter, std::optional<Scene> scene, int seconds,
+                           const QString& failText, const QString& failTitle)
 {
-    Talk talk(*this);
-    if (!talk)
-        return;
-    Bind bind(*this);
     const bool test = letter == 'p';
     const bool version = letter == 'T';
     // The module test of a "TEST" button: its time-out counts from the
     // moment "p" goes out, never while "p" waits for the line.
     const QPointer<QTimer> timeout = test && holder_ == Holder::Test && testOwner_ ? testOwner_->Timer2() : nullptr;
-    if (timeout)
-        timeout->stop();
     bool testSent = false;
-    try {
-        needDocument();
-        pollerOff();
-        if (test)
-            dropParse();
-        if (scene >= 0)
-            if (DevicePanels* p = panels())
-                p->showBusy(static_cast<Scene>(scene));
-        openPort();
+    Operation op{name, failText, failTitle};
+    op.needsDocument = true;
+    op.dropsParse = test;
+    op.busy = scene;
+    // A button's test that never went out has no result to end it: it ends
+    // after the failure box, as its time-out would end it.
+    op.afterBox = [this, test, &timeout, &testSent] {
+        if (test && !testSent && timeout && holder_ == Holder::Test)
+            if (DevicePanels* p = devicePanels(testOwner_.data()))
+                p->Timer2_Timer();
+    };
+    operation(op, [&] {
+        if (timeout)
+            timeout->stop();
         if (test) {
             owedTest(request(frameMessage(letter)));
             testSent = true;
@@ -1148,72 +1150,55 @@ void DeviceOps::standalone(char letter, int scene, int seconds, const QString& f
         if (!test && !programmerAnswered())
             throw DeviceFailure("no programmer");
         pollerOn();
-    } catch (const std::exception&) {
-        hideBusy();
-        failBox(failText, failTitle);
-        // A button's test that never went out has no result to end it: it
-        // ends now, as its time-out would end it.
-        if (test && !testSent && timeout && holder_ == Holder::Test)
-            if (DevicePanels* p = devicePanels(testOwner_.data()))
-                p->Timer2_Timer();
-        pollerOn();
-    }
+    });
 }
 
 void DeviceOps::Read_Command()
 {
-    standalone('r', static_cast<int>(Scene::ModuleToProgrammer), 5, QStringLiteral("*****   SPD 讀取失敗 !   *****"), kErrorZh);
+    standalone("Read_Command", 'r', Scene::ModuleToProgrammer, 5, QStringLiteral("*****   SPD 讀取失敗 !   *****"),
+               kErrorZh);
 }
 
 void DeviceOps::Copy_Command()
 {
-    standalone('c', static_cast<int>(Scene::ProgrammerToModule), 5, QStringLiteral("*****   SPD 拷貝失敗 !   *****"), kErrorZh);
+    standalone("Copy_Command", 'c', Scene::ProgrammerToModule, 5, QStringLiteral("*****   SPD 拷貝失敗 !   *****"),
+               kErrorZh);
 }
 
 void DeviceOps::Verify_Command()
 {
-    standalone('v', static_cast<int>(Scene::ProgrammerModuleBoth), 2, QStringLiteral("*****   SPD 比對失敗 !   *****"),
+    standalone("Verify_Command", 'v', Scene::ProgrammerModuleBoth, 2, QStringLiteral("*****   SPD 比對失敗 !   *****"),
                QStringLiteral("ERROR"));
 }
 
 void DeviceOps::LEARN_Command()
 {
-    standalone('n', static_cast<int>(Scene::ComputerToProgrammer), 5,
+    standalone("LEARN_Command", 'n', Scene::ComputerToProgrammer, 5,
                QStringLiteral("*****   測試機開路學習失敗 !   *****"), kErrorZh);
 }
 
 void DeviceOps::auto_test()
 {
-    standalone('p', static_cast<int>(Scene::ProgrammerToModule), 1, QStringLiteral("*****   SPD 拷貝失敗 !   *****"), kErrorZh);
+    standalone("auto_test", 'p', Scene::ProgrammerToModule, 1, QStringLiteral("*****   SPD 拷貝失敗 !   *****"), kErrorZh);
 }
 
 void DeviceOps::VERSION_Command()
 {
-    standalone('T', -1, 5, QStringLiteral("*****   SPD 讀取失敗 !   *****"), kErrorZh);
+    // No busy panel.
+    standalone("VERSION_Command", 'T', std::nullopt, 5, QStringLiteral("*****   SPD 讀取失敗 !   *****"), kErrorZh);
 }
 
 // ---------------------------------------------------------------- option commands
 
-void DeviceOps::setting(char letter, const QString& success, const QString& failure, bool withStatus)
+void DeviceOps::setting(const char* name, char letter, const QString& success, const QString& failure,
+                        bool withStatus)
 {
-    Talk talk(*this);
-    if (!talk)
-        return;
-    Bind bind(*this);
-    auto hideAll = [this] {
-        if (DevicePanels* p = panels()) {
-            p->hideBusy();
-            p->Image[17]->hide();
-        }
-    };
-    try {
-        needDocument();
-        pollerOff();
-        if (withStatus)
-            dropParse();
-        if (DevicePanels* p = panels())
-            p->showBusy(Scene::ProgrammerAndHand);
-        openPort();
+    Operation op{name, failure, kErrorZh};
+    op.needsDocument = true;
+    op.dropsParse = withStatus;
+    op.busy = Scene::ProgrammerAndHand;
+    op.picture = [](DevicePanels& p) -> QWidget* { return p.Image[17]; };
+    operation(op, [&] {
         request(shortMessage(letter), true);
         closePort();
         wholeSecondWait(1);
@@ -1223,131 +1208,124 @@ void DeviceOps::setting(char letter, const QString& success, const QString& fail
         // known only from its answer to the last status request.
         if (!programmerAnswered())
             throw DeviceFailure("no programmer");
+        // The two commands that ask for the status leave the poller to its
+        // parse.
         if (withStatus)
-            statusRequest(true);
+            statusRequest(true, false);
         ui::msgBox(success, ui::Buttons::Ok, ui::Icon::None, kSettingTitle);
-        hideAll();
+        hideBusy(op);
         if (!withStatus)
             pollerOn();
-    } catch (const std::exception&) {
-        hideAll();
-        failBox(failure, kErrorZh);
-        pollerOn();
-    }
+    });
 }
 
 void DeviceOps::Auto_Command()
 {
-    setting('a', QStringLiteral("*****   SPD 自動序號功能已關閉  !   *****      "),
+    setting("Auto_Command", 'a', QStringLiteral("*****   SPD 自動序號功能已關閉  !   *****      "),
             QStringLiteral("      *****   SPD燒錄機,自動燒錄功能失敗 !   *****      "), true);
 }
 
 void DeviceOps::DISAuto_Command()
 {
-    setting('A', QStringLiteral("*****   SPD 自動序號功能已啟動 !   *****      "),
+    setting("DISAuto_Command", 'A', QStringLiteral("*****   SPD 自動序號功能已啟動 !   *****      "),
             QStringLiteral("      *****   SPD燒錄機,自動燒錄功能失敗 !   *****      "), true);
 }
 
 void DeviceOps::en_averify_Command()
 {
-    setting('f', QStringLiteral("*****   自動序號比對關閉 !   *****      "), QStringLiteral("*****   設定失敗 !   *****"), false);
+    setting("en_averify_Command", 'f',
+            QStringLiteral("*****   自動序號比對關閉 !   *****      "),
+            QStringLiteral("*****   設定失敗 !   *****"), false);
 }
 
 void DeviceOps::dis_averify_Command()
 {
-    setting('F', QStringLiteral("*****   自動序號比對啟動 !   *****      "), QStringLiteral("*****   設定失敗 !   *****"), false);
+    setting("dis_averify_Command", 'F',
+            QStringLiteral("*****   自動序號比對啟動 !   *****      "),
+            QStringLiteral("*****   設定失敗 !   *****"), false);
 }
 
 void DeviceOps::auto_hex_Command()
 {
-    setting('h', QStringLiteral("*****   自動序號編碼方式在十進制 !   *****      "), QStringLiteral("*****   設定失敗 !   *****"),
-            false);
+    setting("auto_hex_Command", 'h',
+            QStringLiteral("*****   自動序號編碼方式在十進制 !   *****      "),
+            QStringLiteral("*****   設定失敗 !   *****"), false);
 }
 
 void DeviceOps::auto_dec_Command()
 {
-    setting('H', QStringLiteral("*****   自動序號編碼方式在十六進制 !   *****      "), QStringLiteral("*****   設定失敗 !   *****"),
-            false);
+    setting("auto_dec_Command", 'H',
+            QStringLiteral("*****   自動序號編碼方式在十六進制 !   *****      "),
+            QStringLiteral("*****   設定失敗 !   *****"), false);
 }
 
 void DeviceOps::EN_KEY_Command()
 {
-    setting('y', QStringLiteral("*****   SPD主機按鍵上鎖在品管模式 (COPY,SETUP 鍵上鎖) !   *****      "),
+    setting("EN_KEY_Command", 'y', QStringLiteral("*****   SPD主機按鍵上鎖在品管模式 (COPY,SETUP 鍵上鎖) !   *****      "),
             QStringLiteral("*****   按鍵上鎖失敗 !   *****"), false);
 }
 
 void DeviceOps::EN_KEY1_Command()
 {
-    setting('z', QStringLiteral("*****   SPD主機按鍵上鎖在生產線模式 (SETUP 鍵上鎖)!   *****      "),
+    setting("EN_KEY1_Command", 'z', QStringLiteral("*****   SPD主機按鍵上鎖在生產線模式 (SETUP 鍵上鎖)!   *****      "),
             QStringLiteral("*****   按鍵解鎖失敗 !   *****"), false);
 }
 
 void DeviceOps::DIS_KEY_Command()
 {
-    setting('Y', QStringLiteral("*****   SPD主機按鍵上鎖在工程模式(全部按鍵解鎖) !   *****      "),
+    setting("DIS_KEY_Command", 'Y', QStringLiteral("*****   SPD主機按鍵上鎖在工程模式(全部按鍵解鎖) !   *****      "),
             QStringLiteral("*****   按鍵解鎖失敗 !   *****"), false);
 }
 
 void DeviceOps::EEPROM_256_Command()
 {
-    setting('b', QStringLiteral("*****   EEPROM容量設定為256 BYTE !   *****      "), QStringLiteral("*****  EEPROM容量選擇失敗 !   *****"),
-            false);
+    setting("EEPROM_256_Command", 'b',
+            QStringLiteral("*****   EEPROM容量設定為256 BYTE !   *****      "),
+            QStringLiteral("*****  EEPROM容量選擇失敗 !   *****"), false);
 }
 
 void DeviceOps::EEPROM_512_Command()
 {
-    setting('B', QStringLiteral("*****   EEPROM容量設定為512 BYTE !   *****      "), QStringLiteral("*****  EEPROM容量選擇失敗 !   *****"),
-            false);
+    setting("EEPROM_512_Command", 'B',
+            QStringLiteral("*****   EEPROM容量設定為512 BYTE !   *****      "),
+            QStringLiteral("*****  EEPROM容量選擇失敗 !   *****"), false);
 }
 
 void DeviceOps::EEPROM_DEFAULT_Command()
 {
-    setting('D', QStringLiteral("*****   EEPROM容量由SPD內容決定 !   *****      "), QStringLiteral("***** EEPROM容量選擇失敗 !   *****"),
-            false);
+    setting("EEPROM_DEFAULT_Command", 'D',
+            QStringLiteral("*****   EEPROM容量由SPD內容決定 !   *****      "),
+            QStringLiteral("***** EEPROM容量選擇失敗 !   *****"), false);
 }
 
 void DeviceOps::SNUM_P_Command()
 {
-    setting('n', QStringLiteral("*****   自動序號由低至右高 !   *****      "), QStringLiteral("*****  自動序號選擇失敗 !   *****"), false);
+    setting("SNUM_P_Command", 'n',
+            QStringLiteral("*****   自動序號由低至右高 !   *****      "),
+            QStringLiteral("*****  自動序號選擇失敗 !   *****"), false);
 }
 
 void DeviceOps::SNUM_N_Command()
 {
-    setting('N', QStringLiteral("*****   自動序號由高至左低 !   *****      "), QStringLiteral("*****   自動序號選擇失敗 !   *****"),
-            false);
+    setting("SNUM_N_Command", 'N',
+            QStringLiteral("*****   自動序號由高至左低 !   *****      "),
+            QStringLiteral("*****   自動序號選擇失敗 !   *****"), false);
 }
 
 void DeviceOps::program_Command()
 {
-    Talk talk(*this);
-    if (!talk)
-        return;
-    Bind bind(*this);
-    auto hideAll = [this] {
-        if (DevicePanels* p = panels()) {
-            p->hideBusy();
-            p->Label99->hide();
-        }
-    };
-    try {
-        needDocument();
-        pollerOff();
-        if (DevicePanels* p = panels()) {
-            p->showBusy(Scene::ProgrammerToModule);
-            p->Label99->show();
-        }
-        openPort();
+    Operation op{"program_Command", QStringLiteral("*****   SPD 多重拷貝失敗 !   *****"), kErrorZh};
+    op.needsDocument = true;
+    op.busy = Scene::ProgrammerToModule;
+    op.picture = [](DevicePanels& p) -> QWidget* { return p.Label99; };
+    operation(op, [this, &op] {
         owedTest(request(frameMessage('p')));
         closePort();
         wholeSecondWait(1);
         pollerOn();
         wholeSecondWait(5);
-        hideAll();
-    } catch (const std::exception&) {
-        hideAll();
-        failBox(QStringLiteral("*****   SPD 多重拷貝失敗 !   *****"), kErrorZh);
-        pollerOn();
-    }
+        hideBusy(op);
+    });
 }
 
 } // namespace device

@@ -7,11 +7,60 @@
 // document's device panels call it directly.
 //
 // One conversation at a time: while an operation talks to the programmer,
-// a device command started from a menu, a toolbar, a button or a label is
-// not run, unless what holds the line is a status request the user did not
-// start (one owed to a window): the command then runs once that request is
-// over. Who is answered by which status request is the StatusRound's to
-// say. The timers' steps run as they fall due.
+// a device command started from a button or a label is not run, unless
+// what holds the line is a status request the user did not start (one
+// owed to a window): the command then runs once that request is over. A
+// status request asked for meanwhile (a load, "Reconnection") joins the
+// one under way or is owed one. Who is answered by which status request is
+// the StatusRound's to say. The timers' steps run as they fall due.
+//
+// The waits, and what may run inside them. Every wait processes window
+// events. The guards: Talk (talking(): one conversation), Bind (the
+// operation's document, held open by frmDocument::Hold), the holder (a
+// button's road or a module test holds the device: canStartButton() is
+// false, the idle flag 0), inReport_ (a test report shows), pumping_ (the
+// port is being read).
+//
+//   wait                     where                      guards held
+//   -----------------------  -------------------------  --------------------
+//   wholeSecondWait(n)       status request (1+1),      Talk, Bind; the
+//                            settings (1), clear (2),   holder when a button
+//                            blank check (1), reads     or TEST started it
+//                            (3 a half), stand-alone
+//                            and option commands
+//   pacingWait()             SETUPIC (1), ProgramIC     Talk, Bind, holder
+//                            (32 packets)
+//   awaitLine()              request() until the line   Talk, Bind, holder
+//                            clears (at most            (busy panel shown)
+//                            kLineWaitMs)
+//   takeReply()              reads, blank check         Talk, Bind, holder
+//   an operation's box       success and failure        Talk, Bind, holder
+//   the parse's box          Timer2_Timer               the askers held open
+//                                                       (no Talk)
+//   the report's 2 s         showReport (poller)        inReport_, the
+//                                                       report's window held
+//
+// What may run inside any of them:
+//   - menus: all. "Reconnection" and the toolbars' CONNECT join the status
+//     round under way or are owed a request; "SPD Function Setup" and "IO
+//     Tester Setup" switch the active window's panels; New, Open and the
+//     wizard load a window, whose status request joins or is owed; Close
+//     and Close All close a held window once its work has ended; Exit
+//     waits until no operation talks, and no owed request goes out then.
+//   - other windows' (and this window's) buttons: the guarded buttons,
+//     TEST, SETUP and the caption-less label do not run (canStartButton(),
+//     talking()); behind an owed status request they run once it is over
+//     (deferClick). The panel switches, "Status" and "Reset" run.
+//   - timers: the poller (Timer1; off during the operations that switch it
+//     off, skips its tick while a report shows); the status parse (Timer2;
+//     falls due in other operations' waits, as in the write's packets; a
+//     read, verify, test or Auto command drops it first); the packet
+//     pacing (Timer3, inside pacingWait only); each window's re-decode and
+//     test time-out (the time-out ends only its own window's test).
+//   - closes: a window held by an operation closes when the operation has
+//     ended; closing the window of a running test gives the device back.
+//   - the port's signals: whatever comes is read into the conversation
+//     (pump(), not re-entered).
 //
 // Everything the programmer sends is read into one Conversation, which
 // knows the reply each message sent owes, in order: an operation, the
@@ -22,6 +71,7 @@
 // that the calling button bound for its whole road), also when the user
 // activates another window during its waits.
 
+#include "device/DocumentPanels.h"
 #include "device/StatusRound.h"
 #include "rules/device/Conversation.h"
 #include "rules/device/Frames.h"
@@ -35,6 +85,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class frmDocument;
@@ -58,9 +109,11 @@ public:
     // Device operations.
     // The status request for `on`, or else for the operation's document
     // (the menu and the toolbars name the active window: within another
-    // operation's wait that need not be the operation's).
-    void STATUSIC(frmDocument* on = nullptr);
-    // Kept on purpose, and nothing calls it: the status request with no parse.
+    // operation's wait that need not be the operation's); with
+    // transferPanel ("Write =>") its answer shows the SPD transfer panel.
+    void STATUSIC(bool transferPanel = false, frmDocument* on = nullptr);
+    // The status request with no parse: one of the window's published
+    // operations, which nothing in the program calls today.
     void TEST_STATUS();
     void Snumsetup();
     void SETUPIC();
@@ -69,7 +122,8 @@ public:
     void ReadIC();
     void EraseIC();
     void BlankIC();
-    // Kept on purpose; does nothing, and nothing calls it.
+    // Does nothing: one of the window's published operations, which nothing
+    // in the program calls today.
     void dis_prog();
     void Read_Command();
     void VERSION_Command();
@@ -77,9 +131,12 @@ public:
     void LEARN_Command();
     void Copy_Command();
     void Verify_Command();
-    void VerifyIc();
+    // The read-back; transfer mode 4 ("Write =>") reports a transfer, 0 a
+    // verify.
+    void VerifyIc(int transferMode = 0);
 
-    // The option commands: one letter each.
+    // The option commands: one letter each. Published for callers; no
+    // menu or button of the program sends them today.
     void Auto_Command();
     void DISAuto_Command();
     void en_averify_Command();
@@ -99,15 +156,13 @@ public:
     // ---- For the document's buttons ----
     // True while an operation talks to the programmer.
     bool talking() const { return talking_ > 0; }
-    // A guarded button may start: the device idle flag says idle, nothing
-    // talks, and no other button's road is running.
+    // A guarded button may start: nothing talks, and neither another
+    // button's road nor a module test holds the device.
     bool canStartButton() const;
-    // A guarded button: takes the device idle flag, runs its calls bound to
-    // its document, gives the flag back. Nothing when it may not start.
+    // A guarded button: holds the device (the idle flag says busy), runs
+    // its calls bound to its document, gives the device back however they
+    // end. Nothing when it may not start.
     void runButton(frmDocument& doc, const std::function<void()>& calls);
-    // Drops a status parse still pending: its frame is no longer read, and
-    // its windows are owed a request.
-    void dropStatusParse() { dropParse(); }
     // A new window's load asks for the programmer's status: it joins the
     // request under way, or has one sent now (line free) or once the line
     // is free (another conversation holds it).
@@ -167,6 +222,9 @@ private:
     // A status parse still pending gives way to a command that reads the
     // line; its windows are owed a request.
     void dropParse();
+    // Opens the port for a timer's tick when it is closed; one that cannot
+    // be opened stays closed and the tick goes on.
+    void openPortForTick(const char* tick);
     void pacingOff();
     void openPort();
     void closePort();
@@ -200,15 +258,52 @@ private:
     // The status request. With armParse it is a round of its own (begun
     // for the operation's document, in the background when it was owed),
     // whose parse answers the round's windows.
-    void statusRequest(bool armParse, bool background = false);
+    void statusRequest(bool armParse, bool transferPanel = false, bool background = false);
     // doc asks for the status (STATUSIC, a load).
     void askStatus(frmDocument* doc, bool transferPanel);
     // A status request of its own for doc, bound to it.
-    void sendStatus(frmDocument* doc, bool background);
+    void sendStatus(frmDocument* doc, bool transferPanel, bool background);
     void readInto(bool module);
-    void standalone(char letter, int scene, int seconds, const QString& failText, const QString& failTitle);
-    void setting(char letter, const QString& success, const QString& failure, bool withStatus);
+    // The document takes the image a read brought.
+    static void storeRead(frmDocument& doc, const std::array<std::uint8_t, 256>& low,
+                          const std::optional<std::array<std::uint8_t, 256>>& high);
+    void standalone(const char* name, char letter, std::optional<Scene> scene, int seconds, const QString& failText,
+                    const QString& failTitle);
+    void setting(const char* name, char letter, const QString& success, const QString& failure, bool withStatus);
     void failBox(const QString& text, const QString& title);
+
+    // How an operation opens and closes. It talks alone (it does not run
+    // while another one talks), bound to its document. It opens: the
+    // poller off, its document looked for, a pending status parse dropped,
+    // its busy panel shown, the port opened (each as it says). When it
+    // fails: its busy panel hidden, its box, the poller on again. Its body
+    // ends its success road itself, which differs from one operation to the
+    // next.
+    struct Operation {
+        Operation(const char* what, QString text, QString title)
+            : name(what)
+            , failText(std::move(text))
+            , failTitle(std::move(title))
+        {
+        }
+        const char* name;            // what ran, for the trace of a fault
+        QString failText;
+        QString failTitle;           // the box has the error icon and this title ...
+        bool plainFailure = false;   // ... or none: a plain box
+        bool pollerOff = true;       // false: the poller is left as it is
+        bool needsDocument = false;  // without a document window it fails at once
+        bool dropsParse = false;     // a pending status parse gives way to it
+        std::optional<Scene> busy;   // the busy panel's scene, shown as it starts
+        QWidget* (*picture)(DevicePanels&) = nullptr;  // shown and hidden with the busy panel
+        std::function<void()> afterBox;                 // a step after the failure box
+    };
+    void operation(const Operation& op, const std::function<void()>& body);
+    // Hides the busy panel and the operation's own picture.
+    void hideBusy(const Operation& op);
+    // Runs body. A failure it expects (a step that could not go on, the
+    // port's error) ends it through failed; so does any other fault, which
+    // is traced on standard error with what ran.
+    static void guarded(const char* name, const std::function<void()>& body, const std::function<void()>& failed);
 
     // Writes the report on the window whose test it answers (else the
     // active one) and returns that window.
@@ -218,6 +313,8 @@ private:
     void owedTest(Conversation::Ticket t);
     void applyStatusFrame(frmDocument* doc, const StatusFrame& f);
     void releaseTest();
+    // Who holds the device; the program-wide idle flag follows it.
+    void setHolder(Holder h);
 
     DeviceHost& main_;
     int talking_ = 0;

@@ -625,16 +625,15 @@ void DevicePanels::guardedButton(const std::function<void()>& calls)
 
 void DevicePanels::Command1_Click()
 {
+    // The status answer shows the SPD transfer panel, and the read-back
+    // reports a transfer (transfer mode 4).
     guardedButton([this] {
         DeviceOps* m = ops_.data();
-        gs().transferMode = 4;
-        gs().panelSelect = 1;
         m->Snumsetup();
-        m->STATUSIC();
+        m->STATUSIC(true);
         m->ProgramIC();
-        m->VerifyIc();
+        m->VerifyIc(4);
         select_first_byte();
-        gs().transferMode = 0;
     });
 }
 
@@ -664,7 +663,6 @@ void DevicePanels::TEST_COMMAND_Click()
         return;
     }
     TEST_COMMAND->setEnabled(false);
-    gs().deviceIdle = 0;
     m->testStarted(doc_);
     TEST_COMMAND->setText(QStringLiteral("Testing..."));
     if (QTimer* t = doc_.Timer2())
@@ -711,39 +709,12 @@ void DevicePanels::select_first_byte()
 
 // ---------------------------------------------------------------- panel switches
 
-void DevicePanels::Command16_Click()
-{
-    Frame4->hide();
-    Frame5->hide();
-    TEST_FRAME->show();
-}
-
-void DevicePanels::Command8_Click()
-{
-    Frame4->hide();
-    Frame5->hide();
-    TEST_FRAME->show();
-}
-
-void DevicePanels::Command14_Click()
-{
-    TEST_FRAME->show();
-    Frame4->hide();
-    Frame5->hide();
-}
-
-void DevicePanels::Command12_Click()
-{
-    Frame5->show();
-    Frame4->hide();
-    TEST_FRAME->hide();
-}
-
-void DevicePanels::Command13_Click()
-{
-    TEST_FRAME->hide();
-    Frame4->show();
-}
+void DevicePanels::Command16_Click() { showPanel(TestPanel); }
+void DevicePanels::Command8_Click() { showPanel(TestPanel); }
+void DevicePanels::Command14_Click() { showPanel(TestPanel); }
+void DevicePanels::Command12_Click() { showPanel(SetupPanel); }
+// On the test panel, which the set-up panel never shows with.
+void DevicePanels::Command13_Click() { showPanel(TransferPanel); }
 
 void DevicePanels::Command11_Click()
 {
@@ -858,7 +829,6 @@ void DevicePanels::Command15_Click()
         heldBack([this] { Command15_Click(); });
         return;
     }
-    gs().panelSelect = 0;
     const bool decimal = HEX_OPT[0]->isChecked();
     for (int n = 4; n >= 1; --n) {
         QLineEdit* box = STEXT[static_cast<std::size_t>(n)];

@@ -186,8 +186,9 @@ public:
     void Command10_Click();  // "Load Default"
     void Command15_Click();  // "SETUP"
 
-    // Shows one of the three device panels and hides the other two
-    // (0 transfer, 1 set-up, 2 test).
+    // Shows one of the three device panels that share a place and hides
+    // the other two (NoPanel: hides all three).
+    enum Panel { NoPanel = -1, TransferPanel = 0, SetupPanel = 1, TestPanel = 2 };
     void showPanel(int which);
 
 protected:

@@ -351,9 +351,9 @@ void frmDocument::Form_Load()
     else
         resize(look::tw(9460), look::tw(7000));
 
-    // No programmer known yet, and no device operation running.
+    // No programmer known yet. (The device idle flag follows whoever
+    // holds the device: a new window does not free it.)
     gs().deviceLink = 0;
-    gs().deviceIdle = -1;
 
     // An empty image: every byte 0, every cell "00".
     for (int i = 0; i < 512; ++i) {

@@ -42,7 +42,8 @@ public:
     // ---- Public operations ----
     // Shared SPD buffer := this image; current memory type := byte 2.
     void xmp_spd_load();
-    // Kept on purpose, and nothing calls it: sums bytes 0..255 and drops the sum.
+    // Sums bytes 0..255 and drops the sum: one of the window's published
+    // operations, which nothing in the program calls today.
     void cal_totalchksum();
     // Byte 63 := checksum of bytes 0..62, and its cell redrawn.
     void cal_chksum63();
@@ -59,12 +60,12 @@ public:
     void ddr2_table_chang(int A);
     // Manufacturer name lookup into Label59 and the JEDEC name string.
     void JEDEC_PROG(const QString& JEDEC);
-    // Kept on purpose, and nothing calls it: always 2.
+    // Always 2: published, and nothing in the program calls it today.
     int Form_Sel() const { return 2; }
     // Throws std::out_of_range for an index outside 0..511.
     int Get_Value(int I_INDEX) const;
-    // Kept on purpose, and nothing calls these two: paint one cell peach, or
-    // cyan.
+    // Paint one cell peach, or cyan: published, and nothing in the program
+    // calls these two today.
     void Set_Value_color_same(int I_INDEX);
     void Set_Value_color_diff2(int I_INDEX);
     // One cell green (the SPD wizard's marks).
@@ -86,8 +87,8 @@ public:
     void TABLE_256BYTE();
     void TABLE_512BYTE();
     void RAMBUS_LANG();
-    // Kept on purpose, and nothing calls it: composes the byte listing and
-    // drops it.
+    // Composes the byte listing and drops it: published, and nothing in
+    // the program calls it today.
     void set_print_value();
 
     // ---- Event handlers ----

@@ -17,11 +17,11 @@ struct ProgramState {
     std::int16_t passwordMode = 0;
 
     // Device flags, -1 or 0.
-    std::int16_t deviceIdle = -1;     // -1 idle, 0 a device button is running
+    // -1 idle, 0 while a device button's road or a module test holds the
+    // device; the device operations keep it (they know who holds it).
+    std::int16_t deviceIdle = -1;
     std::int16_t deviceLink = 0;      // -1 after a complete status frame
     std::int16_t packetPacing = 0;    // -1 once the pacing tick came
-    std::int16_t transferMode = 0;    // 4 while "Write =>" runs
-    std::int16_t panelSelect = 0;     // 1 transfer panel, 2 set-up panel, else test panel
 
     // Dialog flags, -1 or 0.
     std::int16_t wizardFinished = 0;

@@ -106,9 +106,7 @@ TEST_F(DeviceTest, WriteRoadOfADdr4Image)
     for (int i = 0; i < 512; ++i)
         ASSERT_EQ(doc->grid()->cell(i).back, look::kButtonFace) << i;
     EXPECT_EQ(doc->byteCursor(), 0);
-    EXPECT_EQ(gs().transferMode, 0);
     EXPECT_EQ(gs().deviceIdle, -1);
-    EXPECT_EQ(gs().panelSelect, 0);
     // The status parse during the write showed the SPD transfer panel.
     EXPECT_TRUE(P(doc).Frame4->isVisible());
     EXPECT_FALSE(P(doc).TEST_FRAME->isVisible());
@@ -174,7 +172,6 @@ TEST_F(DeviceTest, WriteWithNoPortShowsEachStepsFailure)
                                            QStringLiteral("      *****   SPD file transfer fails !   *****      "),
                                            QStringLiteral("      *****   PC and Tester's SPD verify fail !    *****      ")}));
     EXPECT_EQ(gs().deviceIdle, -1);
-    EXPECT_EQ(gs().transferMode, 0);
     EXPECT_FALSE(main->Timer2()->isActive());
     EXPECT_TRUE(main->Timer1()->isActive());
     EXPECT_FALSE(P(doc).Frame15->isVisible());
@@ -341,7 +338,6 @@ TEST_P(StatusParseTest, Outcome)
         EXPECT_FALSE(P(doc).Frame4->isVisible());
         EXPECT_EQ(doc->Text1()->isVisible(), c.passwordMode == -1);
     }
-    EXPECT_EQ(gs().panelSelect, 0);
     EXPECT_TRUE(main->Timer1()->isActive());
 }
 
@@ -428,7 +424,6 @@ TEST_F(DeviceTest, NothingElseTalksWhileAWriteRuns)
     EXPECT_EQ(sim->buffer(), doc->image());
     EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   SPD file transfer success !   *****      "));
     EXPECT_EQ(gs().deviceIdle, -1);
-    EXPECT_EQ(gs().transferMode, 0);
 }
 
 TEST_F(DeviceTest, TheTestTimeOutLeavesAWriteItsGuard)

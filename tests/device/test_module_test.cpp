@@ -282,7 +282,6 @@ TEST_F(ModuleTest, SetupRefusesANonDecimalSerialNumber)
     p.STEXT[4]->setText(QStringLiteral("12"));
     p.STEXT[3]->setText(QStringLiteral("3C"));
     gs().settingsBlock[14] = 0x77;
-    gs().panelSelect = 1;
     sim->clearLog();
     ui.messages.clear();
     p.Command15->click();
@@ -290,7 +289,6 @@ TEST_F(ModuleTest, SetupRefusesANonDecimalSerialNumber)
     EXPECT_EQ(ui.messages.back().icon, ui::Icon::None);
     EXPECT_EQ(gs().settingsBlock[15], 0x12);
     EXPECT_EQ(gs().settingsBlock[14], 0x77);
-    EXPECT_EQ(gs().panelSelect, 0);
     EXPECT_EQ(p.STEXT[3]->text(), QStringLiteral("3C"));
     run(200);
     EXPECT_TRUE(sim->received().empty());
