@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <stdexcept>
 
 using look::VbColor;
 using velmora::gs;
@@ -507,6 +508,28 @@ TEST_F(DeviceTest, WithoutADocumentNothingBreaks)
     EXPECT_EQ(gs().deviceLink, -1);
     main->mnu_io_setup_Click();
     EXPECT_TRUE(main->Timer1()->isActive());
+}
+
+TEST_F(DeviceTest, AFaultInsideAnOperationIsTracedAndTheReadFailsAsEver)
+{
+    frmDocument* doc = openDocument();
+    sim->setBuffer(image(11));
+    // The read's success box breaks as a fault of the program's would.
+    ui.onMessage = [](const ui::Message& m) {
+        if (m.text.contains(QStringLiteral("successfully")))
+            throw std::logic_error("the box could not be shown");
+    };
+    testing::internal::CaptureStderr();
+    P(doc).Command2->click();
+    const std::string trace = testing::internal::GetCapturedStderr();
+    EXPECT_NE(trace.find("velmora: ReadIC failed: the box could not be shown"), std::string::npos) << trace;
+    EXPECT_EQ(ui.lastText(), QStringLiteral("*****   Computer reads the Tester's SPD failure !   ***** "));
+    // The window stays, and the device is free again.
+    EXPECT_TRUE(main->documents().contains(doc));
+    EXPECT_FALSE(P(doc).Frame15->isVisible());
+    EXPECT_TRUE(main->Timer1()->isActive());
+    EXPECT_TRUE(main->deviceOps().canStartButton());
+    EXPECT_EQ(gs().deviceIdle, -1);
 }
 
 // ---------------------------------------------------------------- whose reply is it
