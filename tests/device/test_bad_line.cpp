@@ -487,9 +487,10 @@ TEST_F(BadLineTest, ALineThatGoesAwayAndComesBackIsUsedAgain)
 
 TEST_F(BadLineTest, FramesTheProgrammerSendsOnItsOwnAreShown)
 {
-    // "Read" ends with a result frame of the programmer's, after the
-    // command's wait.
-    sim->updateKnobs([](sim::Knobs& k) { k.standaloneResultMs = 6000; });
+    // "Read" ends with a result frame of the programmer's, well after the
+    // command's wait of 5 s with the port closed (a frame that began
+    // before the port opened again would be lost).
+    sim->updateKnobs([](sim::Knobs& k) { k.standaloneResultMs = 8000; });
     frmDocument* doc = openDocument();
     P(doc).Command5->click();
     testwait::until([&] { return P(doc).List1->count() > 0; }, 20000);

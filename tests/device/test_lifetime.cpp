@@ -269,8 +269,10 @@ TEST_F(DeviceTest, WindowsOpenedWhileALoadWaitsAreEachNumberedPlacedAndAnswered)
     // programmer's status.
     QPointer<frmDocument> second;
     QPointer<frmDocument> third;
-    QTimer::singleShot(vclock::clock().scaled(300), [&] { second = main->NewDocumentWindow(); });
-    QTimer::singleShot(vclock::clock().scaled(700), [&] { third = main->NewDocumentWindow(); });
+    once([&] { return statusSending(); }, [&] {
+        second = main->NewDocumentWindow();
+        once([&] { return statusSending(); }, [&] { third = main->NewDocumentWindow(); });
+    });
     QPointer<frmDocument> first = main->NewDocumentWindow();
     testwait::until([&] { return second && third; }, 10000);
     ASSERT_TRUE(first && second && third);
