@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSettings>
 #include <algorithm>
 
 using look::tw;
@@ -162,7 +161,7 @@ void frmLogin1::cmdOK_Click()
     if (!settings::write(QString::fromLatin1(settings::kHistoryKey),
                          {{QStringLiteral("PASS1"), QString::fromLatin1(velmora::kMasterPassword)},
                           {QStringLiteral("PASS2"), txtPassword1_->text()}})) {
-        ui::msgBox(QStringLiteral("*****   The password can not be stored !   *****\n\n") + settings::store().fileName(),
+        ui::msgBox(QStringLiteral("*****   The password can not be stored !   *****\n\n") + settings::fileName(),
                    ui::Buttons::Ok, ui::Icon::Critical, QStringLiteral("Error"), this);
         return;
     }

@@ -1,8 +1,15 @@
 #pragma once
 // The per-user settings store: string values under the maker key
 // "Corvane inc.", the product key "VELMORA...." and its sub-keys "Settings"
-// and "History". Backed by QSettings in the user's configuration folder
+// and "History". Kept in an INI file in the user's configuration folder
 // (~/.config/Corvane inc./VELMORA.....conf).
+//
+// The store reads the file once, with QSettings, and keeps its values. A
+// write changes only the lines of the values it sets in the file's text as
+// it is on the disk, and puts the new text in the file's place whole or not
+// at all (platform::replaceFile); only then does the store take the new
+// values. Every other line stays as it was, also one the store would not
+// have written so.
 //
 // Values keep the sizes the program reasons with: a stored text counts its
 // 8-bit bytes plus a terminating zero byte, so the empty text has size 1 and
@@ -12,8 +19,6 @@
 #include <initializer_list>
 #include <optional>
 #include <utility>
-
-class QSettings;
 
 namespace settings {
 
@@ -27,8 +32,8 @@ inline constexpr const char* kHistoryKey = "History";
 std::optional<QString> read(const QString& key, const QString& name);
 // A write or removal is done only when the file with it has reached the
 // disk; it returns false otherwise, and the store then holds the values it
-// had before, so that no later write stores them behind the caller's back.
-// Several values under one key go into the file together, or none does.
+// had before. Several values under one key go into the file together, or
+// none does.
 bool write(const QString& key, const QString& name, const QString& text);
 bool write(const QString& key, std::initializer_list<std::pair<QString, QString>> values);
 bool remove(const QString& key, const QString& name);
@@ -36,8 +41,12 @@ bool remove(const QString& key, const QString& name);
 int storedSize(const QString& text);
 
 // Makes the store use another file (tests); an empty path goes back to the
-// user's configuration folder.
+// user's configuration folder. The file is read at once. A file that is
+// not a regular file (a folder, a FIFO, a device) or cannot be read is said
+// on the standard error and the store starts empty; a write to a file that
+// is not a regular one fails.
 void useFile(const QString& path);
-QSettings& store();
+// The file the store uses, as it was given.
+QString fileName();
 
 } // namespace settings

@@ -1,13 +1,21 @@
 // The settings file holds the password in plain text: only its user may read
-// it, whether the store makes the file or finds it.
+// it, whether the store makes the file or finds it. A write stores the whole
+// file or leaves it as it was: on a full disk, through a link, cut short by
+// a crash, and in a file edited by hand.
 
+#include "platform/FileWrite.h"
 #include "platform/SettingsStore.h"
+#include "support/TinyFileSystem.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace {
@@ -40,7 +48,7 @@ TEST_F(SettingsFileTest, ANewFileIsPrivateFromItsFirstWrite)
 
     // The user's own store, where the program keeps it.
     settings::useFile(QString());
-    const QString own = settings::store().fileName();
+    const QString own = settings::fileName();
     ASSERT_FALSE(own.isEmpty());
     settings::write(QStringLiteral("History"), QStringLiteral("PASS2"), QStringLiteral("secret"));
     EXPECT_EQ(modeOf(own), 0600) << own.toStdString();
@@ -94,4 +102,158 @@ TEST_F(SettingsFileTest, AWriteThatCannotReachTheFileFailsAndIsForgotten)
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("[History]\n1=/tmp/a.spd\n"));
+}
+
+namespace {
+
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void putFile(const QString& path, const QByteArray& text)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(text), text.size());
+}
+
+QStringList filesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+const QString kHistory = QStringLiteral("History");
+
+} // namespace
+
+// Dotfile managers keep the file as a link. A write goes to the file the link
+// leads to and keeps the link; on a full disk it fails, the file stays whole
+// and the store still reads what it held.
+TEST_F(SettingsFileTest, ThroughALinkAWriteReachesTheTargetOrLeavesItAsItWas)
+{
+    TinyFileSystem fs(dir.filePath(QStringLiteral("tiny")));
+    if (!fs.mounted())
+        GTEST_SKIP() << "a small file system cannot be mounted here (needs root): " << std::strerror(errno);
+    const QString folder = dir.filePath(QStringLiteral("tiny"));
+    const QString target = folder + QStringLiteral("/real.conf");
+    const QString link = folder + QStringLiteral("/VELMORA.....conf");
+    putFile(target, "[History]\nPASS1=KT527\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0644), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("real.conf"), link));
+    settings::useFile(link);
+    ASSERT_TRUE(settings::write(kHistory, QStringLiteral("PASS2"), QStringLiteral("secret")));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(modeOf(target), 0600);
+    const QByteArray before = contents(target);
+    EXPECT_EQ(before, QByteArray("[History]\nPASS1=KT527\nPASS2=secret\n"));
+
+    ASSERT_TRUE(fs.fill());
+    EXPECT_FALSE(settings::write(kHistory, {{QStringLiteral("PASS2"), QStringLiteral("other")},
+                                            {QStringLiteral("1"), QString(3000, QLatin1Char('x'))}}));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(contents(target), before);
+    EXPECT_EQ(settings::read(kHistory, QStringLiteral("PASS2")), QStringLiteral("secret"));
+    EXPECT_EQ(settings::read(kHistory, QStringLiteral("1")), std::nullopt);
+    EXPECT_EQ(filesIn(folder), (QStringList{QStringLiteral("VELMORA.....conf"), QStringLiteral("filler"),
+                                            QStringLiteral("real.conf")}));
+}
+
+namespace {
+const char* crashAt = "";
+void crashHere(const char* step)
+{
+    if (std::strcmp(step, crashAt) == 0)
+        ::raise(SIGKILL);
+}
+} // namespace
+
+// A process killed in the middle of a write leaves the old file, and no copy
+// of the password that the next write does not take away.
+TEST_F(SettingsFileTest, AWriteCutShortByACrashLeavesTheOldFileAndNoCopy)
+{
+    const QString path = dir.filePath(QStringLiteral("VELMORA.....conf"));
+    putFile(path, "[History]\nPASS2=old\n");
+    settings::useFile(path);
+    // Killed before the new file has a name, and once it has its temporary
+    // name.
+    for (const char* step : {"written", "named"}) {
+        SCOPED_TRACE(step);
+        const QByteArray before = contents(path);
+        crashAt = step;
+        EXPECT_EXIT(
+            {
+                platform::setReplaceStepHook(crashHere);
+                settings::write(kHistory, QStringLiteral("PASS2"), QStringLiteral("new"));
+                std::_Exit(0);
+            },
+            testing::KilledBySignal(SIGKILL), "");
+        EXPECT_EQ(contents(path), before);
+        EXPECT_EQ(filesIn(dir.path()).size(), std::strcmp(step, "named") == 0 ? 2 : 1);
+        EXPECT_TRUE(settings::write(kHistory, QStringLiteral("1"), QStringLiteral("/tmp/a.spd")));
+        EXPECT_EQ(filesIn(dir.path()), QStringList{QStringLiteral("VELMORA.....conf")});
+    }
+    EXPECT_EQ(contents(path), QByteArray("[History]\nPASS2=old\n1=/tmp/a.spd\n"));
+}
+
+// A file edited by hand keeps every line the program does not change, also
+// lines the program would never write; only the values set change.
+TEST_F(SettingsFileTest, LinesOfAHandEditedFileThatAWriteDoesNotChangeStayAsTheyWere)
+{
+    const QString path = dir.filePath(QStringLiteral("VELMORA.....conf"));
+    putFile(path, "; my settings\r\n[Settings]\r\nCommPort=3\r\nOdd=a, @b\r\n\r\n[]\nx = 1\n"
+                  "[History]\nPASS1=KT527\n PASS2 = old\n\n[Mine]\nkey=\"v\"");
+    settings::useFile(path);
+    EXPECT_EQ(settings::read(kHistory, QStringLiteral("PASS2")), QStringLiteral("old"));
+    EXPECT_TRUE(settings::write(kHistory, QStringLiteral("PASS2"), QStringLiteral("new")));
+    EXPECT_TRUE(settings::write(QStringLiteral("Settings"), QStringLiteral("CommPort"), QStringLiteral("2")));
+    EXPECT_TRUE(settings::write(kHistory, QStringLiteral("1"), QStringLiteral("/tmp/a.spd")));
+    EXPECT_TRUE(settings::write(QStringLiteral("Other"), QStringLiteral("k"), QStringLiteral("v")));
+    EXPECT_TRUE(settings::remove(QStringLiteral("Mine"), QStringLiteral("key")));
+    EXPECT_EQ(contents(path), QByteArray("; my settings\r\n[Settings]\r\nCommPort=2\r\nOdd=a, @b\r\n\r\n[]\nx = 1\n"
+                                         "[History]\nPASS1=KT527\nPASS2=new\n1=/tmp/a.spd\n\n[Mine]\n"
+                                         "\n[Other]\nk=v\n"));
+}
+
+// What the store writes, QSettings (which reads the file at the next start)
+// reads back as it was written, whatever the text holds.
+TEST_F(SettingsFileTest, TextsReadBackAsTheyWereWritten)
+{
+    const QString path = dir.filePath(QStringLiteral("VELMORA.....conf"));
+    settings::useFile(path);
+    const QStringList texts{QStringLiteral("a, b"),        QStringLiteral(" lead"),     QStringLiteral("trail "),
+                            QStringLiteral("@at"),         QStringLiteral("@@two"),     QStringLiteral("q\"uote"),
+                            QStringLiteral("back\\slash"), QStringLiteral("semi;colon"), QStringLiteral("eq=al"),
+                            QStringLiteral("t\tn\nr\r"),   QStringLiteral("\x01" "1f"), QStringLiteral("ü€中\U0001F600"),
+                            QStringLiteral("#[x]"),        QString()};
+    for (int i = 0; i < texts.size(); ++i)
+        ASSERT_TRUE(settings::write(kHistory, QString::number(i), texts[i]));
+    const QSettings file(path, QSettings::IniFormat);
+    settings::useFile(path);
+    for (int i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(file.value(kHistory + QStringLiteral("/%1").arg(i)).toString(), texts[i]) << i;
+        EXPECT_EQ(settings::read(kHistory, QString::number(i)), texts[i]) << i;
+    }
+}
+
+// A FIFO or a folder in the file's place is refused at once (opening a FIFO
+// would wait for a writer) and said on the standard error.
+TEST_F(SettingsFileTest, ASettingsFileThatIsNoRegularFileIsRefusedAtOnce)
+{
+    const QString fifo = dir.filePath(QStringLiteral("fifo.conf"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString folder = dir.filePath(QStringLiteral("folder.conf"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    for (const QString& path : {fifo, folder}) {
+        testing::internal::CaptureStderr();
+        settings::useFile(path);
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find(path.toStdString() + " is not used: it is not a regular file"), std::string::npos) << said;
+        EXPECT_EQ(settings::read(kHistory, QStringLiteral("PASS2")), std::nullopt);
+        EXPECT_FALSE(settings::write(kHistory, QStringLiteral("PASS2"), QStringLiteral("x")));
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
