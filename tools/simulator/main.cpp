@@ -257,13 +257,19 @@ int main(int argc, char** argv)
     }
     device.setKnobs(k);
 
-    // Stop on SIGINT / SIGTERM, press the test key on SIGUSR1, waiting for
-    // them on this thread (blocked before any other thread starts, so that
-    // every thread leaves them to this one).
+    // Stop on SIGINT, SIGQUIT, SIGTERM and SIGHUP (its terminal closed), so
+    // that the link goes with the simulator; press the test key on SIGUSR1.
+    // They are waited for on this thread (blocked before any other thread
+    // starts, so that every thread leaves them to this one). A signal its
+    // starter made it ignore (nohup, a shell's background job) stays
+    // ignored.
     sigset_t handled;
     sigemptyset(&handled);
-    sigaddset(&handled, SIGINT);
-    sigaddset(&handled, SIGTERM);
+    for (const int sig : {SIGINT, SIGQUIT, SIGTERM, SIGHUP}) {
+        struct sigaction was {};
+        if (sigaction(sig, nullptr, &was) == 0 && was.sa_handler != SIG_IGN)
+            sigaddset(&handled, sig);
+    }
     sigaddset(&handled, SIGUSR1);
     pthread_sigmask(SIG_BLOCK, &handled, nullptr);
 
