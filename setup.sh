@@ -52,9 +52,12 @@ start)
         shift
         # A simulated programmer on a pseudo-terminal, with port 1 pointed at
         # a link of this run's own; it prints how to press the simulator's
-        # test key and how to start it again on that link. INT, TERM and HUP
-        # sent to this process go on to the program; the simulator ends with
-        # the program. Further options are the simulator's (velmora-sim --help).
+        # test key and how to start it again on that link. The script, the
+        # simulator and the program are one job of the terminal (Ctrl+C,
+        # Ctrl+\, Ctrl+Z and its closing reach all three); INT, QUIT, TERM and
+        # HUP sent to this process alone go on to the program. The simulator
+        # ends with the program. Further options are the simulator's
+        # (velmora-sim --help).
         exec tools/simulator/with-simulator.sh build/release/tools/simulator/velmora-sim "$@" -- "${program[@]}"
     fi
     exec "${program[@]}"

@@ -3,7 +3,8 @@
 // port, and `./setup.sh start --simulator` (tools/simulator/with-simulator.sh,
 // which it runs once everything is built): port 1 on a link of the run's own,
 // the commands it prints to press the test key, to unplug the simulator and
-// to plug it in again, pasted as they are, and its end with the program's.
+// to plug it in again, pasted as they are, and its end with the program's;
+// in a terminal, the script, the simulator and the program as one job.
 
 #include "device/DeviceFixture.h"
 #include "support/Wait.h"
@@ -16,8 +17,16 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <pty.h>
+#include <string>
 #include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 using velmora::gs;
 
@@ -225,6 +234,21 @@ protected:
         printed += QString::fromLocal8Bit(setup.readAllStandardOutput());
         return {printed, lines.value(0)};
     }
+    // Every `kill` the script runs logged in `file` (bash takes the exported
+    // function before its builtin).
+    static QProcessEnvironment killsLoggedIn(const QString& file)
+    {
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("BASH_FUNC_kill%%"),
+                   QStringLiteral("() { printf '%s\\n' \"$*\" >> '%1'; builtin kill \"$@\"; }").arg(file));
+        return env;
+    }
+    // What the script logged of its `kill`s.
+    static QString logged(const QString& file)
+    {
+        QFile log(file);
+        return log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()) : QString();
+    }
     // The simulator's process, as the command that unplugs it names it.
     static qint64 simulatorPid(const QString& printed)
     {
@@ -342,20 +366,21 @@ TEST_F(SimulatorBesideTest, TheSimulatorAndTheRunsFolderEndWithTheProgram)
     EXPECT_FALSE(QFileInfo::exists(folder));
 }
 
-TEST_F(SimulatorBesideTest, ASignalToTheScriptGoesToTheProgramAndTheScriptCleansUpAfterIt)
+TEST_F(SimulatorBesideTest, ASignalToTheScriptGoesToTheProgramAndTheScriptEndsByIt)
 {
     // As `kill PID`, `timeout` or a launcher ends the script: the program gets
-    // the signal, and its status is the script's, whether the signal ended it
-    // (what a shell gives for that signal) or it ended by itself on the
-    // signal.
+    // the signal; the script ends by that signal (so that a calling shell
+    // tells it from an exit), or with the program's status when the program
+    // ended by itself on the signal.
     const QString ownStatus =
-        QStringLiteral("trap 'exit 5' INT TERM HUP; printf '%s\\n%s\\n' \"$VELMORA_COM1\" $$ > \"$0\"; "
+        QStringLiteral("trap 'exit 5' INT QUIT TERM HUP; printf '%s\\n%s\\n' \"$VELMORA_COM1\" $$ > \"$0\"; "
                        "while :; do sleep 0.1; done");
     // A wrapper that runs the program as its child and hands no signal on,
     // as xvfb-run does without a display: the program goes too.
     const QString wrapper =
         QStringLiteral("sleep 300 & printf '%s\n%s\n' \"$VELMORA_COM1\" $! > \"$0\"; wait");
-    for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
+    const std::pair<int, int> cases[] = {{SIGTERM, 0}, {SIGINT, 0}, {SIGQUIT, 0}, {SIGHUP, SIGTERM}};
+    for (const auto& [sig, second] : cases) {
         QStringList programs{QString::fromLatin1(kStandIn), ownStatus};
         if (sig == SIGTERM)
             programs << wrapper;
@@ -367,9 +392,17 @@ TEST_F(SimulatorBesideTest, ASignalToTheScriptGoesToTheProgramAndTheScriptCleans
             ASSERT_GT(sim, 0) << printed.toStdString();
             ASSERT_GT(programPid, 0);
             ::kill(static_cast<pid_t>(setup.processId()), sig);
+            if (second)
+                ::kill(static_cast<pid_t>(setup.processId()), second);
             ASSERT_TRUE(setup.waitForFinished(10000));
-            EXPECT_EQ(setup.exitStatus(), QProcess::NormalExit);
-            EXPECT_EQ(setup.exitCode(), program == ownStatus ? 5 : 128 + sig);
+            if (program == ownStatus) {
+                EXPECT_EQ(setup.exitStatus(), QProcess::NormalExit);
+                EXPECT_EQ(setup.exitCode(), 5);
+            } else {
+                EXPECT_EQ(setup.exitStatus(), QProcess::CrashExit);
+                // The signal that ended it; of two at once, either.
+                EXPECT_TRUE(setup.exitCode() == sig || setup.exitCode() == second) << setup.exitCode();
+            }
             EXPECT_TRUE(gone(programPid));
             EXPECT_TRUE(gone(sim));
             EXPECT_FALSE(QFileInfo::exists(QFileInfo(port).absolutePath()));
@@ -380,14 +413,9 @@ TEST_F(SimulatorBesideTest, ASignalToTheScriptGoesToTheProgramAndTheScriptCleans
 TEST_F(SimulatorBesideTest, AnUnpluggedSimulatorIsNotSignalledAgain)
 {
     // Once the simulator is unplugged and collected its PID may go to any
-    // other process, so nothing of the script names it again. Every `kill`
-    // the script runs is logged (bash takes the exported function before
-    // its builtin).
+    // other process, so nothing of the script names it again.
     const QString kills = tmp.filePath(QStringLiteral("kills"));
-    QProcessEnvironment extra;
-    extra.insert(QStringLiteral("BASH_FUNC_kill%%"),
-                 QStringLiteral("() { printf '%s\\n' \"$*\" >> '%1'; builtin kill \"$@\"; }").arg(kills));
-    const auto [printed, port] = startBeside({}, kStandIn, extra);
+    const auto [printed, port] = startBeside({}, kStandIn, killsLoggedIn(kills));
     ASSERT_FALSE(port.isEmpty()) << printed.toStdString();
     const qint64 sim = simulatorPid(printed);
     ASSERT_GT(sim, 0) << printed.toStdString();
@@ -398,9 +426,8 @@ TEST_F(SimulatorBesideTest, AnUnpluggedSimulatorIsNotSignalledAgain)
     ASSERT_TRUE(setup.waitForFinished(10000));
     EXPECT_EQ(setup.exitCode(), 0);
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(port).absolutePath()));
-    QFile log(kills);
-    const QString logged = log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()) : QString();
-    EXPECT_FALSE(logged.contains(QRegularExpression(QStringLiteral("\\b%1\\b").arg(sim)))) << logged.toStdString();
+    EXPECT_FALSE(logged(kills).contains(QRegularExpression(QStringLiteral("\\b%1\\b").arg(sim))))
+        << logged(kills).toStdString();
 }
 
 TEST_F(SimulatorBesideTest, ARelativeTmpdirGivesAbsolutePaths)
@@ -420,11 +447,13 @@ TEST_F(SimulatorBesideTest, ARelativeTmpdirGivesAbsolutePaths)
     EXPECT_TRUE(printed.contains(QStringLiteral(" --link ") + port + QLatin1Char('\n'))) << printed.toStdString();
 }
 
-TEST_F(SimulatorBesideTest, AStoppedSimulatorDoesNotHoldUpTheCleanUp)
+TEST_F(SimulatorBesideTest, AStoppedSimulatorEndsOnItsTermAtTheCleanUp)
 {
-    // A frozen programmer: the clean-up at the program's end still ends
-    // within seconds, with neither simulator nor folder left.
-    const auto [printed, port] = startBeside({});
+    // A frozen programmer: the clean-up at the program's end continues it,
+    // so that it ends on its TERM and removes its link, not by the KILL that
+    // would come 3 s later. Every `kill` the script runs is logged.
+    const QString kills = tmp.filePath(QStringLiteral("kills"));
+    const auto [printed, port] = startBeside({}, kStandIn, killsLoggedIn(kills));
     ASSERT_FALSE(port.isEmpty()) << printed.toStdString();
     const qint64 sim = simulatorPid(printed);
     ASSERT_GT(sim, 0) << printed.toStdString();
@@ -434,4 +463,149 @@ TEST_F(SimulatorBesideTest, AStoppedSimulatorDoesNotHoldUpTheCleanUp)
     EXPECT_EQ(setup.exitCode(), 0);
     EXPECT_TRUE(gone(sim));
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(port).absolutePath()));
+    EXPECT_TRUE(logged(kills).contains(QStringLiteral("-s TERM %1").arg(sim))) << logged(kills).toStdString();
+    EXPECT_FALSE(logged(kills).contains(QStringLiteral("KILL"))) << logged(kills).toStdString();
+}
+
+// ---------------------------------------------------------------- on a terminal
+
+namespace {
+
+// A terminal window: ARGV runs as the session leader on a pseudo-terminal of
+// its own. Closing it hangs the terminal up.
+class Terminal {
+public:
+    explicit Terminal(std::vector<std::string> argv)
+        : argv_(std::move(argv))
+    {
+        std::vector<char*> args;
+        for (std::string& a : argv_)
+            args.push_back(a.data());
+        args.push_back(nullptr);
+        pid_ = ::forkpty(&master_, nullptr, nullptr, nullptr);
+        if (pid_ == 0) {
+            ::execv(args[0], args.data());
+            ::_exit(127);
+        }
+        if (master_ >= 0)
+            ::fcntl(master_, F_SETFL, O_NONBLOCK);
+    }
+    ~Terminal()
+    {
+        hangUp();
+        if (pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    Terminal(const Terminal&) = delete;
+    Terminal& operator=(const Terminal&) = delete;
+
+    pid_t pid() const { return pid_; }
+    void type(const QByteArray& keys) { ASSERT_EQ(::write(master_, keys.constData(), keys.size()), keys.size()); }
+    // What it has shown so far.
+    const QByteArray& screen()
+    {
+        char buffer[4096];
+        ssize_t n = 0;
+        while (master_ >= 0 && (n = ::read(master_, buffer, sizeof buffer)) > 0)
+            shown_.append(buffer, n);
+        return shown_;
+    }
+    void hangUp()
+    {
+        if (master_ >= 0)
+            ::close(master_);
+        master_ = -1;
+    }
+
+private:
+    std::vector<std::string> argv_;
+    int master_ = -1;
+    pid_t pid_ = -1;
+    QByteArray shown_;
+};
+
+// The state letter of a process ('T' stopped), or 0 once it has ended.
+char stateOf(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    const char state = close >= 0 && close + 2 < line.size() ? line.at(close + 2) : 0;
+    return state == 'Z' || state == 'X' ? 0 : state;
+}
+
+} // namespace
+
+// `./setup.sh start --simulator` in a terminal: the script, the simulator and
+// the program are one job. Ctrl+\ ends all three; Ctrl+Z stops all three
+// and `fg` goes on with them; closing the terminal ends all three. The run's
+// folder goes each time.
+TEST(SimulatorOnATerminal, TheScriptTheSimulatorAndTheProgramAreOneJob)
+{
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    const QString given = tmp.filePath(QStringLiteral("given"));
+    const QString command =
+        QStringLiteral("TMPDIR='%1' '" VELMORA_SOURCE_DIR "/tools/simulator/with-simulator.sh' '" VELMORA_BINARY_DIR
+                       "/tools/simulator/velmora-sim' -- sh -c 'printf \"%s %s\\n\" $$ $PPID > \"$0\"; exec cat' '%2'\n")
+            .arg(tmp.path(), given);
+    for (const char* how : {"Ctrl+\\", "Ctrl+Z, fg, Ctrl+C", "closing the terminal"}) {
+        SCOPED_TRACE(how);
+        QFile::remove(given);
+        Terminal t({"/bin/bash", "--norc", "--noprofile", "--noediting", "-i"});
+        ASSERT_GT(t.pid(), 0);
+        t.type(command.toLocal8Bit());
+        ASSERT_TRUE(testwait::until([&] { return QFileInfo(given).size() > 0; })) << t.screen().toStdString();
+        testwait::until([&] { return t.screen().contains("unplug it:"); });
+        const auto sim = QRegularExpression(QStringLiteral("unplug it:\\s+kill (\\d+)")).match(QString::fromLocal8Bit(t.screen()));
+        ASSERT_TRUE(sim.hasMatch()) << t.screen().toStdString();
+        QFile f(given);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QList<QByteArray> pids = f.readAll().trimmed().split(' ');
+        ASSERT_EQ(pids.size(), 2);
+        const qint64 all[] = {pids[0].toLongLong(), pids[1].toLongLong(), sim.captured(1).toLongLong()};
+        const QStringList runs = QDir(tmp.path()).entryList({QStringLiteral("velmora-sim.*")}, QDir::Dirs);
+        ASSERT_EQ(runs.size(), 1);
+        auto allAre = [&](auto is) {
+            return testwait::until([&] {
+                t.screen();
+                return std::all_of(std::begin(all), std::end(all), [&](qint64 p) { return is(stateOf(p)); });
+            });
+        };
+        const auto ended = [](char s) { return s == 0; };
+        if (std::strcmp(how, "Ctrl+\\") == 0) {
+            t.type("\x1c");
+        } else if (std::strcmp(how, "closing the terminal") == 0) {
+            t.hangUp();
+        } else {
+            t.type("\x1a");
+            EXPECT_TRUE(allAre([](char s) { return s == 'T'; })) << t.screen().toStdString();
+            t.type("fg\n");
+            EXPECT_TRUE(allAre([](char s) { return s != 'T' && s != 0; })) << t.screen().toStdString();
+            t.type("\x03");
+        }
+        EXPECT_TRUE(allAre(ended)) << t.screen().toStdString();
+        EXPECT_TRUE(testwait::until([&] { return !QFileInfo::exists(tmp.filePath(runs[0])); }));
+    }
+}
+
+// A simulator started by hand takes its link away when its terminal closes,
+// so that the link never leads to a terminal number that another may get.
+TEST(SimulatorOnATerminal, AHandStartedSimulatorRemovesItsLinkWhenItsTerminalCloses)
+{
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    const QString link = tmp.filePath(QStringLiteral("port"));
+    Terminal t({VELMORA_BINARY_DIR "/tools/simulator/velmora-sim", "--link", link.toStdString()});
+    ASSERT_TRUE(testwait::until([&] { return QFileInfo(link).isSymLink(); })) << t.screen().toStdString();
+    t.hangUp();
+    int status = -1;
+    bool ended = false;
+    EXPECT_TRUE(testwait::until([&] { return ended = ended || ::waitpid(t.pid(), &status, WNOHANG) == t.pid(); }));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
 }

@@ -9,12 +9,18 @@
 # simulator started again on the same link (the command printed below) is
 # the programmer plugged in again, and "Reconnection" finds it, while the
 # terminal's number may by then belong to another program. What the
-# simulator receives goes to a log in the same folder. The script stays
-# beside the program: it collects the simulator as soon as it ends (killed
-# by hand, say), and when the program ends it ends the simulator and removes
-# the folder, log included. INT, TERM and HUP sent to the script go on to
-# the program; the script waits for it to end, cleans up, and ends with the
-# program's status.
+# simulator receives goes to a log in the same folder.
+#
+# The script, the simulator and the program are one job of the terminal:
+# they stay in the script's process group, so Ctrl+C, Ctrl+\, Ctrl+Z (and
+# `fg`) and the terminal's closing reach all three. INT, QUIT, TERM and HUP
+# sent to the script alone (`kill`, a launcher) go on to the program and to
+# what it started (a wrapper such as xvfb-run hands no signal on); the
+# program has 3 s to end on it before it is killed. When the program ends
+# the script ends the simulator and removes the folder, log included, and
+# ends with the program's status, or by the signal it got when the program
+# ended by a signal. It signals a process only while that process is still
+# the one it started: a PID that bash has collected may be anyone's.
 set -euo pipefail
 
 if [ $# -lt 1 ]; then
@@ -43,66 +49,102 @@ dir="$(cd -- "$dir" && pwd)"
 link="$dir/port"
 log="$dir/log"
 simpid=""
+simstart=""
 progpid=""
+progstart=""
+got=""
 
-# running PID: whether PID is a child of this script that bash has not yet
-# collected. Until then its PID stays its own (a zombie at worst), so a
-# signal sent to it cannot reach another process; once it is collected, its
-# PID may belong to anyone and is never signalled again.
-running() {
-    local p
-    for p in $(jobs -rp); do
-        [ "$p" = "$1" ] && return 0
-    done
-    return 1
+# started PID: prints when process PID started (clock ticks after boot), or
+# nothing once it is gone.
+started() {
+    local stat fields
+    read -r stat 2>/dev/null <"/proc/$1/stat" || return 0
+    read -r -a fields <<<"${stat##*) }"
+    printf "%s" "${fields[19]:-}"
+}
+# mine PID START: whether PID is still the child that started at START:
+# running, stopped, or ended and not yet collected (its PID is then still its
+# own, so a signal to it cannot reach another process).
+mine() {
+    [ -n "$1" ] && [ -n "$2" ] && [ "$(started "$1")" = "$2" ]
 }
 
 # Ends the simulator if it still runs: TERM, and CONT for one that was
 # stopped; KILL when it has not ended after 3 s. Never waits longer than 4 s;
 # bash collects it as it ends.
 stop_simulator() {
-    [ -n "$simpid" ] || return 0
     local i
-    if running "$simpid"; then
-        kill -s TERM "$simpid" 2>/dev/null || true
-        kill -s CONT "$simpid" 2>/dev/null || true
-    fi
+    mine "$simpid" "$simstart" || return 0
+    kill -s TERM "$simpid" 2>/dev/null || true
+    kill -s CONT "$simpid" 2>/dev/null || true
     for i in $(seq 80); do
-        running "$simpid" || break
+        mine "$simpid" "$simstart" || return 0
         if [ "$i" -eq 60 ]; then
             kill -s KILL "$simpid" 2>/dev/null || true
         fi
         sleep 0.05
     done
-    simpid=""
 }
 cleanup() {
-    # Further signals do not cut the clean-up short; it is bounded.
-    trap : INT TERM HUP
     stop_simulator
     rm -rf -- "$dir"
 }
 trap cleanup EXIT
-# A signal goes on to the program while it runs, and to the processes it
-# started (the program may be a wrapper such as xvfb-run, which hands no
-# signal on), and the script waits for its end; before the program starts
-# (or after its end) it ends the script.
-on_signal() {
-    if [ -n "$progpid" ] && running "$progpid"; then
-        kill -s "$1" -- "-$progpid" 2>/dev/null || kill -s "$1" "$progpid" 2>/dev/null || true
-    else
-        exit "$2"
-    fi
-}
-trap 'on_signal INT 130' INT
-trap 'on_signal TERM 143' TERM
-trap 'on_signal HUP 129' HUP
 
-"$sim" --exit-with-parent --link "$link" "${options[@]}" >"$log" 2>&1 &
+# hand_on SIG: SIG to the program and every process below it, and CONT to
+# any of them that is stopped.
+hand_on() {
+    mine "$progpid" "$progstart" || return 0
+    local todo=("$progpid") tree=() kids f
+    while [ ${#todo[@]} -gt 0 ]; do
+        tree+=("${todo[0]}")
+        for f in /proc/"${todo[0]}"/task/*/children; do
+            kids=()
+            read -r -a kids 2>/dev/null <"$f" || true
+            todo+=("${kids[@]}")
+        done
+        todo=("${todo[@]:1}")
+    done
+    kill -s "$1" "${tree[@]}" 2>/dev/null || true
+    kill -s CONT "${tree[@]}" 2>/dev/null || true
+}
+# A signal is noted and handed on; the script goes on to its end, where it
+# ends by the first signal it got. Further signals cut nothing short. (Of
+# two signals that come at once while bash waits, bash may run the trap of
+# only one.)
+on_signal() {
+    [ -n "$got" ] || got="$1"
+    hand_on "$1"
+}
+for s in INT QUIT TERM HUP; do
+    trap "on_signal $s" "$s"
+done
+# finish STATUS: cleans up and ends, by the signal the script got when the
+# program ended by a signal (or never started), otherwise with STATUS.
+finish() {
+    cleanup
+    trap - EXIT
+    if [ -n "$got" ] && [ "$1" -gt 128 ]; then
+        # bash ignores QUIT whatever its traps say: a shell in its place
+        # sends the signal to itself (and exits with STATUS where the signal
+        # was ignored when the script started).
+        exec sh -c 'kill -s "$1" $$; exit "$2"' sh "$got" "$1"
+    fi
+    exit "$1"
+}
+
+# The simulator, with INT and QUIT as the script got them (a background
+# command would otherwise ignore both).
+(
+    trap - INT QUIT
+    exec "$sim" --exit-with-parent --link "$link" "${options[@]}"
+) >"$log" 2>&1 &
 simpid=$!
+simstart="$(started "$simpid")"
 for _ in $(seq 100); do
     [ -e "$link" ] && break
-    running "$simpid" || break
+    mine "$simpid" "$simstart" || break
+    [ -z "$got" ] || finish 255
     sleep 0.05
 done
 if [ ! -e "$link" ]; then
@@ -132,21 +174,35 @@ Simulated programmer on port 1, through $link
     $again
 EOF
 
-# The program runs as this script's child, not in its place: the script
-# collects the simulator when it ends, and cleans up after the program. It
-# runs in the background so that a trapped signal interrupts the wait for
-# it, with the script's input and with INT and QUIT as the script got them
-# (a background command would otherwise ignore both and read nothing). It
-# leads a process group of its own, which takes in what it starts.
+[ -z "$got" ] || finish 255
+
+# The program runs as this script's child, not in its place, so that the
+# script cleans up after it. It runs in the background so that a trapped
+# signal interrupts the wait for it, with the script's input and with INT and
+# QUIT as the script got them.
 (
     trap - INT QUIT
-    VELMORA_COM1="$link" exec setsid "$@"
+    VELMORA_COM1="$link" exec "$@"
 ) <&0 &
 progpid=$!
-while running "$progpid"; do
-    wait "$progpid" || true
+progstart="$(started "$progpid")"
+# A signal that came before the program's number was known.
+[ -z "$got" ] || hand_on "$got"
+waited=0
+while mine "$progpid" "$progstart"; do
+    if [ -z "$got" ]; then
+        wait "$progpid" || true
+    else
+        # A program that a signal has not ended within 3 s is killed.
+        if [ "$waited" -eq 60 ]; then
+            hand_on KILL
+        fi
+        waited=$((waited + 1))
+        sleep 0.05
+    fi
 done
-# Its status, also when a signal cut the last wait short.
+# Its status, which bash keeps for it, also when a signal cut the last wait
+# short.
 status=0
 wait "$progpid" || status=$?
-exit "$status"
+finish "$status"
