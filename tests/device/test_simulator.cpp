@@ -360,7 +360,7 @@ TEST_F(SimulatorBesideTest, TheSimulatorAndTheRunsFolderEndWithTheProgram)
     ASSERT_TRUE(QFileInfo(folder).isDir());
     // The program ends (its stand-in, when its input does).
     setup.closeWriteChannel();
-    ASSERT_TRUE(setup.waitForFinished(10000));
+    ASSERT_TRUE(setup.waitForFinished(20000));
     EXPECT_EQ(setup.exitCode(), 0);
     EXPECT_TRUE(gone(pid));
     EXPECT_FALSE(QFileInfo::exists(folder));
@@ -385,6 +385,10 @@ TEST_F(SimulatorBesideTest, ASignalToTheScriptGoesToTheProgramAndTheScriptEndsBy
         if (sig == SIGTERM)
             programs << wrapper;
         for (const QString& program : programs) {
+            // A program that ends by itself on a signal may be cut short by
+            // the second one.
+            if (second && program == ownStatus)
+                continue;
             SCOPED_TRACE(testing::Message() << "signal " << sig << ", program " << program.toStdString());
             const auto [printed, port] = startBeside({}, program);
             ASSERT_FALSE(port.isEmpty()) << printed.toStdString();
@@ -394,13 +398,14 @@ TEST_F(SimulatorBesideTest, ASignalToTheScriptGoesToTheProgramAndTheScriptEndsBy
             ::kill(static_cast<pid_t>(setup.processId()), sig);
             if (second)
                 ::kill(static_cast<pid_t>(setup.processId()), second);
-            ASSERT_TRUE(setup.waitForFinished(10000));
+            ASSERT_TRUE(setup.waitForFinished(20000));
             if (program == ownStatus) {
                 EXPECT_EQ(setup.exitStatus(), QProcess::NormalExit);
                 EXPECT_EQ(setup.exitCode(), 5);
             } else {
                 EXPECT_EQ(setup.exitStatus(), QProcess::CrashExit);
-                // The signal that ended it; of two at once, either.
+                // The signal that ended it; of two at once, either (bash may
+                // run only one of their traps).
                 EXPECT_TRUE(setup.exitCode() == sig || setup.exitCode() == second) << setup.exitCode();
             }
             EXPECT_TRUE(gone(programPid));
@@ -423,7 +428,7 @@ TEST_F(SimulatorBesideTest, AnUnpluggedSimulatorIsNotSignalledAgain)
     ASSERT_TRUE(gone(sim));
 
     setup.closeWriteChannel();
-    ASSERT_TRUE(setup.waitForFinished(10000));
+    ASSERT_TRUE(setup.waitForFinished(20000));
     EXPECT_EQ(setup.exitCode(), 0);
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(port).absolutePath()));
     EXPECT_FALSE(logged(kills).contains(QRegularExpression(QStringLiteral("\\b%1\\b").arg(sim))))
@@ -459,7 +464,7 @@ TEST_F(SimulatorBesideTest, AStoppedSimulatorEndsOnItsTermAtTheCleanUp)
     ASSERT_GT(sim, 0) << printed.toStdString();
     ASSERT_EQ(::kill(static_cast<pid_t>(sim), SIGSTOP), 0);
     setup.closeWriteChannel();
-    ASSERT_TRUE(setup.waitForFinished(10000));
+    ASSERT_TRUE(setup.waitForFinished(20000));
     EXPECT_EQ(setup.exitCode(), 0);
     EXPECT_TRUE(gone(sim));
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(port).absolutePath()));

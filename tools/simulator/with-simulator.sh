@@ -54,33 +54,46 @@ progpid=""
 progstart=""
 got=""
 
-# started PID: prints when process PID started (clock ticks after boot), or
-# nothing once it is gone.
+# started PID VAR: sets VAR to when process PID started (clock ticks after
+# boot), or to nothing once it is gone.
 started() {
     local stat fields
+    printf -v "$2" '%s' ""
     read -r stat 2>/dev/null <"/proc/$1/stat" || return 0
     read -r -a fields <<<"${stat##*) }"
-    printf "%s" "${fields[19]:-}"
+    printf -v "$2" '%s' "${fields[19]:-}"
 }
 # mine PID START: whether PID is still the child that started at START:
 # running, stopped, or ended and not yet collected (its PID is then still its
 # own, so a signal to it cannot reach another process).
 mine() {
-    [ -n "$1" ] && [ -n "$2" ] && [ "$(started "$1")" = "$2" ]
+    local now
+    [ -n "$1" ] && [ -n "$2" ] || return 1
+    started "$1" now
+    [ "$now" = "$2" ]
+}
+# Milliseconds of the clock: bounds are real time, however slowly a loaded
+# machine runs the loops that wait them out.
+ms() {
+    printf -v "$1" '%s' "$((${EPOCHREALTIME//[!0-9]/} / 1000))"
 }
 
 # Ends the simulator if it still runs: TERM, and CONT for one that was
 # stopped; KILL when it has not ended after 3 s. Never waits longer than 4 s;
 # bash collects it as it ends.
 stop_simulator() {
-    local i
+    local from now killed=""
     mine "$simpid" "$simstart" || return 0
     kill -s TERM "$simpid" 2>/dev/null || true
     kill -s CONT "$simpid" 2>/dev/null || true
-    for i in $(seq 80); do
-        mine "$simpid" "$simstart" || return 0
-        if [ "$i" -eq 60 ]; then
+    ms from
+    while mine "$simpid" "$simstart"; do
+        ms now
+        if [ $((now - from)) -ge 4000 ]; then
+            return 0
+        elif [ $((now - from)) -ge 3000 ] && [ -z "$killed" ]; then
             kill -s KILL "$simpid" 2>/dev/null || true
+            killed=1
         fi
         sleep 0.05
     done
@@ -140,7 +153,7 @@ finish() {
     exec "$sim" --exit-with-parent --link "$link" "${options[@]}"
 ) >"$log" 2>&1 &
 simpid=$!
-simstart="$(started "$simpid")"
+started "$simpid" simstart
 for _ in $(seq 100); do
     [ -e "$link" ] && break
     mine "$simpid" "$simstart" || break
@@ -185,21 +198,24 @@ EOF
     VELMORA_COM1="$link" exec "$@"
 ) <&0 &
 progpid=$!
-progstart="$(started "$progpid")"
+started "$progpid" progstart
 # A signal that came before the program's number was known.
 [ -z "$got" ] || hand_on "$got"
-waited=0
+signalled=""
 while mine "$progpid" "$progstart"; do
     if [ -z "$got" ]; then
         wait "$progpid" || true
-    else
-        # A program that a signal has not ended within 3 s is killed.
-        if [ "$waited" -eq 60 ]; then
-            hand_on KILL
-        fi
-        waited=$((waited + 1))
-        sleep 0.05
+        continue
     fi
+    # A program that a signal has not ended within 3 s is killed.
+    ms now
+    if [ -z "$signalled" ]; then
+        signalled=$now
+    elif [ "$signalled" != killed ] && [ $((now - signalled)) -ge 3000 ]; then
+        hand_on KILL
+        signalled=killed
+    fi
+    sleep 0.05
 done
 # Its status, which bash keeps for it, also when a signal cut the last wait
 # short.
