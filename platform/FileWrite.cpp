@@ -80,7 +80,8 @@ bool replaceFile(const QString& path, const QByteArray& data, int mode)
     const QFileInfo target(followLinks(path));
     const QString folder = target.absolutePath();
     const QByteArray name = QFile::encodeName(target.absoluteFilePath());
-    const QByteArray temp = QFile::encodeName(folder + QStringLiteral("/.") + target.fileName() + QStringLiteral(".tmp"));
+    const QByteArray temp =
+        QFile::encodeName(folder + QStringLiteral("/.") + target.fileName() + QStringLiteral(".tmp"));
 
     // Takes the temporary name away again and keeps the error.
     auto drop = [&temp](int e) {

@@ -164,7 +164,8 @@ QByteArray escapedText(const QString& stored)
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t ch = text.at(i).unicode();
         if (ch >= 0x80) {
-            const qsizetype n = QChar::isHighSurrogate(ch) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? 2 : 1;
+            const bool pair = QChar::isHighSurrogate(ch) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+            const qsizetype n = pair ? 2 : 1;
             out += text.mid(i, n).toUtf8();
             i += n - 1;
             afterHex = false;

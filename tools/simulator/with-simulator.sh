@@ -139,9 +139,9 @@ finish() {
     trap - EXIT
     if [ -n "$got" ] && [ "$1" -gt 128 ]; then
         # bash ignores QUIT whatever its traps say: a shell in its place
-        # sends the signal to itself (and exits with STATUS where the signal
-        # was ignored when the script started).
-        exec sh -c 'kill -s "$1" $$; exit "$2"' sh "$got" "$1"
+        # sends the signal to itself, leaving no core (and exits with STATUS
+        # where the signal was ignored when the script started).
+        exec sh -c 'ulimit -c 0; kill -s "$1" $$; exit "$2"' sh "$got" "$1"
     fi
     exit "$1"
 }
