@@ -30,9 +30,9 @@ QString followLinks(const QString& path);
 // old one's place on the disk; the old file is then as it was.
 bool replaceFile(const QString& path, const QByteArray& data, int mode);
 
-// For tests: called with "written" once the new data is on the disk and
-// with "named" just before the rename, so that a test can end the process
-// there.
+// For tests: called with "written" once the new data is on the disk in a
+// file without a name, and with "named" just before the rename, so that a
+// test can end the process there.
 void setReplaceStepHook(void (*hook)(const char* step));
 
 } // namespace platform
