@@ -102,19 +102,6 @@ void parseLine(const QByteArray& line, std::vector<std::uint8_t>& out)
     }
 }
 
-// Follows links to the name of the file they lead to (which need not exist).
-QString followLinks(const QString& path)
-{
-    QString target = path;
-    for (int hops = 0; hops < 40; ++hops) {
-        const QFileInfo info(target);
-        if (!info.isSymLink())
-            return info.absoluteFilePath();
-        target = info.symLinkTarget();
-    }
-    return target;
-}
-
 // Writes `data` over the existing file itself: for a file that may be
 // written in a folder that takes no new file.
 bool writeInPlace(const QByteArray& name, const QByteArray& data, QString* error)
@@ -259,7 +246,7 @@ bool write(const QString& path, const velmora::SpdImage& img, QString* error)
         return fail(QStringLiteral("No file name was given."));
     const QByteArray data = formatFor(path) == Format::Text ? encodeText(img) : encodeBinary(img);
 
-    const QString target = followLinks(path);
+    const QString target = platform::followLinks(path);
     const QByteArray name = QFile::encodeName(target);
     struct stat old {};
     const bool exists = ::stat(name.constData(), &old) == 0;
