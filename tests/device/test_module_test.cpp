@@ -171,14 +171,30 @@ TEST_F(ModuleTest, ACutFrameAndTheFrameAfterItGiveNoVerdict)
     // The device cut its frame short and, after a pause, sent another: the
     // second cannot be told to be this test's result, so no verdict is
     // shown and the test ends through its time-out.
-    sim->updateKnobs([](sim::Knobs& k) { k.silent = true; });
+    // Each goes out in one piece, so that no pause a busy machine makes while
+    // the program reads it can end a frame early.
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.silent = true;
+        k.splitChunk = 1024;
+    });
     const QByteArray pass = sim->resultFrame(0);
     const QByteArray shorted = sim->resultFrame(sim::ShortFailFlag);
     P(doc).TEST_COMMAND->click();
+    // The pause is the program's: the second frame goes once the line has
+    // been quiet for 1.5 s since the program last read from it, and nothing
+    // of the cut frame is left to read.
+    std::int64_t lastRead = -1;
+    QObject reads;
+    QObject::connect(main->MSComm1(), &platform::CommPort::received, &reads,
+                     [&] { lastRead = vclock::clock().programMs(); });
     sim->sendRaw(pass.left(260));
-    sim->sendRaw(shorted, 1500);
-    testwait::until([&] { return !main->deviceOps().testRunning(); }, 15000);
-    run(2500);
+    ASSERT_TRUE(sim->waitUntilSent(5000));
+    ASSERT_TRUE(testwait::until([&] {
+        main->deviceOps().lineClear();  // reads what has come
+        return lastRead >= 0 && vclock::clock().programMs() - lastRead >= 1500;
+    }));
+    sim->sendRaw(shorted);
+    waitForVerdict();
     EXPECT_EQ(P(doc).List1->count(), 0);
     EXPECT_EQ(P(doc).FAIL_LABEL->text(), QStringLiteral("0"));
     EXPECT_EQ(P(doc).PASS_LABEL->text(), QStringLiteral("0"));
