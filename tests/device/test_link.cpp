@@ -5,7 +5,6 @@
 #include "rules/device/Frames.h"
 
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <stdexcept>
@@ -59,20 +58,32 @@ TEST_F(DeviceTest, WriteRoadOfADdr4Image)
     sim->clearLog();
     ui.messages.clear();
 
-    // While the first packets go out the busy panel shows the transfer
-    // (until the status parse hides it).
+    // Each packet waits for its pacing tick: at every tick the programmer has
+    // no more packets than there have been ticks (fewer when the machine
+    // holds it back). At the first tick, after the first packet, the busy
+    // panel shows the transfer.
+    std::vector<std::int64_t> ticks;
+    std::vector<int> packetsAtTick;
     bool busyShown = false;
-    QTimer look;
-    QObject::connect(&look, &QTimer::timeout, [&] {
+    QObject pacing;
+    QObject::connect(main->Timer3(), &QTimer::timeout, &pacing, [&] {
+        ticks.push_back(vclock::clock().programMs());
+        const auto got = sim->received();
+        packetsAtTick.push_back(static_cast<int>(std::count_if(got.begin(), got.end(), [](const sim::Received& r) {
+            return r.bytes.startsWith('w') || r.bytes.startsWith('W');
+        })));
         auto& p = P(doc);
-        const bool packets = !sim->received().empty() && sim->received().back().bytes.startsWith('w');
-        busyShown |= packets && p.Frame15->isVisible() && p.Image[11]->isVisible() && p.Image[12]->isVisible() &&
-                     p.Image[14]->isVisible() && !p.Image[13]->isVisible() && !p.Image[15]->isVisible();
+        if (ticks.size() == 1)
+            busyShown = p.Frame15->isVisible() && p.Image[11]->isVisible() && p.Image[12]->isVisible() &&
+                        p.Image[14]->isVisible() && !p.Image[13]->isVisible() && !p.Image[15]->isVisible();
     });
-    look.start(5);
     P(doc).Command1->click();
-    look.stop();
     EXPECT_TRUE(busyShown);
+    // One pacing tick of 180 ms (on the program's clock) after each packet.
+    ASSERT_EQ(ticks.size(), 32u);
+    for (std::size_t n = 0; n < ticks.size(); ++n)
+        EXPECT_LE(packetsAtTick[n], static_cast<int>(n) + 1) << n;
+    EXPECT_GE(ticks[31] - ticks[0], 31 * 180 - 60);
 
     const auto log = sim->received();
     ASSERT_EQ(log.size(), 1u + 1u + 32u + 2u);
@@ -81,22 +92,12 @@ TEST_F(DeviceTest, WriteRoadOfADdr4Image)
     EXPECT_EQ(log[0].bytes.mid(2 + 24, 8), hexOf(img, 325, 4));
     EXPECT_EQ(log[0].bytes.right(2), QByteArray("\x10\x7F"));
     EXPECT_EQ(log[1].bytes, frameMsg('q'));
-    int bunched = 0;
     for (int n = 0; n < 32; ++n) {
         const QByteArray& m = log[static_cast<std::size_t>(2 + n)].bytes;
         EXPECT_EQ(m[0], n < 16 ? 'w' : 'W');
         EXPECT_EQ(m[1], char('0' + n % 16));
         EXPECT_EQ(m.mid(2, 32), hexOf(img, 16 * n, 16));
-        // Packets do not bunch up (times as the programmer saw them, in
-        // program time; a busy machine can hold one back now and then).
-        if (n > 0) {
-            const double gap = (log[static_cast<std::size_t>(2 + n)].ms - log[static_cast<std::size_t>(1 + n)].ms) * speed();
-            bunched += gap < 90 ? 1 : 0;
-        }
     }
-    EXPECT_LE(bunched, 2);
-    // One pacing tick of 180 ms after each packet.
-    EXPECT_GE((log[33].ms - log[2].ms) * speed(), 31 * 180 - 60);
     EXPECT_EQ(log[34].bytes, frameMsg('l'));
     EXPECT_EQ(log[35].bytes, frameMsg('L'));
 
@@ -567,30 +568,33 @@ TEST_F(DeviceTest, AWriteToALineThatWentAwayFailsAtOnce)
 {
     frmDocument* doc = openDocument();
     load(doc, image(12));
-    // The device goes away after the first packets.
-    QElapsedTimer t;
-    qint64 gone = -1;
-    qint64 failed = -1;
+    // The device goes away after the first packets; the pacing ticks are
+    // counted from then until the failure is shown.
+    bool gone = false;
+    int ticksAfterGone = 0;
+    int ticksBeforeFailure = -1;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (gone < 0 && sim->received().size() >= 5) {
+        if (!gone && sim->received().size() >= 5) {
             sim->stop();
-            gone = t.elapsed();
+            gone = true;
         }
     });
+    QObject pacing;
+    QObject::connect(main->Timer3(), &QTimer::timeout, &pacing, [&] { ticksAfterGone += gone ? 1 : 0; });
     ui.onMessage = [&](const ui::Message&) {
-        if (failed < 0)
-            failed = t.elapsed();
+        if (ticksBeforeFailure < 0)
+            ticksBeforeFailure = ticksAfterGone;
     };
-    t.start();
     watch.start(2);
     P(doc).Command1->click();
     watch.stop();
-    ASSERT_GE(gone, 0);
+    ASSERT_TRUE(gone);
+    ASSERT_GE(ticksBeforeFailure, 0);
     EXPECT_EQ(ui.messages.front().text, QStringLiteral("      *****   SPD file transfer fails !   *****      "));
     EXPECT_EQ(ui.messages.front().icon, ui::Icon::Critical);
-    // The next packet fails: the 29 or so still to go would take over 5 s.
-    EXPECT_LT((failed - gone) * speed(), 2500);
+    // The next packet fails, not one of the 29 or so still to go.
+    EXPECT_LE(ticksBeforeFailure, 1);
     EXPECT_EQ(gs().deviceIdle, -1);
 }
 
