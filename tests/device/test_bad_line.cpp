@@ -83,6 +83,31 @@ protected:
     }
     QTemporaryDir linkDir;
 
+    // Processes events until the program has read from the line n times
+    // (each read takes everything that has come).
+    bool readFromTheLine(int n = 1)
+    {
+        int reads = 0;
+        QObject scope;
+        QObject::connect(main->MSComm1(), &platform::CommPort::received, &scope, [&] { ++reads; });
+        return testwait::until([&] { return reads >= n; });
+    }
+    // The start of a frame that trickles in, "55AA" every second and never
+    // whole: while it comes a reply is on its way and the line is taken.
+    // Returns once the program has read the first of it.
+    bool startTrickle()
+    {
+        sim->updateKnobs([](sim::Knobs& k) {
+            k.lineNoise = "55AA";
+            k.lineNoiseEveryMs = 1000;
+        });
+        return readFromTheLine();
+    }
+    void stopTrickle()
+    {
+        sim->updateKnobs([](sim::Knobs& k) { k.lineNoise.clear(); });
+    }
+
     // Everything owed has come or will not come, and the line is in step.
     void waitForQuietLine()
     {
@@ -520,20 +545,23 @@ TEST_F(BadLineTest, FramesTheProgrammerSendsOnItsOwnAreShown)
 
 TEST_F(BadLineTest, AWaitForTheLineShowsTheWindowAndItsBusyPanel)
 {
-    // The programmer answers nothing: after its first status request the
-    // line must be quiet for a while before the next.
+    // The programmer answers nothing, and a frame trickling in keeps the
+    // line taken until the window has been looked at: the first events the
+    // load lets in are those of its wait for the line.
     sim->updateKnobs([](sim::Knobs& k) { k.silent = true; });
     frmDocument* first = openDocument();
     ASSERT_EQ(ui.lastText(), kLinkFailure);
+    ASSERT_TRUE(startTrickle());
 
     bool shownEarly = false;
     bool busyEarly = false;
-    QTimer::singleShot(vclock::clock().scaled(1000), [&] {
+    QTimer::singleShot(0, [&] {
         for (frmDocument* d : main->documents())
             if (d != first) {
                 shownEarly = d->isVisible();
                 busyEarly = P(d).Frame15->isVisible();
             }
+        stopTrickle();
     });
     frmDocument* second = main->NewDocumentWindow();
     EXPECT_TRUE(shownEarly);
@@ -541,9 +569,14 @@ TEST_F(BadLineTest, AWaitForTheLineShowsTheWindowAndItsBusyPanel)
     waitForParse();
     EXPECT_FALSE(P(second).Frame15->isVisible());
 
-    // "Write =>" shows its busy panel from its first wait on.
+    // "Write =>" shows its busy panel from its first wait on, that of its
+    // settings block for the line.
+    ASSERT_TRUE(startTrickle());
     bool busyOnWrite = false;
-    QTimer::singleShot(vclock::clock().scaled(1500), [&] { busyOnWrite = P(second).Frame15->isVisible(); });
+    QTimer::singleShot(0, [&] {
+        busyOnWrite = P(second).Frame15->isVisible();
+        stopTrickle();
+    });
     P(second).Command1->click();
     EXPECT_TRUE(busyOnWrite);
 }
@@ -552,12 +585,14 @@ TEST_F(BadLineTest, AWaitForTheLineShowsTheWindowAndItsBusyPanel)
 
 TEST_F(BadLineTest, AWindowClosedWhileItWaitsForTheLineClosesWhenItsWorkHasEnded)
 {
-    // After an unanswered status request the next window's load waits for a
-    // quiet line; it is closed during that wait.
+    // A frame trickling in keeps the line taken: the next window's load
+    // waits for it, and the window is closed during that wait.
     sim->updateKnobs([](sim::Knobs& k) { k.silent = true; });
     frmDocument* first = openDocument();
+    ASSERT_TRUE(startTrickle());
     QPointer<frmDocument> loading;
-    QTimer::singleShot(vclock::clock().scaled(1000), [&] {
+    QTimer::singleShot(0, [&] {
+        stopTrickle();
         for (frmDocument* d : main->documents())
             if (d != first)
                 loading = d;
@@ -567,7 +602,7 @@ TEST_F(BadLineTest, AWindowClosedWhileItWaitsForTheLineClosesWhenItsWorkHasEnded
     });
     QPointer<frmDocument> opened = main->NewDocumentWindow();
     EXPECT_EQ(opened.data(), loading.data());
-    testwait::until([&] { return main->documents().isEmpty(); }, 5000);
+    testwait::until([&] { return main->documents().isEmpty() && loading.isNull(); }, 5000);
     EXPECT_TRUE(main->documents().isEmpty());
     EXPECT_TRUE(loading.isNull());
 
@@ -578,7 +613,7 @@ TEST_F(BadLineTest, AWindowClosedWhileItWaitsForTheLineClosesWhenItsWorkHasEnded
     QPointer<frmDocument> doc = openDocument();
     P(doc).TEST_COMMAND->click();
     bool waited = false;
-    QTimer::singleShot(vclock::clock().scaled(1000), [&] {
+    QTimer::singleShot(0, [&] {
         waited = sim->count(shortMsg('T')) == 0;
         main->mnuFileClose_Click();
     });
