@@ -354,7 +354,12 @@ TEST_F(BadLineTest, DigitsInFrontOfADataReplyFailTheRead)
     frmDocument* doc = openDocument();
     sim->setBuffer(filled(11, 6));
     sim->setModule(filled(12, 7));
-    sim->updateKnobs([](sim::Knobs& k) { k.noise = "0A"; });
+    // Each reply goes out in one piece: a pause that a busy machine makes
+    // while the program reads it would end it after 512 digits.
+    sim->updateKnobs([](sim::Knobs& k) {
+        k.noise = "0A";
+        k.splitChunk = 1024;
+    });
     const velmora::SpdImage before = doc->image();
     for (int i = 0; i < 3; ++i) {
         P(doc).Command2->click();
