@@ -639,9 +639,8 @@ TEST_F(BadLineTest, AWindowClosedWhileItWaitsForTheLineClosesWhenItsWorkHasEnded
 
 // ---------------------------------------------------------------- the programmer's own frames behind a reply
 
-// The programmer's test key pressed while a whole reply waits for its
-// reader. Real time: the key's frame begins well over half a second after
-// the reply has ended.
+// The programmer's own frame sent while a whole reply waits for its reader:
+// it goes out once the reply is whole and the line has been quiet behind it.
 class OwnFrameTest : public BadLineTest {
 protected:
     double speed() const override { return 1; }
@@ -656,9 +655,16 @@ protected:
             k.shortChannels = {9};
         });
     }
-    void pressKeyAfter(int ms)
+    // Once the reply to the n-th `message` is whole, and before its reader
+    // takes it, `act` makes the programmer send its frame.
+    void behindReplyTo(const QByteArray& message, int n, std::function<void()> act)
     {
-        QTimer::singleShot(vclock::clock().scaled(ms), [this] { sim->pressTestKey(); });
+        once([this, message, n] { return sim->count(message) >= n && main->deviceOps().lineClear(); },
+             std::move(act));
+    }
+    void pressKeyBehind(const QByteArray& message, int n = 1)
+    {
+        behindReplyTo(message, n, [this] { sim->pressTestKey(); });
     }
     // The key's verdict, and nothing else, in the window's log.
     void expectKeyVerdict(frmDocument* doc, int lines = 1)
@@ -679,9 +685,9 @@ TEST_P(KeyAfterStatusTest, TheKeyBehindAWholeStatusFrameCostsNeitherTheLinkNorTh
     if (!newWindow)
         doc = openDocument();
     ui.messages.clear();
-    // The status frame is whole after about 0.9 s; the key 1.5 s after the
-    // request, before the parse looks at the frame.
-    pressKeyAfter(1500);
+    // The key once the status frame is whole, before the parse looks at it
+    // 2 s after the request.
+    pressKeyBehind(frameMsg('q'), statusRequests() + 1);
     if (newWindow)
         doc = main->NewDocumentWindow();
     else
@@ -725,9 +731,8 @@ TEST_F(OwnFrameTest, TheKeyBehindAWholeDataReplyCostsNeitherTheReadNorTheVerdict
 {
     frmDocument* doc = openDocument();
     sim->setBuffer(filled(11, 5));
-    // The data reply is whole after about 0.9 s; the key 1.5 s after the
-    // request, while the read waits out its 3 s.
-    pressKeyAfter(1500);
+    // The key once the data reply is whole, while the read waits out its 3 s.
+    pressKeyBehind(frameMsg('l'));
     P(doc).Command2->click();
     EXPECT_EQ(ui.lastText(), kTesterReadOk);
     EXPECT_TRUE(holds(doc, filled(11, 5)));
@@ -736,10 +741,10 @@ TEST_F(OwnFrameTest, TheKeyBehindAWholeDataReplyCostsNeitherTheReadNorTheVerdict
 
 TEST_F(OwnFrameTest, ACommandsResultFrameBehindTheNextReadCostsNeitherTheReadNorTheVerdict)
 {
-    // "Read" ends with the programmer's result frame 6.5 s after it, while
-    // "<= Load Tester", clicked at once after it, waits for its reply's reader.
+    // "Read" ends with the programmer's result frame while "<= Load Tester",
+    // clicked at once after it, waits for its reply's reader.
     sim->updateKnobs([](sim::Knobs& k) {
-        k.standaloneResultMs = 6500;
+        k.holdStandaloneResults = true;
         k.resultFlags = 0;
     });
     frmDocument* doc = openDocument();
@@ -748,6 +753,7 @@ TEST_F(OwnFrameTest, ACommandsResultFrameBehindTheNextReadCostsNeitherTheReadNor
     ui.messages.clear();
     P(doc).Command5->click();
     EXPECT_TRUE(ui.messages.empty());
+    behindReplyTo(frameMsg('l'), 1, [this] { sim->releaseResults(); });
     P(doc).Command2->click();
     EXPECT_EQ(ui.lastText(), kTesterReadOk);
     EXPECT_TRUE(holds(doc, filled(11, 6)));

@@ -302,9 +302,13 @@ void ProgrammerSim::handle(const QByteArray& message)
                 else if (letter == 'v' && k.moduleInSocket)
                     ok = module_ == buffer_;
             }
-            if (k.standaloneResultMs >= 0)
-                sendResultLater(ok ? k.resultFlags : (k.moduleInSocket ? SpdFailFlag : PowerFailFlag),
-                                k.standaloneResultMs);
+            const int flags = ok ? k.resultFlags : (k.moduleInSocket ? SpdFailFlag : PowerFailFlag);
+            if (k.holdStandaloneResults) {
+                std::lock_guard<std::mutex> l(m_);
+                held_.push_back(flags);
+            } else if (k.standaloneResultMs >= 0) {
+                sendResultLater(flags, k.standaloneResultMs);
+            }
             break;
         }
         case 'p':
@@ -457,6 +461,17 @@ void ProgrammerSim::sendResultLater(int flags, int delayMs)
     if (flags == 0)
         advanceSerialLocked();
     queueLocked(garbledLocked(f, Kind::Result), nowMs() + scaled(delayMs));
+}
+
+void ProgrammerSim::releaseResults()
+{
+    std::vector<int> held;
+    {
+        std::lock_guard<std::mutex> l(m_);
+        held.swap(held_);
+    }
+    for (const int flags : held)
+        sendResultLater(flags, 0);
 }
 
 void ProgrammerSim::pressTestKey()

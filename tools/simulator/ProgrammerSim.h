@@ -71,6 +71,9 @@ struct Knobs {
     // frame this long after the command (the program closes the port for 5 s,
     // 2 s for "v", after sending them); -1: they answer nothing.
     int standaloneResultMs = -1;
+    // The stand-alone commands' result frames wait for releaseResults(): the
+    // command ends when the test says.
+    bool holdStandaloneResults = false;
     int resultFlags = 0;            // byte 48: bit 0 power, 1 SPD, 2 open, 4 short
     int currentHigh = 0xC3;         // bytes 49, 50: the current reading (0xC3, 0x00: 440 mA)
     int currentLow = 0x00;
@@ -138,6 +141,9 @@ public:
     // The programmer's own test key: a module test, whose result frame comes
     // after resultDelayMs, unasked.
     void pressTestKey();
+    // The stand-alone commands held back (holdStandaloneResults) end now, each
+    // with its result frame.
+    void releaseResults();
     // The device path is also reached through this link (a symbolic link
     // made at start and removed at stop), as a USB adapter's name is: a
     // simulator started again on the same link is the programmer plugged
@@ -208,6 +214,7 @@ private:
     QByteArray incoming_;
     std::int64_t startNs_ = 0;
     std::uint32_t random_ = 12345;
+    std::vector<int> held_;  // result flags of stand-alone commands not yet ended
 };
 
 } // namespace sim
