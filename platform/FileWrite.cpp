@@ -24,10 +24,12 @@ void step(const char* name)
 // which can be the first report of a failed write.
 bool closeChecked(int fd) { return ::close(fd) == 0 || errno == EINTR; }
 
-// The new file's rights and every byte of it, on the disk.
-bool fill(int fd, const QByteArray& data, int mode)
+// The new file's owner and rights, and every byte of it, on the disk.
+bool fill(int fd, const QByteArray& data, int mode, const std::function<void(int)>& prepare)
 {
-    return ::fchmod(fd, static_cast<mode_t>(mode)) == 0 && writeAll(fd, data) && ::fsync(fd) == 0;
+    if (prepare)
+        prepare(fd);
+    return (mode < 0 || ::fchmod(fd, static_cast<mode_t>(mode)) == 0) && writeAll(fd, data) && ::fsync(fd) == 0;
 }
 
 } // namespace
@@ -75,8 +77,9 @@ QString followLinks(const QString& path)
 
 void setReplaceStepHook(void (*hook)(const char* step)) { stepHook = hook; }
 
-bool replaceFile(const QString& path, const QByteArray& data, int mode)
+bool replaceFile(const QString& path, const QByteArray& data, int mode, const std::function<void(int)>& prepare)
 {
+    const mode_t created = mode < 0 ? 0666 : static_cast<mode_t>(mode & 0777);
     const QFileInfo target(followLinks(path));
     const QString folder = target.absolutePath();
     const QByteArray name = QFile::encodeName(target.absoluteFilePath());
@@ -90,12 +93,16 @@ bool replaceFile(const QString& path, const QByteArray& data, int mode)
         return false;
     };
 
+    // What a crash left under the temporary name goes first: it holds an
+    // old copy, and the room it takes may be what the new file needs.
+    ::unlink(temp.constData());
+
     // A file without a name until it is complete: a crash or a full disk
     // leaves nothing behind.
     bool named = false;
-    int fd = ::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode & 0777);
+    int fd = ::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, created);
     if (fd >= 0) {
-        if (!fill(fd, data, mode)) {
+        if (!fill(fd, data, mode, prepare)) {
             const int e = errno;
             ::close(fd);
             errno = e;
@@ -112,10 +119,10 @@ bool replaceFile(const QString& path, const QByteArray& data, int mode)
         // A file system without such files (or no /proc to name one by):
         // the file has its name from the start.
         ::unlink(temp.constData());
-        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, mode & 0777);
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, created);
         if (fd < 0)
             return false;
-        if (!fill(fd, data, mode)) {
+        if (!fill(fd, data, mode, prepare)) {
             const int e = errno;
             ::close(fd);
             return drop(e);

@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstring>
@@ -261,43 +260,21 @@ bool write(const QString& path, const velmora::SpdImage& img, QString* error)
     if (exists && ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0)
         return fail(systemError(errno));
 
-    // The new file beside the old one, under a name nobody else uses.
-    const QString folder = QFileInfo(target).absolutePath();
-    QByteArray temp;
-    int made = -1;
-    for (int attempt = 0; attempt < 64 && made < 0; ++attempt) {
-        temp = QFile::encodeName(folder + QStringLiteral("/.velmora-%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
-        made = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
-        if (made < 0 && errno != EEXIST)
-            break;
-    }
-    if (made < 0) {
-        const int e = errno;
-        // A folder that takes no new file: the existing file is written
-        // itself.
-        if (exists && (e == EACCES || e == EPERM || e == EROFS))
-            return writeInPlace(name, data, error);
-        return fail(systemError(e));
-    }
-    Fd fd(made);
-    auto dropTemp = [&temp, &fail](int e) {
-        ::unlink(temp.constData());
-        return fail(systemError(e));
+    // A folder that takes no new file: the existing file is written itself.
+    const QByteArray folder = QFile::encodeName(QFileInfo(target).absolutePath());
+    if (exists && ::faccessat(AT_FDCWD, folder.constData(), W_OK | X_OK, AT_EACCESS) != 0
+        && (errno == EACCES || errno == EPERM || errno == EROFS))
+        return writeInPlace(name, data, error);
+
+    // The new file takes the old one's place whole, keeping its owner (where
+    // allowed) and rights; every byte reaches the disk first, so a full disk
+    // shows at the write, the sync or the close and leaves the old file.
+    const auto keepOwner = [&](int fd) {
+        if (exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid()))
+            (void)!::fchown(fd, old.st_uid, old.st_gid);
     };
-    if (exists) {
-        // The new file keeps the old one's owner (where allowed) and rights.
-        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
-            (void)!::fchown(fd.get(), old.st_uid, old.st_gid);
-        (void)::fchmod(fd.get(), old.st_mode & 07777);
-    }
-    // Every byte must reach the disk before the new file takes the old one's
-    // place: a full disk shows at the write, the sync or the close.
-    if (!platform::writeAll(fd.get(), data) || ::fsync(fd.get()) != 0 || !fd.close())
-        return dropTemp(errno);
-    if (::rename(temp.constData(), name.constData()) != 0)
-        return dropTemp(errno);
-    // The new name itself reaches the disk with the folder.
-    platform::syncFolder(folder);
+    if (!platform::replaceFile(target, data, exists ? static_cast<int>(old.st_mode & 07777) : -1, keepOwner))
+        return fail(systemError(errno));
     return true;
 }
 

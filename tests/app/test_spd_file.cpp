@@ -3,6 +3,8 @@
 #include "document/frmDocument.h"
 #include "support/ScriptedUi.h"
 #include "support/TestEnv.h"
+#include "support/TinyFileSystem.h"
+#include "platform/FileWrite.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +12,8 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <chrono>
+#include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <functional>
 #include <future>
@@ -551,4 +555,66 @@ TEST(SpdFileWrite, OnlyFilesAreReplaced)
     struct stat st {};
     ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+namespace {
+const char* imageCrashAt = "";
+void imageCrashHere(const char* step)
+{
+    if (std::strcmp(step, imageCrashAt) == 0)
+        ::raise(SIGKILL);
+}
+} // namespace
+
+// A save that no longer fits, or that dies half-way, leaves the old image
+// whole; what a crash left beside it goes with the next save.
+TEST(SpdFileWrite, AFullDiskOrACrashLeavesTheOldImageWhole)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("tiny"));
+    TinyFileSystem fs(folder);
+    if (!fs.mounted())
+        GTEST_SKIP() << "a small file system cannot be mounted here (needs root)";
+    const QString path = folder + QStringLiteral("/module.spd");
+    velmora::SpdImage img{};
+    img[0] = 0x92;
+    QString error;
+    ASSERT_TRUE(spdfile::write(path, img, &error)) << qPrintable(error);
+    const QByteArray before = readAll(path);
+    ASSERT_EQ(before.size(), 1632);
+
+    // The disk full: the 1632 characters of a text image no longer fit.
+    ASSERT_TRUE(fs.fill());
+    img[0] = 0x23;
+    EXPECT_FALSE(spdfile::write(path, img, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(readAll(path), before);
+    const QStringList alone{QStringLiteral("module.spd")};
+    ASSERT_TRUE(QFile::remove(folder + QStringLiteral("/filler")));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), alone);
+
+    for (const char* step : {"written", "named"}) {
+        SCOPED_TRACE(step);
+        imageCrashAt = step;
+        EXPECT_EXIT(
+            {
+                platform::setReplaceStepHook(imageCrashHere);
+                velmora::SpdImage other{};
+                other[0] = 0x11;
+                QString e;
+                spdfile::write(path, other, &e);
+                std::_Exit(0);
+            },
+            testing::KilledBySignal(SIGKILL), "");
+        EXPECT_EQ(readAll(path), before);
+    }
+    // The crash at the rename left the new file under its temporary name;
+    // the next save takes it away, also on a full disk.
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    ASSERT_TRUE(fs.fill());
+    const bool saved = spdfile::write(path, img, &error);
+    EXPECT_EQ(readAll(path).startsWith(" 23 "), saved);
+    EXPECT_EQ(readAll(path) == before, !saved);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              (QStringList{QStringLiteral("filler"), QStringLiteral("module.spd")}));
 }
