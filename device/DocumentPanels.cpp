@@ -598,11 +598,11 @@ int DevicePanels::eepromChoice() const
     return 0;
 }
 
-void DevicePanels::showPanel(int which)
+void DevicePanels::showPanel(Panel which)
 {
-    Frame4->setVisible(which == 0);
-    Frame5->setVisible(which == 1);
-    TEST_FRAME->setVisible(which == 2);
+    Frame4->setVisible(which == TransferPanel);
+    Frame5->setVisible(which == SetupPanel);
+    TEST_FRAME->setVisible(which == TestPanel);
 }
 
 // ---------------------------------------------------------------- device buttons

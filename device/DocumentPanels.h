@@ -189,7 +189,7 @@ public:
     // Shows one of the three device panels that share a place and hides
     // the other two (NoPanel: hides all three).
     enum Panel { NoPanel = -1, TransferPanel = 0, SetupPanel = 1, TestPanel = 2 };
-    void showPanel(int which);
+    void showPanel(Panel which);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;

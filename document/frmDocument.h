@@ -60,12 +60,13 @@ public:
     void ddr2_table_chang(int A);
     // Manufacturer name lookup into Label59 and the JEDEC name string.
     void JEDEC_PROG(const QString& JEDEC);
-    // Always 2: published, and nothing in the program calls it today.
+    // Always 2: one of the window's published operations, which nothing in
+    // the program calls today.
     int Form_Sel() const { return 2; }
     // Throws std::out_of_range for an index outside 0..511.
     int Get_Value(int I_INDEX) const;
-    // Paint one cell peach, or cyan: published, and nothing in the program
-    // calls these two today.
+    // Paint one cell peach, or cyan: two of the window's published
+    // operations, which nothing in the program calls today.
     void Set_Value_color_same(int I_INDEX);
     void Set_Value_color_diff2(int I_INDEX);
     // One cell green (the SPD wizard's marks).
@@ -87,8 +88,8 @@ public:
     void TABLE_256BYTE();
     void TABLE_512BYTE();
     void RAMBUS_LANG();
-    // Composes the byte listing and drops it: published, and nothing in
-    // the program calls it today.
+    // Composes the byte listing and drops it: one of the window's published
+    // operations, which nothing in the program calls today.
     void set_print_value();
 
     // ---- Event handlers ----

@@ -295,12 +295,12 @@ TEST_F(LayoutTest, DocumentOfEachTypeWithEachPanel)
             }
 
             // The three panels that share a place, one at a time.
-            p.showPanel(0);
+            p.showPanel(device::DevicePanels::TransferPanel);
             checkDocument(doc, type + QStringLiteral(", SPD transfer panel"));
-            p.showPanel(1);
+            p.showPanel(device::DevicePanels::SetupPanel);
             p.F_LAB15->setText(QStringLiteral("S/N Directions(High to Low)"));
             checkDocument(doc, type + QStringLiteral(", tester set-up panel"));
-            p.showPanel(2);
+            p.showPanel(device::DevicePanels::TestPanel);
             p.F_LAB14->setText(QStringLiteral("S/N Encode(HEX)"));
             p.F_LAB16->setText(QStringLiteral("EEPROM (256 Byte)"));
             p.F_LAB20->setText(QStringLiteral("S/N:99999999"));
