@@ -6,11 +6,13 @@
 #include "support/Wait.h"
 #include "device/DeviceFixture.h"
 #include "rules/spd/SpdFile.h"
+#include "app/SpdFile.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QTemporaryDir>
 
 using velmora::gs;
 
@@ -315,6 +317,75 @@ TEST_F(DeviceTest, CascadeWithinALoadLeavesEveryWindowAPlaceOfItsOwn)
     for (int i = 0; i < places.size(); ++i)
         for (int j = i + 1; j < places.size(); ++j)
             EXPECT_NE(places[i], places[j]) << "windows " << i + 1 << " and " << j + 1;
+}
+
+// All through "Write =>" (its set-up, status request and parse, 32 packets
+// and read-back), every 900 ms another window opens, the written file is
+// opened again, the windows are cascaded or the newest other window closes.
+TEST_F(DeviceTest, WindowsOpenedClosedAndCascadedAllThroughAWriteLeaveItsWindowAlone)
+{
+    main->resize(frmDocument::contentSize() + QSize(300, 400));
+    QApplication::processEvents();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("module.spd"));
+    ASSERT_TRUE(spdfile::write(path, image(12), nullptr));
+    QPointer<frmDocument> doc = main->openImage(path);
+    ASSERT_TRUE(doc);
+    waitForParse();
+    // The image as opened, its CRC made right.
+    const velmora::SpdImage img = doc->image();
+    const QString title = doc->windowTitle();
+    ui.messages.clear();
+
+    std::vector<QPointer<frmDocument>> others;
+    QStringList titles;
+    int step = 0;
+    bool openedAgainElsewhere = false;
+    QTimer tick;
+    tick.setInterval(vclock::clock().scaled(900));
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        switch (step++ % 4) {
+        case 0:
+            others.emplace_back(main->NewDocumentWindow());
+            titles << others.back()->windowTitle();
+            break;
+        case 1: openedAgainElsewhere = openedAgainElsewhere || main->openImage(path) != doc.data(); break;
+        case 2: main->mnuWindowCascade_Click(); break;
+        case 3:
+            for (auto it = others.rbegin(); it != others.rend(); ++it)
+                if (*it) {
+                    qobject_cast<QMdiSubWindow*>((*it)->parentWidget())->close();
+                    break;
+                }
+            break;
+        }
+    });
+    tick.start();
+    P(doc).Command1->click();
+    tick.stop();
+    ASSERT_GE(step, 8);
+
+    ASSERT_TRUE(doc);
+    EXPECT_FALSE(openedAgainElsewhere);
+    EXPECT_EQ(ui.messages.front().text, QStringLiteral("      *****   SPD file transfer success !   *****      "));
+    EXPECT_EQ(sim->buffer(), img);
+    EXPECT_EQ(doc->image(), img);
+    EXPECT_EQ(doc->windowTitle(), title);
+    EXPECT_EQ(spdfile::fileOf(*doc), path);
+    titles.removeDuplicates();
+    EXPECT_EQ(titles.size(), static_cast<qsizetype>(others.size()));
+    EXPECT_FALSE(titles.contains(title));
+    // The windows still open stand apart, once every one owed a request
+    // has had its answer.
+    testwait::until([&] { return round().phase() == device::StatusRound::Phase::Idle && !round().owedOnBehalf(); });
+    ASSERT_EQ(round().phase(), device::StatusRound::Phase::Idle);
+    ASSERT_EQ(round().owedOnBehalf(), nullptr);
+    const QList<frmDocument*> open = main->documents();
+    for (int i = 0; i < open.size(); ++i)
+        for (int j = i + 1; j < open.size(); ++j)
+            EXPECT_NE(placeOf(open[i]), placeOf(open[j])) << i << " " << j;
+    for (frmDocument* d : open)
+        EXPECT_FALSE((d == doc ? P(d).Frame4 : P(d).TEST_FRAME)->isHidden()) << d->windowTitle().toStdString();
 }
 
 TEST_F(DeviceTest, AWindowOpenedDuringAnotherConversationIsAnsweredAfterIt)
