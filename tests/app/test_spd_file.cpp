@@ -3,8 +3,8 @@
 #include "document/frmDocument.h"
 #include "support/ScriptedUi.h"
 #include "support/TestEnv.h"
+#include "support/CrashAt.h"
 #include "support/TinyFileSystem.h"
-#include "platform/FileWrite.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,8 +12,6 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <chrono>
-#include <csignal>
-#include <cstring>
 #include <fcntl.h>
 #include <functional>
 #include <future>
@@ -557,15 +555,6 @@ TEST(SpdFileWrite, OnlyFilesAreReplaced)
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
-namespace {
-const char* imageCrashAt = "";
-void imageCrashHere(const char* step)
-{
-    if (std::strcmp(step, imageCrashAt) == 0)
-        ::raise(SIGKILL);
-}
-} // namespace
-
 // A save that no longer fits, or that dies half-way, leaves the old image
 // whole; what a crash left beside it goes with the next save.
 TEST(SpdFileWrite, AFullDiskOrACrashLeavesTheOldImageWhole)
@@ -595,10 +584,9 @@ TEST(SpdFileWrite, AFullDiskOrACrashLeavesTheOldImageWhole)
 
     for (const char* step : {"written", "named"}) {
         SCOPED_TRACE(step);
-        imageCrashAt = step;
         EXPECT_EXIT(
             {
-                platform::setReplaceStepHook(imageCrashHere);
+                killAtReplaceStep(step);
                 velmora::SpdImage other{};
                 other[0] = 0x11;
                 QString e;

@@ -5,6 +5,7 @@
 
 #include "platform/FileWrite.h"
 #include "platform/SettingsStore.h"
+#include "support/CrashAt.h"
 #include "support/TinyFileSystem.h"
 
 #include <QDir>
@@ -160,15 +161,6 @@ TEST_F(SettingsFileTest, ThroughALinkAWriteReachesTheTargetOrLeavesItAsItWas)
                                             QStringLiteral("real.conf")}));
 }
 
-namespace {
-const char* crashAt = "";
-void crashHere(const char* step)
-{
-    if (std::strcmp(step, crashAt) == 0)
-        ::raise(SIGKILL);
-}
-} // namespace
-
 // A process killed in the middle of a write leaves the old file, and no copy
 // of the password that the next write does not take away.
 TEST_F(SettingsFileTest, AWriteCutShortByACrashLeavesTheOldFileAndNoCopy)
@@ -181,10 +173,9 @@ TEST_F(SettingsFileTest, AWriteCutShortByACrashLeavesTheOldFileAndNoCopy)
     for (const char* step : {"written", "named"}) {
         SCOPED_TRACE(step);
         const QByteArray before = contents(path);
-        crashAt = step;
         EXPECT_EXIT(
             {
-                platform::setReplaceStepHook(crashHere);
+                killAtReplaceStep(step);
                 settings::write(kHistory, QStringLiteral("PASS2"), QStringLiteral("new"));
                 std::_Exit(0);
             },
