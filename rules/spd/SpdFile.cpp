@@ -36,14 +36,6 @@ public:
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
-    // Closes now; false (with errno) when the close reports an error, which
-    // can be the first report of a failed write.
-    bool close()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0 || errno == EINTR;
-    }
 
 private:
     int fd_;
@@ -99,35 +91,6 @@ void parseLine(const QByteArray& line, std::vector<std::uint8_t>& out)
         field = field.trimmed();
         out.push_back(spd::hex_to_byte(field));
     }
-}
-
-// Writes `data` over the existing file itself: for a file that may be
-// written in a folder that takes no new file.
-bool writeInPlace(const QByteArray& name, const QByteArray& data, QString* error)
-{
-    auto fail = [error](int e) {
-        if (error)
-            *error = systemError(e) + QStringLiteral(" (the file was written in place and may be incomplete)");
-        return false;
-    };
-    Fd fd(::open(name.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    struct stat st {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) {
-        if (error)
-            *error = systemError(errno);
-        return false;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        if (error)
-            *error = QStringLiteral("The path is not a regular file.");
-        return false;
-    }
-    // The new bytes go over the old ones before the rest is cut off, so an
-    // image of the same size needs no new room on the disk.
-    if (!platform::writeAll(fd.get(), data) || ::ftruncate(fd.get(), static_cast<off_t>(data.size())) != 0
-        || ::fsync(fd.get()) != 0 || !fd.close())
-        return fail(errno);
-    return true;
 }
 
 } // namespace
@@ -260,11 +223,18 @@ bool write(const QString& path, const velmora::SpdImage& img, QString* error)
     if (exists && ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0)
         return fail(systemError(errno));
 
+    // A written file that may be incomplete says so.
+    bool incomplete = false;
+    auto failed = [&]() {
+        return fail(systemError(errno) +
+                    (incomplete ? QStringLiteral(" (the file was written in place and may be incomplete)") : QString()));
+    };
+
     // A folder that takes no new file: the existing file is written itself.
     const QByteArray folder = QFile::encodeName(QFileInfo(target).absolutePath());
     if (exists && ::faccessat(AT_FDCWD, folder.constData(), W_OK | X_OK, AT_EACCESS) != 0
         && (errno == EACCES || errno == EPERM || errno == EROFS))
-        return writeInPlace(name, data, error);
+        return platform::writeInPlace(target, data, &incomplete) || failed();
 
     // The new file takes the old one's place whole, keeping its owner (where
     // allowed) and rights; every byte reaches the disk first, so a full disk
@@ -273,9 +243,9 @@ bool write(const QString& path, const velmora::SpdImage& img, QString* error)
         if (exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid()))
             (void)!::fchown(fd, old.st_uid, old.st_gid);
     };
-    if (!platform::replaceFile(target, data, exists ? static_cast<int>(old.st_mode & 07777) : -1, keepOwner))
-        return fail(systemError(errno));
-    return true;
+    return platform::replaceFile(target, data, exists ? static_cast<int>(old.st_mode & 07777) : -1, keepOwner,
+                                 &incomplete) ||
+           failed();
 }
 
 } // namespace spdfile

@@ -4,6 +4,7 @@
 #include "support/ScriptedUi.h"
 #include "support/TestEnv.h"
 #include "support/CrashAt.h"
+#include "support/OrdinaryUser.h"
 #include "support/TinyFileSystem.h"
 
 #include <QDir>
@@ -424,43 +425,6 @@ TEST(SpdFileRead, AFileIsReadToItsThirtySecondLineOrRefused)
 
 // ---------------------------------------------------------------- writing
 
-namespace {
-
-// Takes the rights of an ordinary user for its lifetime when the test runs as
-// root, so that folder permissions count; nothing changes for other users.
-class OrdinaryUser {
-public:
-    OrdinaryUser()
-    {
-        if (::geteuid() != 0)
-            return;
-        if (::setegid(kNobody) != 0 || ::seteuid(kNobody) != 0) {
-            ::setegid(0);
-            failed_ = true;
-            return;
-        }
-        switched_ = true;
-    }
-    ~OrdinaryUser()
-    {
-        if (switched_) {
-            (void)::seteuid(0);
-            (void)::setegid(0);
-        }
-    }
-    bool failed() const { return failed_; }
-    // The owner a file must have for this user to write it.
-    static uid_t uid() { return ::geteuid() == 0 ? kNobody : ::geteuid(); }
-    static gid_t gid() { return ::geteuid() == 0 ? kNobody : ::getegid(); }
-    static constexpr uid_t kNobody = 65534;
-
-private:
-    bool switched_ = false;
-    bool failed_ = false;
-};
-
-} // namespace
-
 TEST(SpdFileWrite, WritableFileInAReadOnlyFolderIsWrittenInPlace)
 {
     QTemporaryDir dir;
@@ -527,6 +491,66 @@ TEST(SpdFileWrite, TheReplacedFileKeepsItsPermissionBits)
     }
 }
 
+// A save makes, renames over or removes no file but its own and the image's,
+// also one named as a save might name its new file; and the longest name
+// the system allows is saved too.
+TEST(SpdFileWrite, ASaveTouchesNoOtherFileAndTakesTheLongestName)
+{
+    QTemporaryDir dir;
+    velmora::SpdImage img{};
+    QString error;
+    const QString mine = writeFile(dir, QStringLiteral(".a.spd.tmp"), "mine");
+    for (const QString& name : {QStringLiteral("a.spd"), QString(251, QLatin1Char('n')) + QStringLiteral(".spd")}) {
+        const QString path = dir.filePath(name);
+        for (std::uint8_t v : {0x11, 0x92}) {
+            img[0] = v;
+            ASSERT_TRUE(spdfile::write(path, img, &error)) << qPrintable(error);
+            EXPECT_EQ(spdfile::read(path).bytes[0], v);
+        }
+    }
+    EXPECT_EQ(readAll(mine), QByteArray("mine"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+}
+
+// A user's image that root saves stays the user's; another user's file that
+// may be written in a shared sticky folder (like /tmp), whose owner alone
+// may replace it, is written in place.
+TEST(SpdFileWrite, AnotherUsersImageIsSavedAndStaysTheirs)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to make files of another user";
+    QTemporaryDir dir;
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    velmora::SpdImage img{};
+    QString error;
+    const QString users = dir.filePath(QStringLiteral("user.spd"));
+    ASSERT_TRUE(spdfile::write(users, img, &error));
+    ASSERT_EQ(::chown(QFile::encodeName(users).constData(), OrdinaryUser::kNobody, OrdinaryUser::kNobody), 0);
+    img[0] = 0x23;
+    ASSERT_TRUE(spdfile::write(users, img, &error)) << qPrintable(error);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(users).constData(), &st), 0);
+    EXPECT_EQ(st.st_uid, OrdinaryUser::kNobody);
+    EXPECT_EQ(st.st_gid, OrdinaryUser::kNobody);
+
+    const QString shared = dir.filePath(QStringLiteral("shared"));
+    ASSERT_TRUE(QDir().mkdir(shared));
+    ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
+    const QString roots = shared + QStringLiteral("/root.spd");
+    ASSERT_TRUE(spdfile::write(roots, img, &error));
+    ASSERT_EQ(::chmod(QFile::encodeName(roots).constData(), 0666), 0);
+    {
+        OrdinaryUser user;
+        ASSERT_FALSE(user.failed());
+        img[0] = 0x55;
+        EXPECT_TRUE(spdfile::write(roots, img, &error)) << qPrintable(error);
+    }
+    EXPECT_TRUE(readAll(roots).startsWith(" 55 "));
+    ASSERT_EQ(::stat(QFile::encodeName(roots).constData(), &st), 0);
+    EXPECT_EQ(st.st_uid, 0u);
+    EXPECT_EQ(QDir(shared).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("root.spd")});
+}
+
 TEST(SpdFileWrite, OnlyFilesAreReplaced)
 {
     QTemporaryDir dir;
@@ -542,6 +566,21 @@ TEST(SpdFileWrite, OnlyFilesAreReplaced)
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(readAll(target).at(3), '\x33');
 
+    // A relative link with ".." in a folder reached through a linked folder
+    // goes up from the folder it really is in, as the system follows it.
+    for (const char* folder : {"phys/sub", "phys/deep", "lnk"})
+        ASSERT_TRUE(QDir().mkpath(dir.filePath(QString::fromLatin1(folder))));
+    ASSERT_EQ(::symlink("../phys/sub", QFile::encodeName(dir.filePath(QStringLiteral("lnk/lf"))).constData()), 0);
+    ASSERT_EQ(::symlink("../deep/t.bin", QFile::encodeName(dir.filePath(QStringLiteral("phys/sub/f.bin"))).constData()),
+              0);
+    const QString deep = dir.filePath(QStringLiteral("phys/deep/t.bin"));
+    ASSERT_TRUE(spdfile::write(deep, img, &error));
+    img[4] = 0x44;
+    ASSERT_TRUE(spdfile::write(dir.filePath(QStringLiteral("lnk/lf/f.bin")), img, &error)) << qPrintable(error);
+    EXPECT_EQ(readAll(deep).at(4), '\x44');
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("phys/sub/f.bin"))).isSymLink());
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("lnk/deep"))));
+
     // A FIFO, named or behind a link, is not replaced by a file.
     const QString fifo = dir.filePath(QStringLiteral("pipe.bin"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
@@ -556,7 +595,7 @@ TEST(SpdFileWrite, OnlyFilesAreReplaced)
 }
 
 // A save that no longer fits, or that dies half-way, leaves the old image
-// whole; what a crash left beside it goes with the next save.
+// whole.
 TEST(SpdFileWrite, AFullDiskOrACrashLeavesTheOldImageWhole)
 {
     QTemporaryDir dir;
@@ -596,13 +635,16 @@ TEST(SpdFileWrite, AFullDiskOrACrashLeavesTheOldImageWhole)
             testing::KilledBySignal(SIGKILL), "");
         EXPECT_EQ(readAll(path), before);
     }
-    // The crash at the rename left the new file under its temporary name;
-    // the next save takes it away, also on a full disk.
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    // The crash at the rename left the new file under a name of its own,
+    // which no later save takes away (it is no file of that save's), also on
+    // a full disk.
+    QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    EXPECT_EQ(left.size(), 2);
     ASSERT_TRUE(fs.fill());
     const bool saved = spdfile::write(path, img, &error);
     EXPECT_EQ(readAll(path).startsWith(" 23 "), saved);
     EXPECT_EQ(readAll(path) == before, !saved);
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name),
-              (QStringList{QStringLiteral("filler"), QStringLiteral("module.spd")}));
+    left << QStringLiteral("filler");
+    left.sort();
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name), left);
 }

@@ -162,14 +162,14 @@ TEST_F(SettingsFileTest, ThroughALinkAWriteReachesTheTargetOrLeavesItAsItWas)
 }
 
 // A process killed in the middle of a write leaves the old file, and no copy
-// of the password that the next write does not take away.
-TEST_F(SettingsFileTest, AWriteCutShortByACrashLeavesTheOldFileAndNoCopy)
+// but one killed between naming the new file and the rename. A failed sync
+// of the new file leaves the old one and no copy; one of the folder is
+// reported.
+TEST_F(SettingsFileTest, AWriteCutShortByACrashOrAFailedSyncLeavesTheOldFile)
 {
     const QString path = dir.filePath(QStringLiteral("VELMORA.....conf"));
     putFile(path, "[History]\nPASS2=old\n");
     settings::useFile(path);
-    // Killed before the new file has a name, and once it has its temporary
-    // name.
     for (const char* step : {"written", "named"}) {
         SCOPED_TRACE(step);
         const QByteArray before = contents(path);
@@ -181,11 +181,26 @@ TEST_F(SettingsFileTest, AWriteCutShortByACrashLeavesTheOldFileAndNoCopy)
             },
             testing::KilledBySignal(SIGKILL), "");
         EXPECT_EQ(contents(path), before);
-        EXPECT_EQ(filesIn(dir.path()).size(), std::strcmp(step, "named") == 0 ? 2 : 1);
+        const qsizetype files = std::strcmp(step, "named") == 0 ? 2 : 1;
+        EXPECT_EQ(filesIn(dir.path()).size(), files);
+        // What the crash left is no file of the next write's.
         EXPECT_TRUE(settings::write(kHistory, QStringLiteral("1"), QStringLiteral("/tmp/a.spd")));
-        EXPECT_EQ(filesIn(dir.path()), QStringList{QStringLiteral("VELMORA.....conf")});
+        EXPECT_EQ(filesIn(dir.path()).size(), files);
     }
     EXPECT_EQ(contents(path), QByteArray("[History]\nPASS2=old\n1=/tmp/a.spd\n"));
+
+    const QStringList files = filesIn(dir.path());
+    static const char* failing = nullptr;
+    platform::setReplaceStepHook([](const char* step) { return std::strcmp(step, failing) == 0 ? EIO : 0; });
+    failing = "sync";
+    EXPECT_FALSE(settings::write(kHistory, QStringLiteral("PASS2"), QStringLiteral("unsynced")));
+    EXPECT_EQ(contents(path), QByteArray("[History]\nPASS2=old\n1=/tmp/a.spd\n"));
+    EXPECT_EQ(filesIn(dir.path()), files);
+    failing = "folder";
+    EXPECT_FALSE(settings::write(kHistory, QStringLiteral("PASS2"), QStringLiteral("in place")));
+    EXPECT_EQ(filesIn(dir.path()), files);
+    platform::setReplaceStepHook(nullptr);
+    EXPECT_EQ(settings::read(kHistory, QStringLiteral("PASS2")), QStringLiteral("old"));
 }
 
 // A file edited by hand keeps every line the program does not change, also

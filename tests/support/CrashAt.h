@@ -15,5 +15,6 @@ inline void killAtReplaceStep(const char* step)
     platform::setReplaceStepHook([](const char* reached) {
         if (std::strcmp(reached, at) == 0)
             ::raise(SIGKILL);
+        return 0;
     });
 }
