@@ -2,14 +2,13 @@
 
 #include "platform/FileWrite.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QList>
 #include <QMap>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QVariant>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include <cctype>
@@ -17,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,14 +55,17 @@ QString userFile()
 
 // The file's text as it is on the disk (nothing for a file not made yet);
 // false, with the reason, for a file that is not a regular one or cannot be
-// read. Its kind is known before it is opened, and the open does not wait:
-// a FIFO would wait for a writer. The file holds the password, so only its
-// user may read it: when `makePrivate`, group and others lose their rights.
-bool readText(const QString& path, QByteArray& text, QString& why, bool makePrivate)
+// read. `name` is the file that links lead to; `found`, when given, gets its
+// status (st_mode 0 when there is no file). Its kind is known before it is
+// opened, and the open does not wait: a FIFO would wait for a writer. The
+// file holds the password, so only its user may read it: when
+// `makePrivate`, group and others lose their rights.
+bool readText(const QByteArray& name, QByteArray& text, QString& why, bool makePrivate, struct stat* found = nullptr)
 {
     text.clear();
-    const QByteArray name = QFile::encodeName(platform::followLinks(path));
     struct stat st {};
+    if (found)
+        *found = st;
     if (::stat(name.constData(), &st) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return true;
@@ -82,6 +85,8 @@ bool readText(const QString& path, QByteArray& text, QString& why, bool makePriv
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     if (!ok)
         why = notRegular;
+    if (ok && found)
+        *found = st;
     if (ok && makePrivate && (st.st_mode & 077) != 0)
         (void)::fchmod(fd, st.st_mode & 07700);
     char buffer[4096];
@@ -108,7 +113,7 @@ void load(Store& s)
     s.values.clear();
     QByteArray text;
     QString why;
-    if (!readText(s.path, text, why, true)) {
+    if (!readText(QFile::encodeName(platform::followLinks(s.path)), text, why, true)) {
         std::fprintf(stderr, "velmora: the settings file %s is not used: %s\n", QFile::encodeName(s.path).constData(),
                      why.toLocal8Bit().constData());
         return;
@@ -196,110 +201,324 @@ QByteArray escapedText(const QString& stored)
     return out;
 }
 
-// The section a line opens ("[History]" gives "History").
-std::optional<QByteArray> sectionOf(const QByteArray& line)
+// ---------------------------------------------------------------- the lines as QSettings reads them
+
+bool iniBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// The section before the first header, which "[General]" also names.
+const QByteArray kGeneral = QByteArrayLiteral("\x01");
+
+// One line as the reader takes it. It may run over several lines of the
+// text: a quote it opens goes on to the quote that closes it, to the end of
+// the text when none does, and a backslash takes the line end behind it. A
+// comment is no line of its own; an unquoted ";" ends a line.
+struct IniLine {
+    qsizetype begin = 0;   // where its line of the text begins (the blanks before it included)
+    qsizetype start = 0;   // its first character
+    qsizetype length = 0;
+    qsizetype equals = -1;  // the "=" after its name; -1 for none
+    bool header = false;
+    QByteArray section;  // the section it is in; the one a header opens
+    QByteArray name;     // the name of the value it sets
+    qsizetype end() const { return start + length; }
+};
+
+// The next line from `pos`, as the reader takes it; false when none is left.
+bool nextIniLine(const QByteArray& data, qsizetype& pos, IniLine& line)
 {
-    QByteArray t = line.trimmed();
-    if (t.startsWith("\xEF\xBB\xBF"))
-        t = t.mid(3).trimmed();
-    if (!t.startsWith('['))
-        return std::nullopt;
-    const qsizetype close = t.indexOf(']');
-    return t.mid(1, (close < 0 ? t.size() : close) - 1).trimmed();
+    const qsizetype n = data.size();
+    bool quoted = false;
+    qsizetype equals = -1;
+    qsizetype start = pos;
+    while (start < n && iniBlank(data[start]))
+        ++start;
+    qsizetype i = start;
+    while (i < n) {
+        const char c = data[i++];
+        if (c == '=') {
+            if (!quoted && equals < 0)
+                equals = i - 1;
+        } else if (c == '\n' || c == '\r') {
+            if (i == start + 1)
+                ++start;
+            else if (!quoted) {
+                --i;
+                break;
+            }
+        } else if (c == '\\') {
+            // An escaped character; a line end with both of its characters.
+            if (i < n) {
+                const char e = data[i++];
+                if (i < n && ((e == '\n' && data[i] == '\r') || (e == '\r' && data[i] == '\n')))
+                    ++i;
+            }
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (c == ';') {
+            if (i == start + 1) {
+                // A comment, to the end of its line of the text.
+                while (i < n && data[i] != '\n' && data[i] != '\r')
+                    ++i;
+                while (i < n && iniBlank(data[i]))
+                    ++i;
+                start = i;
+            } else if (!quoted) {
+                --i;
+                break;
+            }
+        }
+    }
+    pos = i;
+    line.start = start;
+    line.length = i - start;
+    line.equals = equals;
+    line.begin = start;
+    while (line.begin > 0 && (data[line.begin - 1] == ' ' || data[line.begin - 1] == '\t'))
+        --line.begin;
+    return line.length > 0;
 }
 
-// The name of the value a line sets.
-std::optional<QByteArray> nameOf(const QByteArray& line)
+std::vector<IniLine> iniLines(const QByteArray& text)
 {
-    const QByteArray t = line.trimmed();
-    const qsizetype eq = t.indexOf('=');
-    if (t.startsWith(';') || eq <= 0)
-        return std::nullopt;
-    return t.left(eq).trimmed();
+    std::vector<IniLine> lines;
+    QByteArray section = kGeneral;
+    qsizetype pos = text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    IniLine line;
+    while (nextIniLine(text, pos, line)) {
+        line.header = text.at(line.start) == '[';
+        if (line.header) {
+            const QByteArray t = text.mid(line.start, line.length);
+            const qsizetype close = t.indexOf(']');
+            section = t.mid(1, (close < 0 ? t.size() : close) - 1).trimmed();
+            if (section.compare("general", Qt::CaseInsensitive) == 0)
+                section = kGeneral;
+        }
+        line.section = section;
+        line.name = !line.header && line.equals >= 0 ? text.mid(line.start, line.equals - line.start).trimmed()
+                                                     : QByteArray();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The values the reader finds, as they are written: by section and name.
+using Values = QMap<QByteArray, QByteArray>;
+
+QByteArray idOf(const QByteArray& section, const QByteArray& name) { return section + '\0' + name; }
+
+Values valuesOf(const QByteArray& text)
+{
+    Values values;
+    for (const IniLine& l : iniLines(text))
+        if (!l.header && l.equals >= 0)
+            values.insert(idOf(l.section, l.name), text.mid(l.equals + 1, l.end() - l.equals - 1));
+    return values;
+}
+
+// Where the line of the text that holds `pos` ends, its line end included.
+qsizetype lineAfter(const QByteArray& text, qsizetype pos)
+{
+    const qsizetype n = text.size();
+    while (pos < n && text[pos] != '\n' && text[pos] != '\r')
+        ++pos;
+    if (pos < n && text[pos] == '\r' && pos + 1 < n && text[pos + 1] == '\n')
+        return pos + 2;
+    return pos < n ? pos + 1 : n;
+}
+
+// The last line of a text that ends with a line end holds blanks only.
+bool endsWithBlankLine(const QByteArray& text)
+{
+    const qsizetype from = text.size() < 2 ? 0 : text.lastIndexOf('\n', text.size() - 2) + 1;
+    return text.mid(from).trimmed().isEmpty();
 }
 
 struct Change {
+    QString key;
     QString name;
     std::optional<QString> text;  // nothing: the value goes
 };
 
-// Sets or removes one value in the file's lines. A value that the file sets
-// more than once is read from its last line, which is the one replaced; a
-// removal takes every line of it. A new value goes at the end of the last
-// block of its section, a new section at the end of the file.
-void apply(QList<QByteArray>& lines, const QByteArray& section, const Change& c)
+// Sets or removes one value in the file's text, so that the reader then finds
+// the values `expected`: the value's last line is replaced (that is the one
+// read) and a removal takes every line of it. A new value goes at the end of
+// the last block of its section, a new section at the end of the file; where
+// a line the program did not write would take it in there (a quote opened and
+// never closed), the new value goes before that line, the new section before
+// the last one. False when no such place gives the values expected.
+bool apply(QByteArray& text, const Change& c, const Values& expected)
 {
+    const QByteArray section = escapedName(c.key);
     const QByteArray name = escapedName(c.name);
-    const QByteArray value = c.text ? name + '=' + escapedText(*c.text) : QByteArray();
-    std::optional<QByteArray> current;
-    qsizetype last = -1;
-    qsizetype end = -1;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (const auto s = sectionOf(lines[i])) {
-            current = s;
-            if (*s == section)
-                end = i + 1;
+    const std::vector<IniLine> lines = iniLines(text);
+    std::vector<const IniLine*> own;         // the lines of the value
+    const IniLine* last = nullptr;           // the last line of its section
+    const IniLine* lastHeader = nullptr;     // the header of the file's last section
+    for (const IniLine& l : lines) {
+        if (l.header)
+            lastHeader = &l;
+        if (l.section != section)
             continue;
-        }
-        if (current != section)
-            continue;
-        if (nameOf(lines[i]) == name) {
-            if (!c.text) {
-                lines.removeAt(i--);
-                continue;
-            }
-            last = i;
-        }
-        if (!lines[i].trimmed().isEmpty())
-            end = i + 1;
+        last = &l;
+        if (!l.header && l.equals >= 0 && l.name == name)
+            own.push_back(&l);
     }
-    if (!c.text)
-        return;
-    if (last >= 0)
-        lines[last] = value + (lines[last].endsWith("\r\n") ? "\r\n" : "\n");
-    else if (end >= 0)
-        lines.insert(end, value + '\n');
-    else {
-        if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
-            lines.append("\n");
-        lines.append('[' + section + "]\n");
-        lines.append(value + '\n');
+    const QByteArray line = c.text ? name + '=' + escapedText(*c.text) : QByteArray();
+    QByteArray ended = text;
+    if (!ended.isEmpty() && !ended.endsWith('\n'))
+        ended += '\n';
+    std::vector<QByteArray> tries;
+    if (!c.text) {
+        QByteArray t = text;
+        for (auto l = own.rbegin(); l != own.rend(); ++l)
+            t.remove((*l)->begin, lineAfter(t, (*l)->end()) - (*l)->begin);
+        tries.push_back(t);
+    } else if (!own.empty()) {
+        tries.push_back(QByteArray(text).replace(own.back()->begin, own.back()->end() - own.back()->begin, line));
+    } else if (last) {
+        tries.push_back(QByteArray(ended).insert(lineAfter(ended, last->end()), line + '\n'));
+        if (!last->header)
+            tries.push_back(QByteArray(text).insert(last->begin, line + '\n'));
+    } else {
+        QByteArray t = ended;
+        if (!t.isEmpty() && !endsWithBlankLine(t))
+            t += '\n';
+        tries.push_back(t + '[' + section + "]\n" + line + '\n');
+        if (lastHeader)
+            tries.push_back(QByteArray(text).insert(lastHeader->begin, '[' + section + "]\n" + line + "\n\n"));
     }
+    for (const QByteArray& t : tries) {
+        if (valuesOf(t) == expected) {
+            text = t;
+            return true;
+        }
+    }
+    return false;
 }
 
-QByteArray edited(const QByteArray& text, const QString& key, const std::vector<Change>& changes)
+// The file's text with the changes; nothing when they cannot be placed.
+std::optional<QByteArray> edited(const QByteArray& text, const std::vector<Change>& changes)
 {
-    QList<QByteArray> lines;
-    for (qsizetype from = 0; from < text.size();) {
-        const qsizetype nl = text.indexOf('\n', from);
-        const qsizetype to = nl < 0 ? text.size() : nl + 1;
-        lines.append(text.mid(from, to - from));
-        from = to;
+    QByteArray out = text;
+    Values expected = valuesOf(text);
+    for (const Change& c : changes) {
+        const QByteArray id = idOf(escapedName(c.key), escapedName(c.name));
+        if (c.text)
+            expected.insert(id, escapedText(*c.text));
+        else
+            expected.remove(id);
+        if (!apply(out, c, expected))
+            return std::nullopt;
     }
-    if (!lines.isEmpty() && !lines.last().endsWith('\n'))
-        lines.last().append('\n');
-    const QByteArray section = escapedName(key);
-    for (const Change& c : changes)
-        apply(lines, section, c);
-    return lines.join();
+    return out;
 }
 
-bool commit(const QString& key, const std::vector<Change>& changes)
+// ---------------------------------------------------------------- writing the file
+
+// The folder part of a file's name.
+QByteArray folderOf(const QByteArray& name)
+{
+    const qsizetype slash = name.lastIndexOf('/');
+    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : name.left(slash);
+}
+
+// The folders of a first start, each made as the system finds its name
+// (through links too); those there are left as they are.
+void makeFolders(const QByteArray& folder)
+{
+    if (::access(folder.constData(), F_OK) == 0)
+        return;
+    for (qsizetype i = folder.indexOf('/', 1);; i = folder.indexOf('/', i + 1)) {
+        (void)::mkdir((i < 0 ? folder : folder.left(i)).constData(), 0777);
+        if (i < 0)
+            return;
+    }
+}
+
+// A lock on the settings file's folder for the time a write reads, changes
+// and replaces the file, so that two instances of the program take turns and
+// neither undoes the other's write. The folder is locked because the file is
+// replaced by each write; no file is made for the lock. A folder that cannot
+// be opened, or a file system without locks, goes without; a lock that
+// another instance keeps longer than a few seconds fails the write.
+class FolderLock {
+public:
+    explicit FolderLock(const QByteArray& folder)
+        : fd_(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno != EWOULDBLOCK)
+                return;
+            if (std::chrono::steady_clock::now() >= until) {
+                kept_ = true;
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+    ~FolderLock()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    // Another instance kept the lock.
+    bool kept() const { return kept_; }
+
+private:
+    int fd_;
+    bool kept_ = false;
+};
+
+void say(const Store& s, const char* why)
+{
+    std::fprintf(stderr, "velmora: the settings file %s is not written: %s\n", QFile::encodeName(s.path).constData(),
+                 why);
+}
+
+bool commit(const std::vector<Change>& changes)
 {
     Store& s = loaded();
+    makeFolders(folderOf(QFile::encodeName(s.path)));
+    const QString target = platform::followLinks(s.path);
+    const QByteArray name = QFile::encodeName(target);
+    const FolderLock lock(folderOf(name));
+    if (lock.kept()) {
+        say(s, "another instance of the program keeps it locked");
+        errno = EWOULDBLOCK;
+        return false;
+    }
     QByteArray text;
     QString why;
-    if (!readText(s.path, text, why, false))
+    struct stat old {};
+    if (!readText(name, text, why, false, &old))
         return false;
-    // The folder of a first start.
-    QDir().mkpath(QFileInfo(platform::followLinks(s.path)).absolutePath());
-    if (!platform::replaceFile(s.path, edited(text, key, changes), 0600))
+    const bool exists = old.st_mode != 0;
+    // A file its owner made read-only stays as it is.
+    if (exists && ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0)
+        return false;
+    const std::optional<QByteArray> next = edited(text, changes);
+    if (!next) {
+        say(s, "a line of it that the program did not write would hide the values set");
+        errno = EINVAL;
+        return false;
+    }
+    // The file stays its owner's when another user (root) writes it.
+    const auto keepOwner = [&](int fd) {
+        if (exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid()))
+            (void)!::fchown(fd, old.st_uid, old.st_gid);
+    };
+    if (!platform::replaceFile(target, *next, 0600, keepOwner))
         return false;
     for (const Change& c : changes) {
         if (c.text)
-            s.values.insert(fullName(key, c.name), untilZero(*c.text));
+            s.values.insert(fullName(c.key, c.name), untilZero(*c.text));
         else
-            s.values.remove(fullName(key, c.name));
+            s.values.remove(fullName(c.key, c.name));
     }
     return true;
 }
@@ -330,11 +549,19 @@ bool write(const QString& key, std::initializer_list<std::pair<QString, QString>
 {
     std::vector<Change> changes;
     for (const auto& [name, text] : values)
-        changes.push_back({name, text});
-    return commit(key, changes);
+        changes.push_back({key, name, text});
+    return commit(changes);
 }
 
-bool remove(const QString& key, const QString& name) { return commit(key, {{name, std::nullopt}}); }
+bool write(const std::vector<Value>& values)
+{
+    std::vector<Change> changes;
+    for (const Value& v : values)
+        changes.push_back({v.key, v.name, v.text});
+    return commit(changes);
+}
+
+bool remove(const QString& key, const QString& name) { return commit({{key, name, std::nullopt}}); }
 
 int storedSize(const QString& text) { return static_cast<int>(text.toLocal8Bit().size()) + 1; }
 

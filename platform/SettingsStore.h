@@ -5,11 +5,16 @@
 // (~/.config/Corvane inc./VELMORA.....conf).
 //
 // The store reads the file once, with QSettings, and keeps its values. A
-// write changes only the lines of the values it sets in the file's text as
-// it is on the disk, and puts the new text in the file's place whole or not
-// at all (platform::replaceFile); only then does the store take the new
-// values. Every other line stays as it was, also one the store would not
-// have written so.
+// write holds a lock on the file's folder (another instance of the program
+// may write the file too), reads the file's text as it is on the disk,
+// changes only the lines of the values it sets, and puts the new text in the
+// file's place whole or not at all (platform::replaceFile), keeping the
+// file's owner; only then does the store take the new values. Every other
+// line stays as it was, also one the store would not have written so. The
+// lines are taken as QSettings takes them, so that a hand-edited line that
+// opens a quote and never closes it does not swallow a value written after
+// it: a new value goes where the reader finds it, and a write that cannot be
+// placed so is refused. A file its owner made read-only is not written.
 //
 // Values keep the sizes the program reasons with: a stored text counts its
 // 8-bit bytes plus a terminating zero byte, so the empty text has size 1 and
@@ -19,6 +24,7 @@
 #include <initializer_list>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace settings {
 
@@ -36,6 +42,12 @@ std::optional<QString> read(const QString& key, const QString& name);
 // none does.
 bool write(const QString& key, const QString& name, const QString& text);
 bool write(const QString& key, std::initializer_list<std::pair<QString, QString>> values);
+struct Value {
+    QString key;
+    QString name;
+    QString text;
+};
+bool write(const std::vector<Value>& values);
 bool remove(const QString& key, const QString& name);
 // Size in bytes of a stored text including its terminating zero byte.
 int storedSize(const QString& text);

@@ -1,11 +1,13 @@
 // The settings file holds the password in plain text: only its user may read
 // it, whether the store makes the file or finds it. A write stores the whole
 // file or leaves it as it was: on a full disk, through a link, cut short by
-// a crash, and in a file edited by hand.
+// a crash, and in a file edited by hand; two instances of the program lose
+// nothing of each other's writes.
 
 #include "platform/FileWrite.h"
 #include "platform/SettingsStore.h"
 #include "support/CrashAt.h"
+#include "support/OrdinaryUser.h"
 #include "support/TinyFileSystem.h"
 
 #include <QDir>
@@ -18,6 +20,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -203,6 +207,97 @@ TEST_F(SettingsFileTest, AWriteCutShortByACrashOrAFailedSyncLeavesTheOldFile)
     EXPECT_EQ(settings::read(kHistory, QStringLiteral("PASS2")), QStringLiteral("old"));
 }
 
+// Two instances of the program write the one file at once, each its own
+// value, round after round: every write is done, and each instance finds its
+// value in the file after its write.
+TEST_F(SettingsFileTest, TwoInstancesWritingAtOnceLoseNothingOfEachOther)
+{
+    const QString path = dir.filePath(QStringLiteral("VELMORA.....conf"));
+    putFile(path, "[History]\nPASS1=KT527\n");
+    constexpr int kRounds = 100;
+    const char* const names[] = {"a", "b"};
+    pid_t instances[2] = {};
+    for (int k = 0; k < 2; ++k) {
+        instances[k] = ::fork();
+        ASSERT_GE(instances[k], 0);
+        if (instances[k] == 0) {
+            settings::useFile(path);
+            int faults = 0;
+            for (int i = 0; i < kRounds; ++i) {
+                const QByteArray line = '\n' + QByteArray(names[k]) + '=' + QByteArray::number(i) + '\n';
+                if (!settings::write(kHistory, QString::fromLatin1(names[k]), QString::number(i)) ||
+                    !contents(path).contains(line))
+                    ++faults;
+            }
+            std::_Exit(std::min(faults, 100));
+        }
+    }
+    for (pid_t instance : instances) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(instance, &status, 0), instance);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "faults: " << WEXITSTATUS(status);
+    }
+    const QSettings file(path, QSettings::IniFormat);
+    EXPECT_EQ(file.value(QStringLiteral("History/a")).toInt(), kRounds - 1);
+    EXPECT_EQ(file.value(QStringLiteral("History/b")).toInt(), kRounds - 1);
+    EXPECT_EQ(file.value(QStringLiteral("History/PASS1")).toString(), QStringLiteral("KT527"));
+    EXPECT_EQ(filesIn(dir.path()), QStringList{QStringLiteral("VELMORA.....conf")});
+}
+
+// Dotfile folders are often reached through links: a relative link with ".."
+// in a folder reached through a linked folder goes up from the folder it
+// really is in, as the system follows it, for the read and the write.
+TEST_F(SettingsFileTest, ALinkIsFollowedAsTheSystemFollowsIt)
+{
+    for (const char* folder : {"phys/sub", "phys/deep", "lnk"})
+        ASSERT_TRUE(QDir().mkpath(dir.filePath(QString::fromLatin1(folder))));
+    const QString name = QStringLiteral("VELMORA.....conf");
+    ASSERT_EQ(::symlink("../phys/sub", QFile::encodeName(dir.filePath(QStringLiteral("lnk/lf"))).constData()), 0);
+    ASSERT_EQ(::symlink("../deep/t.conf", QFile::encodeName(dir.filePath(QStringLiteral("phys/sub/") + name)).constData()),
+              0);
+    const QString target = dir.filePath(QStringLiteral("phys/deep/t.conf"));
+    putFile(target, "[History]\nPASS1=KT527\nPASS2=old\n");
+    settings::useFile(dir.filePath(QStringLiteral("lnk/lf/") + name));
+    EXPECT_EQ(settings::read(kHistory, QStringLiteral("PASS2")), QStringLiteral("old"));
+    EXPECT_TRUE(settings::write(kHistory, QStringLiteral("PASS2"), QStringLiteral("new")));
+    EXPECT_EQ(contents(target), QByteArray("[History]\nPASS1=KT527\nPASS2=new\n"));
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("phys/sub/") + name)).isSymLink());
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("lnk/deep"))));
+}
+
+// Root writing a user's settings (sudo keeping the user's home) leaves them
+// the user's, who can still read and write them; a file its owner made
+// read-only is not written.
+TEST_F(SettingsFileTest, TheFileStaysItsOwnersAndOneMadeReadOnlyIsNotWritten)
+{
+    const QString path = dir.filePath(QStringLiteral("VELMORA.....conf"));
+    const QByteArray p = QFile::encodeName(path);
+    putFile(path, "[History]\nPASS1=KT527\n");
+    ASSERT_EQ(::chmod(p.constData(), 0600), 0);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+        ASSERT_EQ(::chown(QFile::encodeName(dir.path()).constData(), OrdinaryUser::kNobody, OrdinaryUser::kNobody), 0);
+        ASSERT_EQ(::chown(p.constData(), OrdinaryUser::kNobody, OrdinaryUser::kNobody), 0);
+        settings::useFile(path);
+        ASSERT_TRUE(settings::write(kHistory, QStringLiteral("PASS2"), QStringLiteral("by root")));
+        struct stat st {};
+        ASSERT_EQ(::stat(p.constData(), &st), 0);
+        EXPECT_EQ(st.st_uid, OrdinaryUser::kNobody);
+        EXPECT_EQ(st.st_gid, OrdinaryUser::kNobody);
+        EXPECT_EQ(st.st_mode & 07777, 0600u);
+    }
+    OrdinaryUser user;
+    if (user.failed())
+        GTEST_SKIP() << "cannot take an ordinary user's rights";
+    settings::useFile(path);
+    EXPECT_TRUE(settings::write(kHistory, QStringLiteral("PASS2"), QStringLiteral("by the user")));
+    ASSERT_EQ(::chmod(p.constData(), 0444), 0);
+    const QByteArray before = contents(path);
+    EXPECT_FALSE(settings::write(kHistory, QStringLiteral("PASS2"), QStringLiteral("lost")));
+    EXPECT_EQ(contents(path), before);
+    EXPECT_EQ(modeOf(path) & 0222, 0);
+}
+
 // A file edited by hand keeps every line the program does not change, also
 // lines the program would never write; only the values set change.
 TEST_F(SettingsFileTest, LinesOfAHandEditedFileThatAWriteDoesNotChangeStayAsTheyWere)
@@ -220,6 +315,29 @@ TEST_F(SettingsFileTest, LinesOfAHandEditedFileThatAWriteDoesNotChangeStayAsThey
     EXPECT_EQ(contents(path), QByteArray("; my settings\r\n[Settings]\r\nCommPort=2\r\nOdd=a, @b\r\n\r\n[]\nx = 1\n"
                                          "[History]\nPASS1=KT527\nPASS2=new\n1=/tmp/a.spd\n\n[Mine]\n"
                                          "\n[Other]\nk=v\n"));
+}
+
+// A hand-edited line that opens a quote and never closes it takes in every
+// line after it: a value written goes where the reader still finds it, and a
+// write with no such place is refused and said.
+TEST_F(SettingsFileTest, ALineThatOpensAQuoteTakesInNoValueWritten)
+{
+    const QString path = dir.filePath(QStringLiteral("VELMORA.....conf"));
+    putFile(path, "[History]\nPASS1=KT527\nNote=\"open\n");
+    settings::useFile(path);
+    ASSERT_TRUE(settings::write(kHistory, {{QStringLiteral("PASS2"), QStringLiteral("secret")},
+                                           {QStringLiteral("1"), QStringLiteral("/tmp/a.spd")}}));
+    const QSettings file(path, QSettings::IniFormat);
+    EXPECT_EQ(file.value(QStringLiteral("History/PASS2")).toString(), QStringLiteral("secret"));
+    EXPECT_EQ(file.value(QStringLiteral("History/1")).toString(), QStringLiteral("/tmp/a.spd"));
+    EXPECT_TRUE(contents(path).endsWith("\nNote=\"open\n"));
+
+    putFile(path, "Note=\"open\n");
+    settings::useFile(path);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(settings::write(kHistory, QStringLiteral("PASS2"), QStringLiteral("secret")));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find(" is not written: "), std::string::npos);
+    EXPECT_EQ(contents(path), QByteArray("Note=\"open\n"));
 }
 
 // What the store writes, QSettings (which reads the file at the next start)
