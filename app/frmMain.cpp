@@ -417,9 +417,9 @@ QMenu* frmMain::menu(const QString& name) const { return findChild<QMenu*>(name)
 
 // ---------------------------------------------------------------- load step
 
+// Port 1 in place of the stored one; the load step stores "1" for it.
 void frmMain::portFallback()
 {
-    settings::write(kSettings, QStringLiteral("CommPort"), QStringLiteral("1"));
     if (comm_->portOpen())
         comm_->setPortOpen(false);
     comm_->setCommPort(1);
@@ -428,6 +428,10 @@ void frmMain::portFallback()
 
 void frmMain::MDIForm_Load()
 {
+    // The values the load step stores go into the settings file together,
+    // in one write once they are all known.
+    std::vector<settings::Value> stored;
+
     // The serial port number from the settings; port 1 when there is none.
     bool fallbackRan = false;
     if (const auto port = readValue(kSettings, QStringLiteral("CommPort"))) {
@@ -441,6 +445,7 @@ void frmMain::MDIForm_Load()
         comm_->setCommPort(n);
         gs().comPort = static_cast<std::uint8_t>(n);
     } else {
+        stored.push_back({kSettings, QStringLiteral("CommPort"), QStringLiteral("1")});
         portFallback();
         fallbackRan = true;
     }
@@ -451,6 +456,7 @@ void frmMain::MDIForm_Load()
             comm_->setPortOpen(true);
         } catch (const platform::CommError&) {
             if (!fallbackRan) {
+                stored.push_back({kSettings, QStringLiteral("CommPort"), QStringLiteral("1")});
                 portFallback();
                 try {
                     comm_->setPortOpen(true);
@@ -468,7 +474,7 @@ void frmMain::MDIForm_Load()
         QAction* entry = action(QStringLiteral("mnuFileMRU(%1)").arg(k));
         const auto v = readValue(kHistory, QString::number(k));
         if (!v || settings::storedSize(*v) < 3) {
-            settings::write(kHistory, QString::number(k), QString());
+            stored.push_back({kHistory, QString::number(k), QString()});
             entry->setVisible(false);
         } else {
             entry->setData(*v);
@@ -482,7 +488,7 @@ void frmMain::MDIForm_Load()
     // The password-set marker and the password.
     const auto pass1 = readValue(kHistory, QStringLiteral("PASS1"));
     if (!pass1 || settings::storedSize(*pass1) < 3) {
-        settings::write(kHistory, QStringLiteral("PASS1"), QString());
+        stored.push_back({kHistory, QStringLiteral("PASS1"), QString()});
         gs().passwordMarker.clear();
     } else {
         gs().passwordMarker = *pass1;
@@ -490,11 +496,13 @@ void frmMain::MDIForm_Load()
     // A password of one character is a password too.
     const auto pass2 = readValue(kHistory, QStringLiteral("PASS2"));
     if (!pass2 || pass2->isEmpty()) {
-        settings::write(kHistory, QStringLiteral("PASS2"), QString());
+        stored.push_back({kHistory, QStringLiteral("PASS2"), QString()});
         gs().storedPassword.clear();
     } else {
         gs().storedPassword = *pass2;
     }
+    if (!stored.empty())
+        settings::write(stored);
 
     // "Key-in Mode" is ticked while the key-in mode is on.
     action(QStringLiteral("mnuKeyin"))->setChecked(gs().keyInMode == -1);
@@ -950,11 +958,15 @@ void frmMain::File_List_Ctl(const QString& fn)
 
 void frmMain::File_List_Save()
 {
+    // The shown entries go into the settings file in one write.
+    std::vector<settings::Value> entries;
     for (int k = 1; k <= 3; ++k) {
         QAction* e = action(QStringLiteral("mnuFileMRU(%1)").arg(k));
         if (e->isVisible())
-            settings::write(kHistory, QString::number(k), e->data().toString());
+            entries.push_back({kHistory, QString::number(k), e->data().toString()});
     }
+    if (!entries.empty())
+        settings::write(entries);
 }
 
 // ---------------------------------------------------------------- setup menu

@@ -4,6 +4,7 @@
 #include "document/HexGrid.h"
 #include "document/frmDocument.h"
 #include "platform/CommPort.h"
+#include "platform/FileWrite.h"
 #include "platform/SettingsStore.h"
 #include "support/IsolatedMain.h"
 #include "support/ScriptedUi.h"
@@ -795,6 +796,30 @@ TEST_F(MainWindowTest, RecentFilesMoveToTheTop)
     EXPECT_EQ(mru(1), paths[3].toUpper());
     EXPECT_TRUE(mruShown(3));
     EXPECT_TRUE(shown("mnuFileBar5"));
+}
+
+// A first start stores its values in one write of the settings file, and an
+// Open stores the recent files in one.
+TEST_F(MainWindowTest, AStartAndAnOpenWriteTheSettingsOnceEach)
+{
+    const QString path = imageFile(QStringLiteral("a.bin"), 8);
+    static int writes = 0;
+    writes = 0;
+    platform::setReplaceStepHook([](const char* step) {
+        writes += std::strcmp(step, "named") == 0 ? 1 : 0;
+        return 0;
+    });
+    ui.dialogHandlers.push_back([](QDialog*) { return static_cast<int>(QDialog::Rejected); });
+    start();
+    EXPECT_EQ(writes, 1);
+    EXPECT_EQ(stored("Settings", "CommPort"), QStringLiteral("1"));
+    for (const char* name : {"1", "2", "3", "PASS1", "PASS2"})
+        EXPECT_EQ(stored("History", name), QString()) << name;
+    ui.fileAnswers.push_back(path);
+    main->mnuFileOpen_Click();
+    EXPECT_EQ(writes, 2);
+    EXPECT_EQ(stored("History", "1"), path);
+    platform::setReplaceStepHook(nullptr);
 }
 
 TEST_F(MainWindowTest, ViewAndWindowCommands)
