@@ -802,7 +802,8 @@ bool DeviceOps::deferClick(DevicePanels& from, std::function<void()> click)
 {
     if (round_.phase() != StatusRound::Phase::Sending || !round_.background())
         return false;
-    if (!heldClick_.from)
+    // A click held for a window that is closing holds nothing.
+    if (!heldClick_.from || !StatusRound::open(heldClick_.doc.data()))
         heldClick_ = {&from, &from.doc(), std::move(click)};
     return true;
 }
@@ -811,12 +812,14 @@ void DeviceOps::lineFreed()
 {
     if (talking_ > 0)
         return;
-    if (main_.exiting()) {
-        heldClick_ = {};
+    // While an exit waits nothing goes out; what waits goes on when the
+    // exit is given up, and ends with the program.
+    if (main_.exiting())
         return;
-    }
-    // The user's command goes first; an owed request waits for its end.
-    if (HeldClick held = std::exchange(heldClick_, {}); held.from && held.doc && !held.doc->isClosedForGood()) {
+    // The user's command goes first; an owed request waits for its end. A
+    // click held for a window that has closed, or whose close is pending,
+    // is dropped.
+    if (HeldClick held = std::exchange(heldClick_, {}); held.from && StatusRound::open(held.doc.data())) {
         held.click();
         return;
     }

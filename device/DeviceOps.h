@@ -46,7 +46,10 @@
 //     Tester Setup" switch the active window's panels; New, Open and the
 //     wizard load a window, whose status request joins or is owed; Close
 //     and Close All close a held window once its work has ended; Exit
-//     waits until no operation talks, and no owed request goes out then.
+//     waits until no operation talks, and neither an owed request nor a
+//     click held back goes out while it waits (they go on if it is given
+//     up). A window whose close is pending counts as closed: nothing held
+//     or owed runs for it.
 //   - other windows' (and this window's) buttons: the guarded buttons,
 //     TEST, SETUP and the caption-less label do not run (canStartButton(),
 //     talking()); behind an owed status request they run once it is over
@@ -177,7 +180,8 @@ public:
     // last.
     StatusRound& statusRound() { return round_; }
     // The line is free: a click held back runs, else a status request owed
-    // to a window goes out (nothing while an exit waits). Runs from the
+    // to a window goes out. Nothing runs while an exit waits: the click and
+    // the request wait with it, and go on if it is given up. Runs from the
     // event loop once a conversation has ended, and when an exit that
     // waited is given up.
     void lineFreed();

@@ -12,7 +12,10 @@ StatusRound::StatusRound(Conversation& conversation)
 {
 }
 
-bool StatusRound::open(const frmDocument* doc) { return doc && !doc->isClosedForGood(); }
+bool StatusRound::open(const frmDocument* doc)
+{
+    return doc && !doc->isClosedForGood() && !doc->closePending();
+}
 
 void StatusRound::add(std::vector<Asker>& to, frmDocument* doc, bool transferPanel)
 {
@@ -88,7 +91,9 @@ frmDocument* StatusRound::owedOnBehalf() const
 
 void StatusRound::askedFor(frmDocument* doc)
 {
-    std::erase_if(asked_, [doc](const QPointer<frmDocument>& d) { return !open(d.data()) || d == doc; });
+    // A window whose close is pending stays on the list: the user may keep
+    // it yet.
+    std::erase_if(asked_, [doc](const QPointer<frmDocument>& d) { return !d || d->isClosedForGood() || d == doc; });
     asked_.emplace_back(doc);
 }
 

@@ -80,9 +80,13 @@ public:
     // The window asked for last that is still open, or nullptr.
     frmDocument* front() const;
 
+    // doc is still open: a window whose close waits for the work that holds
+    // it counts as closed already, for an owed request as for a click held
+    // back.
+    static bool open(const frmDocument* doc);
+
 private:
     static void add(std::vector<Asker>& to, frmDocument* doc, bool transferPanel);
-    static bool open(const frmDocument* doc);
 
     Conversation& conv_;
     Phase phase_ = Phase::Idle;

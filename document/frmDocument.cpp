@@ -453,9 +453,13 @@ frmDocument::Hold::~Hold()
     if (!d || --d->holds_ > 0)
         return;
     if (d->closePending_) {
-        d->closePending_ = false;
-        // Carried out from the event loop, after the work has unwound.
-        QTimer::singleShot(0, d, &frmDocument::closeWindow);
+        // Carried out from the event loop, after the work has unwound; the
+        // close stays pending until then (unless new work holds the window
+        // again, whose end carries it out).
+        QTimer::singleShot(0, d, [d] {
+            if (d->closePending_ && d->holds_ == 0)
+                d->closeWindow();
+        });
     }
     emit d->released(d);
 }
@@ -477,6 +481,8 @@ void frmDocument::closeEvent(QCloseEvent* e)
         e->ignore();
         return;
     }
+    // The close is carried out now: kept or not, it is no longer pending.
+    closePending_ = false;
     if (Chk_Form_Chang() == -1) {
         const ui::Answer a = ui::msgBox(QStringLiteral(" SPD File has been modified , Save the file (Y/N) ?  "),
                                         ui::Buttons::YesNoCancel, ui::Icon::None, windowTitle(), this);

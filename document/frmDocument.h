@@ -172,6 +172,8 @@ public:
         QPointer<frmDocument> doc_;
     };
     bool isHeld() const { return holds_ > 0; }
+    // A close was asked for while work held the window, and has not been
+    // carried out yet (also between the end of the work and the close).
     bool closePending() const { return closePending_; }
     // The window has accepted its close and is on its way out.
     bool isClosedForGood() const { return closedForGood_; }

@@ -646,6 +646,58 @@ TEST_F(DeviceTest, AClickWhileAnOwedRequestHoldsTheLineRunsAfterIt)
     expectTesterSettings(owed);
 }
 
+TEST_F(DeviceTest, AClickHeldForAWindowClosedMeanwhileDoesNotRun)
+{
+    frmDocument* reader = openDocument();
+    sim->setBuffer(image(11));
+    QPointer<frmDocument> owed;
+    once([&] { return sim->count(frameMsg('l')) > 0; }, [&] { owed = main->NewDocumentWindow(); });
+    P(reader).Command2->click();
+    ASSERT_TRUE(owed);
+    // While its request is on the line: Verify on the new window, then
+    // close it.
+    sim->clearLog();
+    ui.messages.clear();
+    once([&] { return statusSending() && round().background(); }, [&] {
+        P(owed).Command3->click();
+        qobject_cast<QMdiSubWindow*>(owed->parentWidget())->close();
+    });
+    testwait::until([&] { return owed.isNull() && !main->deviceOps().talking() && !main->Timer2()->isActive(); });
+    ASSERT_TRUE(owed.isNull());
+    // Neither the verify nor another request went out for it.
+    EXPECT_EQ(sim->count(frameMsg('l')), 0);
+    EXPECT_EQ(statusRequests(), 1);
+    EXPECT_TRUE(ui.messages.empty()) << ui.lastText().toStdString();
+    EXPECT_EQ(round().owedOnBehalf(), nullptr);
+}
+
+TEST_F(DeviceTest, AClickHeldWhileAnExitWaitsRunsWhenTheExitIsRefused)
+{
+    frmDocument* reader = openDocument();
+    sim->setBuffer(image(11));
+    QPointer<frmDocument> owed;
+    once([&] { return sim->count(frameMsg('l')) > 0; }, [&] { owed = main->NewDocumentWindow(); });
+    P(reader).Command2->click();
+    ASSERT_TRUE(owed);
+    // The read left its window modified: Cancel when the exit asks.
+    int asked = 0;
+    ui.onMessage = [&](const ui::Message& m) {
+        if (m.buttons == ui::Buttons::YesNoCancel && ++asked)
+            ui.answers.push_front(ui::Answer::Cancel);
+    };
+    ui.messages.clear();
+    once([&] { return statusSending() && round().background(); }, [&] {
+        P(reader).Command3->click();
+        activate(reader);
+        main->close();
+    });
+    testwait::until([&] { return !ui.messages.empty() && ui.lastText().contains(QStringLiteral("verify")); });
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_TRUE(owed);
+    EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   PC and Tester's SPD verify success !    *****    "));
+}
+
 // ---------------------------------------------------------------- the module test's guard
 
 TEST_F(DeviceTest, ClosingTheWindowOfARunningTestGivesTheGuardBack)
