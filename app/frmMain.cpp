@@ -29,6 +29,7 @@
 #include <QStyle>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -169,6 +170,7 @@ void frmMain::retryPendingExit()
     if (!exitPending_ || ops_->talking() || wizardRuns_ > 0 || anyDocumentHeld())
         return;
     exitPending_ = false;
+    const QScopedValueRollback<bool> retrying(retryingExit_, true);
     close();
 }
 
@@ -690,17 +692,40 @@ void frmMain::noDocumentState()
 
 void frmMain::mnuFilenew_Click() { NewDocumentWindow(); }
 
-void frmMain::mnuFileCloseAll_Click()
+void frmMain::mnuFileCloseAll_Click() { closeDocuments({}); }
+
+QList<QPointer<frmDocument>> frmMain::closingOrder() const
+{
+    // The active window, then the ones made after it, then those made
+    // before it: the order in which the area makes each active as the one
+    // before it closes.
+    const QList<frmDocument*> docs = documents();
+    const qsizetype first = std::max<qsizetype>(docs.indexOf(ActiveForm()), 0);
+    QList<QPointer<frmDocument>> order;
+    for (qsizetype k = 0; k < docs.size(); ++k)
+        order << docs[(first + k) % docs.size()];
+    return order;
+}
+
+void frmMain::closeDocuments(const QList<QPointer<frmDocument>>& order)
 {
     // Each document asks about saving as it closes; one that the user keeps
     // open (Cancel, or a save that did not happen) ends the loop. A window
     // that work still runs on closes when that work is done.
     QList<frmDocument*> waiting;
     while (true) {
-        // The active window first, then the others from the last one.
+        // The windows of the order given first; then the active window,
+        // then the others from the last one.
         QList<frmDocument*> left = documents();
         left.removeIf([&waiting](frmDocument* d) { return waiting.contains(d); });
-        frmDocument* doc = left.contains(ActiveForm()) ? ActiveForm() : (left.isEmpty() ? nullptr : left.constLast());
+        frmDocument* doc = nullptr;
+        for (const QPointer<frmDocument>& d : order)
+            if (d && left.contains(d.data())) {
+                doc = d.data();
+                break;
+            }
+        if (!doc)
+            doc = left.contains(ActiveForm()) ? ActiveForm() : (left.isEmpty() ? nullptr : left.constLast());
         if (!doc)
             break;
         auto* sub = qobject_cast<QMdiSubWindow*>(doc->parentWidget());
@@ -734,6 +759,12 @@ void frmMain::mnuFileExit_Click() { close(); }
 
 void frmMain::closeEvent(QCloseEvent* e)
 {
+    // The windows close in the order they had when Exit was clicked, also
+    // when the exit waited and windows came forward meanwhile (a load that
+    // ended): a Cancel then keeps the same windows open as at once. Windows
+    // opened since come after them.
+    if (!retryingExit_)
+        exitOrder_ = closingOrder();
     // The program does not end under a conversation with the programmer or
     // under the SPD wizard: it ends once the conversation is over, or once
     // the wizard's window stands (and has been asked about).
@@ -742,7 +773,7 @@ void frmMain::closeEvent(QCloseEvent* e)
         e->ignore();
         return;
     }
-    mnuFileCloseAll_Click();
+    closeDocuments(exitOrder_);
     if (!documents().isEmpty()) {
         // A document the user chose to keep stops the program from ending;
         // one that work still runs on ends it once the work is done.

@@ -205,6 +205,11 @@ private:
     void giveUpExit();
     // Work runs on one of the document windows.
     bool anyDocumentHeld() const;
+    // The document windows in the order Exit closes them, as they stand now.
+    QList<QPointer<frmDocument>> closingOrder() const;
+    // Closes every document window (Close All, Exit): those of order first,
+    // in that order, then the others.
+    void closeDocuments(const QList<QPointer<frmDocument>>& order);
     // The active document when it is a DDR3 or DDR4 image (by its own byte
     // 2); otherwise the XMP commands' refusal is shown and nullptr returned.
     frmDocument* xmpDocument();
@@ -266,6 +271,10 @@ private:
     QMenu* windowMenu_ = nullptr;
     QList<QAction*> windowListActions_;
     bool exitPending_ = false;
+    // The windows' order at the click of the exit under way, and whether
+    // the close under way carries out an exit that waited.
+    QList<QPointer<frmDocument>> exitOrder_;
+    bool retryingExit_ = false;
     QString lastFolder_;
     // SPD wizard commands running (the dialog open, or its answers being
     // built into the window made for them): an exit waits until the new

@@ -236,6 +236,36 @@ TEST_F(DeviceTest, CancelAfterADeferredCloseKeepsTheProgramRunning)
     EXPECT_TRUE(main->isVisible());
 }
 
+TEST_F(DeviceTest, CancelToAnExitWithinAnotherWindowsLoadKeepsEveryWindow)
+{
+    QPointer<frmDocument> kept = openDocument();
+    kept->Set_form_chang(-1);
+    int asked = 0;
+    ui.onMessage = [&](const ui::Message& m) {
+        if (m.buttons == ui::Buttons::YesNoCancel && ++asked)
+            ui.answers.push_front(ui::Answer::Cancel);
+    };
+    // Exit in each of the load's two waits, with the modified window in
+    // front: the load's window, in front once it stands, is not closed
+    // before the question that the user refuses.
+    for (int atMs : {300, 1500}) {
+        SCOPED_TRACE(atMs);
+        const int before = asked;
+        QTimer::singleShot(vclock::clock().scaled(atMs), [&] {
+            activate(kept);
+            main->close();
+        });
+        QPointer<frmDocument> loading = main->NewDocumentWindow();
+        testwait::until([&] { return asked > before; });
+        EXPECT_EQ(asked, before + 1);
+        EXPECT_TRUE(loading);
+        EXPECT_TRUE(kept);
+        EXPECT_TRUE(main->isVisible());
+        waitForParse();
+    }
+    EXPECT_EQ(main->documents().size(), 3);
+}
+
 // ---------------------------------------------------------------- windows opened within a load
 
 namespace {
