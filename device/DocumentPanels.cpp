@@ -17,6 +17,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -703,7 +705,12 @@ void DevicePanels::select_first_byte()
     if (QLabel* l = doc_.L(QStringLiteral("Label4")))
         l->setText(look::hex2(doc_.Get_Value(0)));
     doc_.setByteCursor(0);
-    if (QWidget* t = doc_.Text1(); t && t->isVisible() && t->isEnabled())
+    // The entry box takes the focus only in the active window: focus in
+    // another would bring that window to the front over one the user opened
+    // or chose meanwhile.
+    auto* sub = qobject_cast<QMdiSubWindow*>(doc_.parentWidget());
+    const bool active = !sub || !sub->mdiArea() || sub->mdiArea()->currentSubWindow() == sub;
+    if (QWidget* t = doc_.Text1(); active && t && t->isVisible() && t->isEnabled())
         t->setFocus(Qt::OtherFocusReason);
 }
 

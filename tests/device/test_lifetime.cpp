@@ -418,6 +418,24 @@ TEST_F(DeviceTest, WindowsOpenedClosedAndCascadedAllThroughAWriteLeaveItsWindowA
         EXPECT_FALSE((d == doc ? P(d).Frame4 : P(d).TEST_FRAME)->isHidden()) << d->windowTitle().toStdString();
 }
 
+TEST_F(DeviceTest, AWindowOpenedDuringAVerifyStaysInFront)
+{
+    frmDocument* verified = openDocument();
+    load(verified, image(11));
+    sim->setBuffer(image(11));
+    QPointer<frmDocument> opened;
+    QTimer::singleShot(vclock::clock().scaled(1500), [&] { opened = main->NewDocumentWindow(); });
+    P(verified).Command3->click();
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   PC and Tester's SPD verify success !    *****    "));
+    EXPECT_EQ(main->ActiveForm(), opened.data());
+    // In front at its end, the verified window's entry box takes the focus.
+    waitForRounds(2);
+    activate(verified);
+    P(verified).Command3->click();
+    EXPECT_TRUE(verified->Text1()->hasFocus());
+}
+
 TEST_F(DeviceTest, AWindowOpenedDuringAnotherConversationIsAnsweredAfterIt)
 {
     QPointer<frmDocument> doc = openDocument();
