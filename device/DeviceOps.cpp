@@ -682,6 +682,17 @@ void DeviceOps::runBound(frmDocument& doc, const std::function<void()>& calls)
     }
 }
 
+void DeviceOps::runWriting(const velmora::SpdImage& image, const std::function<void()>& calls)
+{
+    const QScopedValueRollback<std::optional<velmora::SpdImage>> writing(writing_, image);
+    calls();
+}
+
+int DeviceOps::imageByte(const frmDocument& doc, int i) const
+{
+    return writing_ ? (*writing_).at(static_cast<std::size_t>(i)) : doc.Get_Value(i);
+}
+
 void DeviceOps::runButton(frmDocument& doc, const std::function<void()>& calls)
 {
     if (!canStartButton())
@@ -845,10 +856,10 @@ void DeviceOps::Snumsetup()
     operation(op, [this] {
         // The image being written decides where its serial number lies.
         frmDocument& doc = needDocument();
-        const int type = doc.Get_Value(2);
+        const int type = imageByte(doc, 2);
         const int first = type == 11 ? 122 : type == 12 ? 325 : 95;
         for (int i = 0; i < 4; ++i)
-            gs().settingsBlock[static_cast<std::size_t>(12 + i)] = static_cast<std::int16_t>(doc.Get_Value(first + i));
+            gs().settingsBlock[static_cast<std::size_t>(12 + i)] = static_cast<std::int16_t>(imageByte(doc, first + i));
         request(settingsMessage(gs().settingsBlock), true);
         wholeSecondWait(1);
         closePort();
@@ -879,13 +890,19 @@ void DeviceOps::ProgramIC()
     op.needsDocument = true;
     op.busy = Scene::ComputerToProgrammer;
     operation(op, [this] {
+        // The image as it is now (or as "Write =>" was clicked): an edit
+        // made during the packets' waits never reaches the programmer
+        // half-way.
+        frmDocument& doc = needDocument();
+        velmora::SpdImage image{};
+        for (int i = 0; i < 512; ++i)
+            image[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(imageByte(doc, i));
         for (int half = 0; half < 2; ++half) {
             openPort();
             for (int k = 0; k < 16; ++k) {
                 std::uint8_t bytes[16];
-                frmDocument& doc = needDocument();
                 for (int i = 0; i < 16; ++i)
-                    bytes[i] = static_cast<std::uint8_t>(doc.Get_Value(256 * half + 16 * k + i));
+                    bytes[i] = image[static_cast<std::size_t>(256 * half + 16 * k + i)];
                 send(dataPacket(half == 1, k, bytes));
                 pacingWait();
             }
@@ -904,8 +921,9 @@ void DeviceOps::VerifyIc(int transferMode)
     op.dropsParse = true;
     op.busy = Scene::ComputerProgrammerBoth;
     operation(op, [this, transferMode, &fail] {
-        // The image being verified decides whether its upper half is read.
-        const bool upper = needDocument().Get_Value(2) == 12;
+        // The image being verified (or written) decides whether its upper
+        // half is read.
+        const bool upper = imageByte(needDocument(), 2) == 12;
         // Nothing is marked unless every reply holds its 512 digits; a bad
         // first half ends the read-back before the second is asked for.
         const std::array<std::uint8_t, 256> low = readHalf('l');
@@ -917,7 +935,7 @@ void DeviceOps::VerifyIc(int transferMode)
         int mismatches = 0;
         auto compare = [&](int base, const std::array<std::uint8_t, 256>& got) {
             for (int k = 0; k < 256; ++k) {
-                const bool differs = got[static_cast<std::size_t>(k)] != doc.Get_Value(base + k);
+                const bool differs = got[static_cast<std::size_t>(k)] != imageByte(doc, base + k);
                 mismatches += differs ? 1 : 0;
                 doc.grid()->setCellBack(base + k, differs ? look::kLightBlue : look::kButtonFace);
             }

@@ -78,6 +78,7 @@
 #include "device/StatusRound.h"
 #include "rules/device/Conversation.h"
 #include "rules/device/Frames.h"
+#include "state/SpdImage.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -187,6 +188,10 @@ public:
     void lineFreed();
     // Runs calls with every operation bound to doc (no guard taken).
     void runBound(frmDocument& doc, const std::function<void()>& calls);
+    // Runs calls with the image write, its serial set-up and its read-back
+    // taking the image given (the window's as it was at the click of
+    // "Write =>"), not the window's, which may be edited in their waits.
+    void runWriting(const velmora::SpdImage& image, const std::function<void()>& calls);
     // "TEST" took the guard for a module test started from doc.
     void testStarted(frmDocument& doc);
     // doc's test time-out fell due: ends the module test only when that
@@ -268,6 +273,8 @@ private:
     // A status request of its own for doc, bound to it.
     void sendStatus(frmDocument* doc, bool transferPanel, bool background);
     void readInto(bool module);
+    // Byte i of the image being written, else of doc.
+    int imageByte(const frmDocument& doc, int i) const;
     // The document takes the image a read brought.
     static void storeRead(frmDocument& doc, const std::array<std::uint8_t, 256>& low,
                           const std::optional<std::array<std::uint8_t, 256>>& high);
@@ -341,6 +348,8 @@ private:
         std::function<void()> click;
     };
     HeldClick heldClick_;
+    // The image "Write =>" sends and checks (runWriting).
+    std::optional<velmora::SpdImage> writing_;
     // The module tests whose results are owed, oldest first, with the
     // window each answers.
     struct OwedTest {

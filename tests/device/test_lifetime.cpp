@@ -418,6 +418,34 @@ TEST_F(DeviceTest, WindowsOpenedClosedAndCascadedAllThroughAWriteLeaveItsWindowA
         EXPECT_FALSE((d == doc ? P(d).Frame4 : P(d).TEST_FRAME)->isHidden()) << d->windowTitle().toStdString();
 }
 
+TEST_F(DeviceTest, EditsMadeDuringAWriteStayInTheWindowAndTheClickedImageIsSent)
+{
+    frmDocument* doc = openDocument();
+    const velmora::SpdImage img = image(11);
+    load(doc, img);
+    const auto packets = [this] {
+        int n = 0;
+        for (const sim::Received& r : sim->received())
+            n += r.bytes.startsWith('w') || r.bytes.startsWith('W');
+        return n;
+    };
+    ui.messages.clear();
+    sim->clearLog();
+    // An edit in each of the write's waits: its serial set-up, its status
+    // request and its packets (the last one reaches a later packet).
+    once([&] { return !sim->received().empty(); }, [&] { doc->Value_Chang(122, 0xA1); });
+    once([&] { return statusSending(); }, [&] { doc->Value_Chang(200, 0xA2); });
+    once([&] { return packets() >= 20; }, [&] { doc->Value_Chang(500, 0xA3); });
+    P(doc).Command1->click();
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_EQ(ui.messages.front().text, QStringLiteral("      *****   SPD file transfer success !   *****      "));
+    EXPECT_EQ(packets(), 32);
+    EXPECT_EQ(sim->buffer(), img);
+    EXPECT_EQ(doc->Get_Value(122), 0xA1);
+    EXPECT_EQ(doc->Get_Value(200), 0xA2);
+    EXPECT_EQ(doc->Get_Value(500), 0xA3);
+}
+
 TEST_F(DeviceTest, AWindowOpenedDuringAVerifyStaysInFront)
 {
     frmDocument* verified = openDocument();
