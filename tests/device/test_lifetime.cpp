@@ -678,6 +678,19 @@ TEST_F(DeviceTest, ReconnectionWithinAnotherWindowsRequestTakesItsAnswer)
     EXPECT_TRUE(ui.messages.empty()) << ui.lastText().toStdString();
 }
 
+TEST_F(DeviceTest, ATransferPanelAskedForWithinAWindowsLoadRequestShowsOnIt)
+{
+    // The status request of "Write =>" for the window whose load's request
+    // is on the line joins that request.
+    once([&] { return statusSending(); },
+         [&] { main->deviceOps().STATUSIC(true, main->documents().front()); });
+    frmDocument* doc = main->NewDocumentWindow();
+    waitForRounds(1);
+    EXPECT_EQ(statusRequests(), 1);
+    EXPECT_FALSE(P(doc).Frame4->isHidden());
+    EXPECT_TRUE(P(doc).TEST_FRAME->isHidden());
+}
+
 TEST_F(DeviceTest, AnExitSendsNoRequestOwedToAWindowItCloses)
 {
     frmDocument* reader = openDocument();
@@ -772,6 +785,42 @@ TEST_F(DeviceTest, AClickHeldWhileAnExitWaitsRunsWhenTheExitIsRefused)
     EXPECT_TRUE(main->isVisible());
     EXPECT_TRUE(owed);
     EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   PC and Tester's SPD verify success !    *****    "));
+}
+
+TEST_F(DeviceTest, OnlyTheFirstClickBehindAnOwedRequestRuns)
+{
+    frmDocument* reader = openDocument();
+    sim->setBuffer(image(11));
+    QPointer<frmDocument> owed;
+    once([&] { return sim->count(frameMsg('l')) > 0; }, [&] { owed = main->NewDocumentWindow(); });
+    P(reader).Command2->click();
+    ASSERT_TRUE(owed);
+    const int upperReads = sim->count(frameMsg('L'));
+    ui.messages.clear();
+    // "<=  Verify  =>", then "<= Load Tester", while the request owed to the
+    // new window is on the line.
+    once([&] { return statusSending() && round().background(); }, [&] {
+        P(reader).Command3->click();
+        P(reader).Command2->click();
+    });
+    testwait::until([&] { return !ui.messages.empty(); });
+    EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   PC and Tester's SPD verify success !    *****    "));
+    // The verify dropped the new window's parse: it is asked once more.
+    waitForRounds(3);
+    EXPECT_EQ(ui.messages.size(), 1u);
+    // A read would have asked for the upper half; the verify of a DDR3 image
+    // does not.
+    EXPECT_EQ(sim->count(frameMsg('L')), upperReads);
+}
+
+TEST_F(DeviceTest, AClickDuringTheUsersOwnStatusRequestDoesNotRunAfterIt)
+{
+    frmDocument* doc = openDocument();
+    once([&] { return statusSending(); }, [&] { P(doc).Command3->click(); });
+    main->mnuConnection_Click();
+    waitForRounds(2);
+    EXPECT_EQ(sim->count(frameMsg('l')), 0);
+    EXPECT_TRUE(ui.messages.empty()) << ui.lastText().toStdString();
 }
 
 // ---------------------------------------------------------------- the module test's guard

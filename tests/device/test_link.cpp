@@ -158,6 +158,16 @@ TEST_F(DeviceTest, TheImageItselfChoosesSerialBytesAndVerifiedHalves)
     EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   SPD file transfer success !   *****      "));
 }
 
+TEST_F(DeviceTest, TheImageWriteOnItsOwnLeavesThePollerOn)
+{
+    frmDocument* doc = openDocument();
+    load(doc, image(11));
+    ASSERT_TRUE(main->Timer1()->isActive());
+    main->ProgramIC();
+    EXPECT_EQ(sim->buffer(), doc->image());
+    EXPECT_TRUE(main->Timer1()->isActive());
+}
+
 TEST_F(DeviceTest, WriteWithNoPortShowsEachStepsFailure)
 {
     frmDocument* doc = openDocument();
@@ -533,6 +543,27 @@ TEST_F(DeviceTest, AFaultInsideAnOperationIsTracedAndTheReadFailsAsEver)
     EXPECT_EQ(gs().deviceIdle, -1);
 }
 
+TEST_F(DeviceTest, AFaultOutOfAButtonsOperationsIsTracedAndTheWindowStays)
+{
+    frmDocument* doc = openDocument();
+    sim->updateKnobs([](sim::Knobs& k) { k.silent = true; });
+    // The verify's failure box, shown once its operation has given up,
+    // breaks: the fault leaves the operation and reaches the button.
+    ui.onMessage = [](const ui::Message& m) {
+        if (m.text.contains(QStringLiteral("verify fail")))
+            throw std::logic_error("the box could not be shown");
+    };
+    testing::internal::CaptureStderr();
+    P(doc).Command3->click();
+    const std::string trace = testing::internal::GetCapturedStderr();
+    EXPECT_NE(trace.find("velmora: a device button's operations failed: the box could not be shown"),
+              std::string::npos)
+        << trace;
+    EXPECT_TRUE(main->documents().contains(doc));
+    EXPECT_TRUE(main->deviceOps().canStartButton());
+    EXPECT_EQ(gs().deviceIdle, -1);
+}
+
 // ---------------------------------------------------------------- whose reply is it
 
 TEST_F(DeviceTest, VerifyRightAfterAStatusRequestKeepsItsReply)
@@ -548,6 +579,8 @@ TEST_F(DeviceTest, VerifyRightAfterAStatusRequestKeepsItsReply)
     // The pending parse was held off, as the reads do.
     EXPECT_FALSE(main->Timer2()->isActive());
     ASSERT_EQ(ui.messages.size(), 1u);
+    // Its window is asked again once the verify is over.
+    waitForRounds(3);
 }
 
 TEST_F(DeviceTest, ReadBackStopsAtTheFirstBadHalf)

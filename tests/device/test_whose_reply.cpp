@@ -221,9 +221,20 @@ TEST_F(DeviceTest, WithASilentProgrammerNothingReportsSuccess)
     frmDocument* doc = openDocument();
     ASSERT_EQ(ui.lastText(), QStringLiteral("*****    RS-232 Link Failure    *****"));
     ui.messages.clear();
+    testing::internal::CaptureStderr();
     P(doc).Command4->click();  // "Clear (00)"
     P(doc).Command5->click();  // "Read"
     main->EEPROM_256_Command();
+    main->BlankIC();
+    // A programmer that does not answer is no fault of the program's: nothing
+    // is traced.
+    const std::string trace = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(trace.find(" failed: "), std::string::npos) << trace;
+    // The blank check's failure is a plain box.
+    ASSERT_EQ(ui.messages.size(), 4u);
+    EXPECT_EQ(ui.messages.back().text, QStringLiteral("Load Data Fail"));
+    EXPECT_EQ(ui.messages.back().icon, ui::Icon::None);
+    ui.messages.pop_back();
     std::vector<QString> texts;
     for (const auto& m : ui.messages) {
         texts.push_back(m.text);
