@@ -432,15 +432,23 @@ TEST_F(DeviceTest, EditsMadeDuringAWriteStayInTheWindowAndTheClickedImageIsSent)
     ui.messages.clear();
     sim->clearLog();
     // An edit in each of the write's waits: its serial set-up, its status
-    // request and its packets (the last one reaches a later packet).
+    // request and its packets (the last one reaches a later packet, and
+    // makes the window a DDR4 image).
     once([&] { return !sim->received().empty(); }, [&] { doc->Value_Chang(122, 0xA1); });
     once([&] { return statusSending(); }, [&] { doc->Value_Chang(200, 0xA2); });
-    once([&] { return packets() >= 20; }, [&] { doc->Value_Chang(500, 0xA3); });
+    once([&] { return packets() >= 20; }, [&] {
+        doc->Value_Chang(500, 0xA3);
+        doc->Value_Chang(2, 12);
+        doc->table_chang(2);
+    });
     P(doc).Command1->click();
     ASSERT_FALSE(ui.messages.empty());
     EXPECT_EQ(ui.messages.front().text, QStringLiteral("      *****   SPD file transfer success !   *****      "));
     EXPECT_EQ(packets(), 32);
     EXPECT_EQ(sim->buffer(), img);
+    // The DDR3 image sent is read back in its lower half only.
+    EXPECT_EQ(sim->count(frameMsg('L')), 0);
+    EXPECT_EQ(doc->Get_Value(2), 12);
     EXPECT_EQ(doc->Get_Value(122), 0xA1);
     EXPECT_EQ(doc->Get_Value(200), 0xA2);
     EXPECT_EQ(doc->Get_Value(500), 0xA3);
