@@ -30,6 +30,10 @@ int main(int argc, char** argv)
         instance.raiseOther();
         return 0;
     }
+    // A signal that ends the program takes its socket with it, so that no
+    // stale name is left in the user's folder (one left by `kill -9` is
+    // taken over by the next start).
+    platform::removeWhenSignalled(instance.socketPath());
     instance.listen();
 
     {
