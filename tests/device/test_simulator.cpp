@@ -10,6 +10,7 @@
 #include "support/Wait.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
@@ -44,6 +45,18 @@ std::uint16_t crc16(const sim::Bytes512& b, int from, int n)
             crc = static_cast<std::uint16_t>((crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1);
     }
     return crc;
+}
+
+// The state letter of a process ('T' stopped), or 0 once it has ended.
+char stateOf(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    const char state = close >= 0 && close + 2 < line.size() ? line.at(close + 2) : 0;
+    return state == 'Z' || state == 'X' ? 0 : state;
 }
 
 } // namespace
@@ -163,10 +176,15 @@ protected:
         ProgramStateTest::TearDown();
     }
 
-    // A process that ends when this test's process does, whatever ends it.
-    static void tieToTest(QProcess& p)
+    // A process that ends when this test's process does, whatever ends it;
+    // in a process group of its own when it stands for a job of a terminal.
+    static void tieToTest(QProcess& p, bool ownGroup = false)
     {
-        p.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
+        p.setChildProcessModifier([ownGroup] {
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            if (ownGroup)
+                ::setpgid(0, 0);
+        });
     }
 
     // A command line as the user pastes it into a shell.
@@ -210,7 +228,7 @@ protected:
         env.insert(extra);
         setup.setProcessEnvironment(env);
         setup.setProcessChannelMode(QProcess::SeparateChannels);
-        tieToTest(setup);
+        tieToTest(setup, asJob);
         setup.start(QStringLiteral(VELMORA_SOURCE_DIR "/tools/simulator/with-simulator.sh"),
                     QStringList{QStringLiteral(VELMORA_BINARY_DIR "/tools/simulator/velmora-sim")} + options +
                         QStringList{QStringLiteral("--"), QStringLiteral("sh"), QStringLiteral("-c"), program,
@@ -264,6 +282,8 @@ protected:
 
     QTemporaryDir tmp;
     qint64 programPid = -1;
+    // The script runs as a job of its own, which a signal reaches as a whole.
+    bool asJob = false;
     QProcess setup;
     QProcess again;
     ScriptedUi ui;
@@ -415,6 +435,69 @@ TEST_F(SimulatorBesideTest, ASignalToTheScriptGoesToTheProgramAndTheScriptEndsBy
     }
 }
 
+TEST_F(SimulatorBesideTest, ASignalToTheWholeJobEndsTheScriptByItEveryTime)
+{
+    // As Ctrl+C or the terminal's closing: script, simulator and program get
+    // the signal at once (here the program sends it to its job), and the
+    // program dies of it while the script waits for it. Whichever of the two
+    // bash sees first, the script ends by that signal, never with a status
+    // of its own.
+    asJob = true;
+    for (const int sig : {SIGINT, SIGTERM}) {
+        const QString program = QStringLiteral("printf '%s\\n%s\\n' \"$VELMORA_COM1\" $$ > \"$0\"; "
+                                               "sleep 0.2; kill -s %1 0; sleep 5")
+                                    .arg(sig == SIGINT ? QStringLiteral("INT") : QStringLiteral("TERM"));
+        for (int round = 0; round < 12; ++round) {
+            SCOPED_TRACE(testing::Message() << "signal " << sig << ", round " << round);
+            const auto [printed, port] = startBeside({}, program);
+            ASSERT_FALSE(port.isEmpty()) << printed.toStdString();
+            ASSERT_TRUE(setup.waitForFinished(20000));
+            EXPECT_EQ(setup.exitStatus(), QProcess::CrashExit);
+            EXPECT_EQ(setup.exitCode(), sig);
+            EXPECT_TRUE(gone(programPid));
+            EXPECT_FALSE(QFileInfo::exists(QFileInfo(port).absolutePath()));
+        }
+    }
+}
+
+TEST_F(SimulatorBesideTest, AStoppedProgramIsContinuedBehindTheSignal)
+{
+    // The signal handed on to a stopped program is followed by CONT, so that
+    // it ends by that signal, not by the KILL 3 s later.
+    const QString kills = tmp.filePath(QStringLiteral("kills"));
+    const auto [printed, port] = startBeside({}, kStandIn, killsLoggedIn(kills));
+    ASSERT_FALSE(port.isEmpty()) << printed.toStdString();
+    ASSERT_EQ(::kill(static_cast<pid_t>(programPid), SIGSTOP), 0);
+    ASSERT_TRUE(testwait::until([&] { return stateOf(programPid) == 'T'; }));
+    ::kill(static_cast<pid_t>(setup.processId()), SIGTERM);
+    ASSERT_TRUE(setup.waitForFinished(20000));
+    EXPECT_EQ(setup.exitStatus(), QProcess::CrashExit);
+    EXPECT_EQ(setup.exitCode(), SIGTERM);
+    EXPECT_TRUE(gone(programPid));
+    EXPECT_TRUE(logged(kills).contains(QStringLiteral("-s CONT %1").arg(programPid))) << logged(kills).toStdString();
+    EXPECT_FALSE(logged(kills).contains(QStringLiteral("KILL"))) << logged(kills).toStdString();
+}
+
+TEST_F(SimulatorBesideTest, AProgramThatIgnoresTheSignalIsKilledAfterThreeSeconds)
+{
+    const QString kills = tmp.filePath(QStringLiteral("kills"));
+    const QString deaf = QStringLiteral("trap '' TERM; printf '%s\\n%s\\n' \"$VELMORA_COM1\" $$ > \"$0\"; "
+                                        "while :; do sleep 0.1; done");
+    const auto [printed, port] = startBeside({}, deaf, killsLoggedIn(kills));
+    ASSERT_FALSE(port.isEmpty()) << printed.toStdString();
+    QElapsedTimer since;
+    since.start();
+    ::kill(static_cast<pid_t>(setup.processId()), SIGTERM);
+    ASSERT_TRUE(setup.waitForFinished(20000));
+    // The script counts real time: never sooner.
+    EXPECT_GE(since.elapsed(), 2900);
+    EXPECT_EQ(setup.exitStatus(), QProcess::CrashExit);
+    EXPECT_EQ(setup.exitCode(), SIGTERM);
+    EXPECT_TRUE(gone(programPid));
+    EXPECT_TRUE(logged(kills).contains(QStringLiteral("-s KILL %1").arg(programPid))) << logged(kills).toStdString();
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(port).absolutePath()));
+}
+
 TEST_F(SimulatorBesideTest, AnUnpluggedSimulatorIsNotSignalledAgain)
 {
     // Once the simulator is unplugged and collected its PID may go to any
@@ -528,18 +611,6 @@ private:
     pid_t pid_ = -1;
     QByteArray shown_;
 };
-
-// The state letter of a process ('T' stopped), or 0 once it has ended.
-char stateOf(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray line = stat.readAll();
-    const qsizetype close = line.lastIndexOf(')');
-    const char state = close >= 0 && close + 2 < line.size() ? line.at(close + 2) : 0;
-    return state == 'Z' || state == 'X' ? 0 : state;
-}
 
 } // namespace
 

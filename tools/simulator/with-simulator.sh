@@ -133,11 +133,14 @@ for s in INT QUIT TERM HUP; do
     trap "on_signal $s" "$s"
 done
 # finish STATUS: cleans up and ends, by the signal the script got when the
-# program ended by a signal (or never started), otherwise with STATUS.
+# program ended by a signal, never started, or ended with a status that bash
+# no longer holds (STATUS is then negative: a program that dies of the
+# signal while the script waits for it is collected by bash's own handler,
+# and the last `wait` returns -1); otherwise with STATUS.
 finish() {
     cleanup
     trap - EXIT
-    if [ -n "$got" ] && [ "$1" -gt 128 ]; then
+    if [ -n "$got" ] && { [ "$1" -gt 128 ] || [ "$1" -lt 0 ]; }; then
         # bash ignores QUIT whatever its traps say: a shell in its place
         # sends the signal to itself, leaving no core (and exits with STATUS
         # where the signal was ignored when the script started).
@@ -202,9 +205,13 @@ started "$progpid" progstart
 # A signal that came before the program's number was known.
 [ -z "$got" ] || hand_on "$got"
 signalled=""
+status=""
 while mine "$progpid" "$progstart"; do
     if [ -z "$got" ]; then
-        wait "$progpid" || true
+        # A wait that no trap cut short returns the program's own status.
+        waited=0
+        wait "$progpid" || waited=$?
+        [ -n "$got" ] || status=$waited
         continue
     fi
     # A program that a signal has not ended within 3 s is killed.
@@ -217,8 +224,9 @@ while mine "$progpid" "$progstart"; do
     fi
     sleep 0.05
 done
-# Its status, which bash keeps for it, also when a signal cut the last wait
-# short.
-status=0
-wait "$progpid" || status=$?
+# Otherwise its status as bash keeps it, when bash still does.
+if [ -z "$status" ]; then
+    status=0
+    wait "$progpid" || status=$?
+fi
 finish "$status"
