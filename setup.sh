@@ -3,7 +3,6 @@
 #   ./setup.sh start [--simulator [SIMULATOR OPTION]...]   starts the program
 #   ./setup.sh test                  runs every test (sanitizer build)
 set -euo pipefail
-cd "$(dirname "$0")"
 
 PACKAGES=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl1-mesa-dev
@@ -32,14 +31,41 @@ install_missing() {
     fi
 }
 
+# configure DIR OPTION...: configures the build in DIR when DIR is new or
+# was configured with other options. Otherwise the build itself configures
+# again when a build file has changed, and a start stays quiet.
+configure() {
+    local dir="$1" want
+    shift
+    want="$*"
+    if [ -f "$dir/build.ninja" ] && [ "$(cat "$dir/.setup-options" 2>/dev/null)" = "$want" ]; then
+        return 0
+    fi
+    rm -f -- "$dir/.setup-options"
+    cmake -S . -B "$dir" -G Ninja "$@"
+    printf '%s\n' "$want" >"$dir/.setup-options"
+}
+
+# build DIR: builds what has changed in DIR. Ninja's news that there was
+# nothing to do, and its check of the source folders, are left out; what a
+# real build prints, errors included, is shown. Fails as the build does.
+build() {
+    cmake --build "$1" -j "$jobs" 2>&1 |
+        { grep --line-buffered -v -e '^ninja: no work to do\.$' -e 'Re-checking globbed directories' || true; }
+}
+
 jobs=$(nproc 2>/dev/null || echo 4)
+
+# Sourced (by the tests), it only defines the above.
+[ "${BASH_SOURCE[0]}" = "$0" ] || return 0
+cd "$(dirname "$0")"
 
 case "${1:-}" in
 start)
     shift
     install_missing "${PACKAGES[@]}"
-    cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF -DVELMORA_BENCH=OFF
-    cmake --build build/release -j "$jobs"
+    configure build/release -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF -DVELMORA_BENCH=OFF
+    build build/release
     if [ "${1:-}" = "--simulator" ] && [ "${2:-}" = "--help" ]; then
         exec build/release/tools/simulator/velmora-sim --help
     fi
@@ -64,8 +90,8 @@ start)
     ;;
 test)
     install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
-    cmake -S . -B build/ci -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_BENCH=OFF
-    cmake --build build/ci -j "$jobs"
+    configure build/ci -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_BENCH=OFF
+    build build/ci
     export QT_QPA_PLATFORM=offscreen
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1"
     export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"

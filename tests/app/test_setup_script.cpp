@@ -1,0 +1,107 @@
+// The set-up script's build steps: a start configures only a new build
+// folder or one configured with other options, and a start with nothing to
+// build prints nothing of the build. A stand-in for cmake logs each call.
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class SetupScriptTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tmp.isValid());
+        QFile fake(tmp.filePath(QStringLiteral("bin/cmake")));
+        ASSERT_TRUE(QDir().mkpath(tmp.filePath(QStringLiteral("bin"))));
+        ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
+        fake.write("#!/bin/sh\n"
+                   "echo \"$*\" >> \"$CMAKE_LOG\"\n"
+                   "if [ \"$1\" = --build ]; then printf '%b' \"$BUILD_SAYS\"; exit \"${BUILD_STATUS:-0}\"; fi\n"
+                   "while [ $# -gt 0 ]; do\n"
+                   "  if [ \"$1\" = -B ]; then mkdir -p \"$2\" && : > \"$2/build.ninja\"; fi\n"
+                   "  shift\n"
+                   "done\n");
+        fake.close();
+        fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // Runs `commands` in bash with setup.sh sourced and cmake stood in for;
+    // returns what they printed and their status.
+    std::pair<QString, int> run(const QString& commands, const QString& buildSays = {}, int buildStatus = 0)
+    {
+        QProcess bash;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("PATH"), tmp.filePath(QStringLiteral("bin")) + QLatin1Char(':') + env.value("PATH"));
+        env.insert(QStringLiteral("CMAKE_LOG"), tmp.filePath(QStringLiteral("log")));
+        env.insert(QStringLiteral("BUILD_SAYS"), buildSays);
+        env.insert(QStringLiteral("BUILD_STATUS"), QString::number(buildStatus));
+        bash.setProcessEnvironment(env);
+        bash.setWorkingDirectory(tmp.path());
+        bash.setProcessChannelMode(QProcess::MergedChannels);
+        bash.start(QStringLiteral("bash"),
+                   {QStringLiteral("-c"), QStringLiteral("source '" VELMORA_SOURCE_DIR "/setup.sh'; ") + commands});
+        if (!bash.waitForFinished(30000))
+            return {QStringLiteral("(no end)"), -1};
+        return {QString::fromLocal8Bit(bash.readAll()), bash.exitStatus() == QProcess::NormalExit ? bash.exitCode() : -1};
+    }
+    // The calls of cmake since the last look.
+    QStringList calls()
+    {
+        QFile log(tmp.filePath(QStringLiteral("log")));
+        const QStringList lines =
+            log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()).split('\n', Qt::SkipEmptyParts)
+                                          : QStringList();
+        QFile::remove(log.fileName());
+        return lines;
+    }
+
+    QTemporaryDir tmp;
+};
+
+} // namespace
+
+TEST_F(SetupScriptTest, ABuildFolderIsConfiguredWhenNewOrAskedForOtherOptions)
+{
+    ASSERT_EQ(run(QStringLiteral("configure b -DX=1")).second, 0);
+    EXPECT_EQ(calls(), QStringList{QStringLiteral("-S . -B b -G Ninja -DX=1")});
+
+    // The same again: the build itself takes any change of the build files.
+    ASSERT_EQ(run(QStringLiteral("configure b -DX=1")).second, 0);
+    EXPECT_TRUE(calls().isEmpty());
+
+    ASSERT_EQ(run(QStringLiteral("configure b -DX=2")).second, 0);
+    EXPECT_EQ(calls(), QStringList{QStringLiteral("-S . -B b -G Ninja -DX=2")});
+    ASSERT_EQ(run(QStringLiteral("configure b -DX=1")).second, 0);
+    EXPECT_EQ(calls().size(), 1);
+
+    // A folder configured by hand, whose options the script does not know.
+    ASSERT_TRUE(QFile::remove(tmp.filePath(QStringLiteral("b/.setup-options"))));
+    ASSERT_EQ(run(QStringLiteral("configure b -DX=1")).second, 0);
+    EXPECT_EQ(calls().size(), 1);
+
+    // A configure that fails is tried again next time.
+    const auto failed = run(QStringLiteral("cmake() { echo \"$*\" >> \"$CMAKE_LOG\"; return 1; }; configure c -DX=1"));
+    EXPECT_NE(failed.second, 0);
+    calls();
+    QDir().mkpath(tmp.filePath(QStringLiteral("c")));
+    QFile(tmp.filePath(QStringLiteral("c/build.ninja"))).open(QIODevice::WriteOnly);
+    ASSERT_EQ(run(QStringLiteral("configure c -DX=1")).second, 0);
+    EXPECT_EQ(calls().size(), 1);
+}
+
+TEST_F(SetupScriptTest, ABuildWithNothingToDoPrintsNothingAndAFailedOneAllItSaid)
+{
+    const auto idle = run(QStringLiteral("build b"),
+                          QStringLiteral("[0/2] Re-checking globbed directories...\\nninja: no work to do.\\n"));
+    EXPECT_EQ(idle.second, 0);
+    EXPECT_EQ(idle.first, QString()) << idle.first.toStdString();
+
+    const QString said = QStringLiteral("[1/2] Building CXX object a.o\nFAILED: a.o\na.cpp:1: error: no\n");
+    const auto failed = run(QStringLiteral("build b"), QString(said).replace('\n', QStringLiteral("\\n")), 1);
+    EXPECT_NE(failed.second, 0);
+    EXPECT_EQ(failed.first, said);
+}
