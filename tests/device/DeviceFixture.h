@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -137,6 +138,18 @@ protected:
             act();
         });
         t->start();
+    }
+
+    // A read of the module's buffer on `reader`, with a new window opened
+    // while the read talks: that window is owed a status request behind it.
+    // Returns the new window once the read is over.
+    QPointer<frmDocument> readWithAWindowOwed(frmDocument* reader)
+    {
+        sim->setBuffer(image(11));
+        auto owed = std::make_shared<QPointer<frmDocument>>();
+        once([this] { return sim->count(frameMsg('l')) > 0; }, [this, owed] { *owed = main->NewDocumentWindow(); });
+        P(reader).Command2->click();
+        return *owed;
     }
 
     device::StatusRound& round() const { return main->deviceOps().statusRound(); }

@@ -725,10 +725,7 @@ TEST_F(DeviceTest, AClickWhileAnOwedRequestHoldsTheLineRunsAfterIt)
 {
     frmDocument* reader = openDocument();
     sim->setSettings(kTesterSettings);
-    sim->setBuffer(image(11));
-    QPointer<frmDocument> owed;
-    once([&] { return sim->count(frameMsg('l')) > 0; }, [&] { owed = main->NewDocumentWindow(); });
-    P(reader).Command2->click();
+    QPointer<frmDocument> owed = readWithAWindowOwed(reader);
     ASSERT_TRUE(owed);
     // The verify is clicked while the request owed to the new window is on
     // the line.
@@ -746,10 +743,7 @@ TEST_F(DeviceTest, AClickWhileAnOwedRequestHoldsTheLineRunsAfterIt)
 TEST_F(DeviceTest, AClickHeldForAWindowClosedMeanwhileDoesNotRun)
 {
     frmDocument* reader = openDocument();
-    sim->setBuffer(image(11));
-    QPointer<frmDocument> owed;
-    once([&] { return sim->count(frameMsg('l')) > 0; }, [&] { owed = main->NewDocumentWindow(); });
-    P(reader).Command2->click();
+    QPointer<frmDocument> owed = readWithAWindowOwed(reader);
     ASSERT_TRUE(owed);
     // While its request is on the line: Verify on the new window, then
     // close it.
@@ -771,10 +765,7 @@ TEST_F(DeviceTest, AClickHeldForAWindowClosedMeanwhileDoesNotRun)
 TEST_F(DeviceTest, AClickHeldWhileAnExitWaitsRunsWhenTheExitIsRefused)
 {
     frmDocument* reader = openDocument();
-    sim->setBuffer(image(11));
-    QPointer<frmDocument> owed;
-    once([&] { return sim->count(frameMsg('l')) > 0; }, [&] { owed = main->NewDocumentWindow(); });
-    P(reader).Command2->click();
+    QPointer<frmDocument> owed = readWithAWindowOwed(reader);
     ASSERT_TRUE(owed);
     // The read left its window modified: Cancel when the exit asks.
     int asked = 0;
@@ -798,10 +789,7 @@ TEST_F(DeviceTest, AClickHeldWhileAnExitWaitsRunsWhenTheExitIsRefused)
 TEST_F(DeviceTest, OnlyTheFirstClickBehindAnOwedRequestRuns)
 {
     frmDocument* reader = openDocument();
-    sim->setBuffer(image(11));
-    QPointer<frmDocument> owed;
-    once([&] { return sim->count(frameMsg('l')) > 0; }, [&] { owed = main->NewDocumentWindow(); });
-    P(reader).Command2->click();
+    QPointer<frmDocument> owed = readWithAWindowOwed(reader);
     ASSERT_TRUE(owed);
     const int upperReads = sim->count(frameMsg('L'));
     ui.messages.clear();
