@@ -38,18 +38,17 @@ void removeWhenSignalled(const QString& path)
     if (p.isEmpty() || static_cast<std::size_t>(p.size()) >= sizeof removeOnSignal)
         return;
     std::memcpy(removeOnSignal, p.constData(), static_cast<std::size_t>(p.size()) + 1);
+    // Each of them is held back while the handler runs for another.
+    constexpr int kEnding[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP};
     struct sigaction handle {};
     handle.sa_handler = removeAndEnd;
     handle.sa_flags = SA_RESETHAND;
     sigemptyset(&handle.sa_mask);
-    for (const int sig : {SIGINT, SIGQUIT, SIGTERM, SIGHUP}) {
-        struct sigaction was {};
-        if (::sigaction(sig, nullptr, &was) == 0 && was.sa_handler == SIG_IGN)
-            continue;
+    for (const int sig : kEnding)
         sigaddset(&handle.sa_mask, sig);
-    }
-    for (const int sig : {SIGINT, SIGQUIT, SIGTERM, SIGHUP}) {
-        if (sigismember(&handle.sa_mask, sig))
+    for (const int sig : kEnding) {
+        struct sigaction was {};
+        if (::sigaction(sig, nullptr, &was) == 0 && was.sa_handler != SIG_IGN)
             ::sigaction(sig, &handle, nullptr);
     }
 }

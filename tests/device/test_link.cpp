@@ -631,34 +631,6 @@ TEST_F(DeviceTest, AWriteToALineThatWentAwayFailsAtOnce)
     EXPECT_EQ(gs().deviceIdle, -1);
 }
 
-// The blank check's reply must begin within 2.35 s of the program's time
-// after its request: at real speed a busy machine's simulator keeps that (at
-// four times real speed it sometimes did not).
-class RealSpeedDeviceTest : public DeviceTest {
-protected:
-    double speed() const override { return 1; }
-};
-
-TEST_F(RealSpeedDeviceTest, BlankCheckWaitsForAReplyThatCanHaveArrived)
-{
-    // Every whole-second wait starts at the end of a second: on its own the
-    // blank check's would be over long before 512 characters can cross the
-    // line (and the window's load waits only for its parse).
-    vclock::clock().setFixedNow(QDateTime(QDate(2024, 3, 5), QTime(10, 0, 0, 990)));
-    openDocument();
-    sim::Bytes512 buf;
-    buf.fill(0xFF);
-    sim->setBuffer(buf);
-    ui.messages.clear();
-    main->BlankIC();
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   PC Load Data is OK !   *****      "));
-    buf[400] = 0x00;
-    sim->setBuffer(buf);
-    main->BlankIC();
-    EXPECT_EQ(ui.messages[1].text, QStringLiteral("The IC is not Blank"));
-}
-
 TEST_F(DeviceTest, ReadsShowTheSelectedByteOfTheNewImage)
 {
     frmDocument* doc = openDocument();

@@ -1,4 +1,6 @@
-// A few roads at real speed (slow: about 15, 5 and 3 seconds).
+// A few roads at real speed (slow: about 15, 5 and 3 seconds), and the
+// blank check, whose reply must come within a bound that a busy machine
+// keeps only at real speed.
 
 #include "device/DeviceFixture.h"
 
@@ -61,4 +63,27 @@ TEST_F(DeviceRealSpeed, OptionCommand)
     EXPECT_EQ(sent(), std::vector<QByteArray>{shortMsg('B')});
     EXPECT_EQ(sim->settings()[10], 2);
     EXPECT_EQ(ui.lastText(), QStringLiteral("*****   EEPROM容量設定為512 BYTE !   *****      "));
+}
+
+// The blank check's reply must begin within 2.35 s of the program's time
+// after its request: at real speed a busy machine's simulator keeps that (at
+// four times real speed it sometimes did not).
+TEST_F(DeviceRealSpeed, BlankCheckWaitsForAReplyThatCanHaveArrived)
+{
+    // Every whole-second wait starts at the end of a second: on its own the
+    // blank check's would be over long before 512 characters can cross the
+    // line (and the window's load waits only for its parse).
+    vclock::clock().setFixedNow(QDateTime(QDate(2024, 3, 5), QTime(10, 0, 0, 990)));
+    openDocument();
+    sim::Bytes512 buf;
+    buf.fill(0xFF);
+    sim->setBuffer(buf);
+    ui.messages.clear();
+    main->BlankIC();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   PC Load Data is OK !   *****      "));
+    buf[400] = 0x00;
+    sim->setBuffer(buf);
+    main->BlankIC();
+    EXPECT_EQ(ui.messages[1].text, QStringLiteral("The IC is not Blank"));
 }
