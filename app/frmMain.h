@@ -129,8 +129,8 @@ public:
 
     // ---- Device procedures (the programmer link) ----
     void STATUSIC();
-    // The status request with no parse: one of the window's published
-    // operations, which nothing in the program calls today.
+    // The status request with no parse: its frame is read and dropped. No
+    // menu or button calls it.
     void TEST_STATUS();
     void Snumsetup();
     void SETUPIC();
@@ -139,8 +139,7 @@ public:
     void ReadIC();
     void EraseIC();
     void BlankIC();
-    // Does nothing: one of the window's published operations, which
-    // nothing in the program calls today.
+    // Does nothing; no menu or button calls it.
     void dis_prog();
     void Read_Command();
     void VERSION_Command();

@@ -682,15 +682,9 @@ void DeviceOps::runBound(frmDocument& doc, const std::function<void()>& calls)
     }
 }
 
-void DeviceOps::runWriting(const velmora::SpdImage& image, const std::function<void()>& calls)
+int DeviceOps::imageByte(const frmDocument& doc, const velmora::SpdImage* written, int i)
 {
-    const QScopedValueRollback<std::optional<velmora::SpdImage>> writing(writing_, image);
-    calls();
-}
-
-int DeviceOps::imageByte(const frmDocument& doc, int i) const
-{
-    return writing_ ? (*writing_).at(static_cast<std::size_t>(i)) : doc.Get_Value(i);
+    return written ? written->at(static_cast<std::size_t>(i)) : doc.Get_Value(i);
 }
 
 void DeviceOps::runButton(frmDocument& doc, const std::function<void()>& calls)
@@ -849,17 +843,21 @@ void DeviceOps::TEST_STATUS()
     statusRequest(false);
 }
 
-void DeviceOps::Snumsetup()
+void DeviceOps::Snumsetup() { serialSetup(nullptr); }
+void DeviceOps::Snumsetup(const velmora::SpdImage& written) { serialSetup(&written); }
+
+void DeviceOps::serialSetup(const velmora::SpdImage* written)
 {
     Operation op{"Snumsetup", kSetupFails, kErrorZh};
     op.needsDocument = true;
-    operation(op, [this] {
+    operation(op, [this, written] {
         // The image being written decides where its serial number lies.
         frmDocument& doc = needDocument();
-        const int type = imageByte(doc, 2);
+        const int type = imageByte(doc, written, 2);
         const int first = type == 11 ? 122 : type == 12 ? 325 : 95;
         for (int i = 0; i < 4; ++i)
-            gs().settingsBlock[static_cast<std::size_t>(12 + i)] = static_cast<std::int16_t>(imageByte(doc, first + i));
+            gs().settingsBlock[static_cast<std::size_t>(12 + i)] =
+                static_cast<std::int16_t>(imageByte(doc, written, first + i));
         request(settingsMessage(gs().settingsBlock), true);
         wholeSecondWait(1);
         closePort();
@@ -881,7 +879,10 @@ void DeviceOps::SETUPIC()
 
 // ---------------------------------------------------------------- image write and read-back
 
-void DeviceOps::ProgramIC()
+void DeviceOps::ProgramIC() { programImage(nullptr); }
+void DeviceOps::ProgramIC(const velmora::SpdImage& written) { programImage(&written); }
+
+void DeviceOps::programImage(const velmora::SpdImage* written)
 {
     Operation op{"ProgramIC", QStringLiteral("      *****   SPD file transfer fails !   *****      "), kError};
     // The image write leaves the poller as it is, also when it fails: the
@@ -889,14 +890,11 @@ void DeviceOps::ProgramIC()
     op.pollerOff = false;
     op.needsDocument = true;
     op.busy = Scene::ComputerToProgrammer;
-    operation(op, [this] {
+    operation(op, [this, written] {
         // The image as it is now (or as "Write =>" was clicked): an edit
         // made during the packets' waits never reaches the programmer
         // half-way.
-        frmDocument& doc = needDocument();
-        velmora::SpdImage image{};
-        for (int i = 0; i < 512; ++i)
-            image[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(imageByte(doc, i));
+        const velmora::SpdImage image = written ? *written : needDocument().image();
         for (int half = 0; half < 2; ++half) {
             openPort();
             for (int k = 0; k < 16; ++k) {
@@ -913,17 +911,20 @@ void DeviceOps::ProgramIC()
     });
 }
 
-void DeviceOps::VerifyIc(int transferMode)
+void DeviceOps::VerifyIc() { readBack(nullptr); }
+void DeviceOps::VerifyIc(const velmora::SpdImage& written) { readBack(&written); }
+
+void DeviceOps::readBack(const velmora::SpdImage* written)
 {
     const QString fail = QStringLiteral("      *****   PC and Tester's SPD verify fail !    *****      ");
     Operation op{"VerifyIc", fail, kError};
     op.needsDocument = true;
     op.dropsParse = true;
     op.busy = Scene::ComputerProgrammerBoth;
-    operation(op, [this, transferMode, &fail] {
+    operation(op, [this, written, &fail] {
         // The image being verified (or written) decides whether its upper
         // half is read.
-        const bool upper = imageByte(needDocument(), 2) == 12;
+        const bool upper = imageByte(needDocument(), written, 2) == 12;
         // Nothing is marked unless every reply holds its 512 digits; a bad
         // first half ends the read-back before the second is asked for.
         const std::array<std::uint8_t, 256> low = readHalf('l');
@@ -935,7 +936,7 @@ void DeviceOps::VerifyIc(int transferMode)
         int mismatches = 0;
         auto compare = [&](int base, const std::array<std::uint8_t, 256>& got) {
             for (int k = 0; k < 256; ++k) {
-                const bool differs = got[static_cast<std::size_t>(k)] != imageByte(doc, base + k);
+                const bool differs = got[static_cast<std::size_t>(k)] != imageByte(doc, written, base + k);
                 mismatches += differs ? 1 : 0;
                 doc.grid()->setCellBack(base + k, differs ? look::kLightBlue : look::kButtonFace);
             }
@@ -944,11 +945,11 @@ void DeviceOps::VerifyIc(int transferMode)
         if (high)
             compare(256, *high);
         hideBusy();
-        if (mismatches == 0 && transferMode == 0)
+        if (mismatches == 0 && !written)
             plainBox(QStringLiteral("      *****   PC and Tester's SPD verify success !    *****    "));
         else if (mismatches == 0)
             plainBox(QStringLiteral("      *****   SPD file transfer success !   *****      "));
-        else if (transferMode == 4)
+        else if (written)
             plainBox(QStringLiteral("      *****   SPD file transfer fails !   *****      "));
         else
             failBox(fail, kError);

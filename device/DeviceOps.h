@@ -116,18 +116,23 @@ public:
     // operation's wait that need not be the operation's); with
     // transferPanel ("Write =>") its answer shows the SPD transfer panel.
     void STATUSIC(bool transferPanel = false, frmDocument* on = nullptr);
-    // The status request with no parse: one of the window's published
-    // operations, which nothing in the program calls today.
+    // The status request with no parse: its frame is read and dropped. No
+    // menu or button calls it.
     void TEST_STATUS();
+    // The serial set-up, the image write and the read-back work on the
+    // operation's document as it is; "Write =>" gives them the image as it
+    // was at its click instead, which an edit during their waits leaves
+    // alone, and its read-back reports a transfer.
     void Snumsetup();
+    void Snumsetup(const velmora::SpdImage& written);
     void SETUPIC();
     void ProgramIC();
+    void ProgramIC(const velmora::SpdImage& written);
     void ReadModule();
     void ReadIC();
     void EraseIC();
     void BlankIC();
-    // Does nothing: one of the window's published operations, which nothing
-    // in the program calls today.
+    // Does nothing; no menu or button calls it.
     void dis_prog();
     void Read_Command();
     void VERSION_Command();
@@ -135,12 +140,10 @@ public:
     void LEARN_Command();
     void Copy_Command();
     void Verify_Command();
-    // The read-back; transfer mode 4 ("Write =>") reports a transfer, 0 a
-    // verify.
-    void VerifyIc(int transferMode = 0);
+    void VerifyIc();
+    void VerifyIc(const velmora::SpdImage& written);
 
-    // The option commands: one letter each. Published for callers; no
-    // menu or button of the program sends them today.
+    // The option commands: one letter each. No menu or button sends them.
     void Auto_Command();
     void DISAuto_Command();
     void en_averify_Command();
@@ -188,10 +191,6 @@ public:
     void lineFreed();
     // Runs calls with every operation bound to doc (no guard taken).
     void runBound(frmDocument& doc, const std::function<void()>& calls);
-    // Runs calls with the image write, its serial set-up and its read-back
-    // taking the image given (the window's as it was at the click of
-    // "Write =>"), not the window's, which may be edited in their waits.
-    void runWriting(const velmora::SpdImage& image, const std::function<void()>& calls);
     // "TEST" took the guard for a module test started from doc.
     void testStarted(frmDocument& doc);
     // doc's test time-out fell due: ends the module test only when that
@@ -273,8 +272,11 @@ private:
     // A status request of its own for doc, bound to it.
     void sendStatus(frmDocument* doc, bool transferPanel, bool background);
     void readInto(bool module);
-    // Byte i of the image being written, else of doc.
-    int imageByte(const frmDocument& doc, int i) const;
+    // Byte i of the image written, when one is given, else of doc.
+    static int imageByte(const frmDocument& doc, const velmora::SpdImage* written, int i);
+    void serialSetup(const velmora::SpdImage* written);
+    void programImage(const velmora::SpdImage* written);
+    void readBack(const velmora::SpdImage* written);
     // The document takes the image a read brought.
     static void storeRead(frmDocument& doc, const std::array<std::uint8_t, 256>& low,
                           const std::optional<std::array<std::uint8_t, 256>>& high);
@@ -348,8 +350,6 @@ private:
         std::function<void()> click;
     };
     HeldClick heldClick_;
-    // The image "Write =>" sends and checks (runWriting).
-    std::optional<velmora::SpdImage> writing_;
     // The module tests whose results are owed, oldest first, with the
     // window each answers.
     struct OwedTest {

@@ -628,18 +628,16 @@ void DevicePanels::guardedButton(const std::function<void()>& calls)
 void DevicePanels::Command1_Click()
 {
     // The status answer shows the SPD transfer panel, and the read-back
-    // reports a transfer (transfer mode 4). What is sent and checked is the
+    // reports a transfer. What is sent and checked is the
     // image as it was at the click: an edit typed during the write stays in
     // the window.
     const velmora::SpdImage image = doc_.image();
     guardedButton([this, image] {
         DeviceOps* m = ops_.data();
-        m->runWriting(image, [m] {
-            m->Snumsetup();
-            m->STATUSIC(true);
-            m->ProgramIC();
-            m->VerifyIc(4);
-        });
+        m->Snumsetup(image);
+        m->STATUSIC(true);
+        m->ProgramIC(image);
+        m->VerifyIc(image);
         select_first_byte();
     });
 }

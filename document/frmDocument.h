@@ -42,8 +42,7 @@ public:
     // ---- Public operations ----
     // Shared SPD buffer := this image; current memory type := byte 2.
     void xmp_spd_load();
-    // Sums bytes 0..255 and drops the sum: one of the window's published
-    // operations, which nothing in the program calls today.
+    // Sums bytes 0..255 and drops the sum; nothing in the program calls it.
     void cal_totalchksum();
     // Byte 63 := checksum of bytes 0..62, and its cell redrawn.
     void cal_chksum63();
@@ -60,13 +59,11 @@ public:
     void ddr2_table_chang(int A);
     // Manufacturer name lookup into Label59 and the JEDEC name string.
     void JEDEC_PROG(const QString& JEDEC);
-    // Always 2: one of the window's published operations, which nothing in
-    // the program calls today.
+    // Always 2; nothing in the program calls it.
     int Form_Sel() const { return 2; }
     // Throws std::out_of_range for an index outside 0..511.
     int Get_Value(int I_INDEX) const;
-    // Paint one cell peach, or cyan: two of the window's published
-    // operations, which nothing in the program calls today.
+    // Paint one cell peach, or cyan; nothing in the program calls them.
     void Set_Value_color_same(int I_INDEX);
     void Set_Value_color_diff2(int I_INDEX);
     // One cell green (the SPD wizard's marks).
@@ -88,8 +85,8 @@ public:
     void TABLE_256BYTE();
     void TABLE_512BYTE();
     void RAMBUS_LANG();
-    // Composes the byte listing and drops it: one of the window's published
-    // operations, which nothing in the program calls today.
+    // Composes the byte listing and drops it; nothing in the program calls
+    // it.
     void set_print_value();
 
     // ---- Event handlers ----

@@ -786,6 +786,29 @@ TEST_F(DeviceTest, AClickHeldWhileAnExitWaitsRunsWhenTheExitIsRefused)
     EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   PC and Tester's SPD verify success !    *****    "));
 }
 
+TEST_F(DeviceTest, AHeldWriteSetsUpTheSerialNumberOfTheImageAtItsClick)
+{
+    frmDocument* reader = openDocument();
+    QPointer<frmDocument> owed = readWithAWindowOwed(reader);
+    ASSERT_TRUE(owed);
+    // A DDR3 image: its serial number is bytes 122-125.
+    load(owed, image(11));
+    for (int i = 0; i < 4; ++i)
+        owed->Value_Chang(122 + i, 0x11 * (i + 1));
+    ui.messages.clear();
+    // "Write =>" is held behind the owed request; the serial number is
+    // edited before the write runs.
+    once([&] { return statusSending() && round().background(); }, [&] {
+        P(owed).Command1->click();
+        for (int i = 0; i < 4; ++i)
+            owed->Value_Chang(122 + i, 0xE0 + i);
+    });
+    testwait::until([&] { return !ui.messages.empty(); });
+    EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   SPD file transfer success !   *****      "));
+    const sim::Settings16 set = sim->settings();
+    EXPECT_EQ(std::vector<int>(set.begin() + 12, set.end()), (std::vector<int>{0x11, 0x22, 0x33, 0x44}));
+}
+
 TEST_F(DeviceTest, OnlyTheFirstClickBehindAnOwedRequestRuns)
 {
     frmDocument* reader = openDocument();
