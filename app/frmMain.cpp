@@ -29,7 +29,6 @@
 #include <QStyle>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -140,10 +139,20 @@ QSize frmMain::openingSize(const QRect& available) const
     return want.boundedTo(room);
 }
 
-bool frmMain::anyDocumentHeld() const
+bool frmMain::anyDocumentBusy() const
 {
     const QList<frmDocument*> docs = documents();
-    return std::any_of(docs.begin(), docs.end(), [](const frmDocument* d) { return d->isHeld(); });
+    return std::any_of(docs.begin(), docs.end(),
+                       [](const frmDocument* d) { return d->isHeld() || d->closeUndecided(); });
+}
+
+device::DeviceHost::Workable frmMain::workable(const frmDocument* doc) const
+{
+    if (doc && doc->isClosedForGood())
+        return Workable::Never;
+    if (exit_ || (doc && doc->closeUndecided()))
+        return Workable::Later;
+    return Workable::Now;
 }
 
 frmDocument* frmMain::xmpDocument()
@@ -167,17 +176,21 @@ void frmMain::copyBack(frmDocument& doc, int first, int last, std::uint32_t colo
 
 void frmMain::retryPendingExit()
 {
-    if (!exitPending_ || ops_->talking() || wizardRuns_ > 0 || anyDocumentHeld())
+    if (!exit_ || exit_->asking || ops_->talking() || wizardRuns_ > 0 || anyDocumentBusy())
         return;
-    exitPending_ = false;
-    const QScopedValueRollback<bool> retrying(retryingExit_, true);
     close();
 }
 
 void frmMain::giveUpExit()
 {
-    exitPending_ = false;
-    // What the exit held back (a click, a status owed to a window) goes on.
+    if (!exit_)
+        return;
+    // The windows it was to close once their work ended stay. What it held
+    // back (a click, a status owed to a window) goes on.
+    const ExitRun run = *std::exchange(exit_, std::nullopt);
+    for (const QPointer<frmDocument>& d : run.madePending)
+        if (d)
+            d->keepOpen();
     QMetaObject::invokeMethod(ops_, &device::DeviceOps::lineFreed, Qt::QueuedConnection);
 }
 
@@ -589,7 +602,13 @@ frmDocument* frmMain::NewDocumentWindow(const QString& file)
     // A window kept open for work that ran on it closes when the work is
     // done; an exit that waited for it goes on then.
     connect(doc, &frmDocument::released, this, &frmMain::retryPendingExit, Qt::QueuedConnection);
-    connect(doc, &frmDocument::closeRefused, this, [this] { giveUpExit(); });
+    connect(doc, &frmDocument::documentClosed, this, &frmMain::retryPendingExit, Qt::QueuedConnection);
+    // A window the user keeps ends the exit under way, and any run of
+    // closes.
+    connect(doc, &frmDocument::closeRefused, this, [this] {
+        ++refusals_;
+        giveUpExit();
+    });
     // A new window stands one cascade step below and right of the last new
     // one, and at the top left when no other is open.
     if (documents().isEmpty())
@@ -692,7 +711,11 @@ void frmMain::noDocumentState()
 
 void frmMain::mnuFilenew_Click() { NewDocumentWindow(); }
 
-void frmMain::mnuFileCloseAll_Click() { closeDocuments({}); }
+void frmMain::mnuFileCloseAll_Click()
+{
+    QList<QPointer<frmDocument>> madePending;
+    closeDocuments({}, madePending);
+}
 
 QList<QPointer<frmDocument>> frmMain::closingOrder() const
 {
@@ -707,13 +730,15 @@ QList<QPointer<frmDocument>> frmMain::closingOrder() const
     return order;
 }
 
-void frmMain::closeDocuments(const QList<QPointer<frmDocument>>& order)
+bool frmMain::closeDocuments(const QList<QPointer<frmDocument>>& order, QList<QPointer<frmDocument>>& madePending)
 {
-    // Each document asks about saving as it closes; one that the user keeps
-    // open (Cancel, or a save that did not happen) ends the loop. A window
-    // that work still runs on closes when that work is done.
-    QList<frmDocument*> waiting;
-    while (true) {
+    // Each document asks about saving as it closes. A window that work still
+    // runs on closes when that work is done; one whose close is being
+    // decided already (its question is open) is left to that decision.
+    const int refusals = refusals_;
+    bool kept = false;
+    QList<QPointer<frmDocument>> waiting;
+    while (!kept && refusals_ == refusals) {
         // The windows of the order given first; then the active window,
         // then the others from the last one.
         QList<frmDocument*> left = documents();
@@ -729,17 +754,29 @@ void frmMain::closeDocuments(const QList<QPointer<frmDocument>>& order)
         if (!doc)
             break;
         auto* sub = qobject_cast<QMdiSubWindow*>(doc->parentWidget());
-        if (doc->isHeld()) {
-            sub->close();  // remembered by the window
+        if (doc->isHeld() || doc->closeUndecided()) {
+            if (doc->isHeld() && !doc->closePending()) {
+                sub->close();  // remembered by the window
+                madePending << doc;
+            }
             waiting << doc;
             continue;
         }
-        if (!sub->close())
-            return;
+        if (!sub->close()) {
+            kept = true;
+            break;
+        }
         delete sub;
+    }
+    if (kept || refusals_ != refusals) {
+        for (const QPointer<frmDocument>& d : std::exchange(madePending, {}))
+            if (d)
+                d->keepOpen();
+        return false;
     }
     if (documents().isEmpty())
         noDocumentState();
+    return true;
 }
 
 void frmMain::mnuFileClose_Click()
@@ -759,30 +796,36 @@ void frmMain::mnuFileExit_Click() { close(); }
 
 void frmMain::closeEvent(QCloseEvent* e)
 {
+    e->ignore();
     // The windows close in the order they had when Exit was clicked, also
     // when the exit waited and windows came forward meanwhile (a load that
     // ended): a Cancel then keeps the same windows open as at once. Windows
     // opened since come after them.
-    if (!retryingExit_)
-        exitOrder_ = closingOrder();
-    // The program does not end under a conversation with the programmer or
+    if (!exit_)
+        exit_.emplace(ExitRun{closingOrder(), {}, false});
+    // A retry from within its own questions waits for their end. The
+    // program does not end under a conversation with the programmer or
     // under the SPD wizard: it ends once the conversation is over, or once
     // the wizard's window stands (and has been asked about).
-    if (ops_->talking() || wizardRuns_ > 0) {
-        exitPending_ = true;
-        e->ignore();
+    if (exit_->asking || ops_->talking() || wizardRuns_ > 0)
+        return;
+    exit_->asking = true;
+    QList<QPointer<frmDocument>> madePending;
+    const bool closed = closeDocuments(exit_->order, madePending);
+    // A window the user kept has given the exit up, and taken back what it
+    // made pending.
+    if (!exit_)
+        return;
+    exit_->asking = false;
+    if (!closed) {
+        giveUpExit();
         return;
     }
-    closeDocuments(exitOrder_);
-    if (!documents().isEmpty()) {
-        // A document the user chose to keep stops the program from ending;
-        // one that work still runs on ends it once the work is done.
-        exitPending_ = anyDocumentHeld();
-        if (!exitPending_)
-            giveUpExit();
-        e->ignore();
+    // A window that work still runs on ends the program once the work is
+    // done and it has closed.
+    exit_->madePending += madePending;
+    if (!documents().isEmpty())
         return;
-    }
     e->accept();
     const auto tops = QApplication::topLevelWidgets();
     for (QWidget* w : tops)

@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class frmDocument;
 class QAction;
@@ -186,8 +187,9 @@ public:
     void documentClosing(frmDocument* doc) override;
     // A new window's status request.
     void requestStatus(frmDocument& doc) override;
-    // An exit waits for work to end.
-    bool exiting() const override { return exitPending_; }
+    // Whether the device operations may still work on doc: not while an
+    // exit is under way or doc's close is undecided, never once it is closed.
+    Workable workable(const frmDocument* doc) const override;
 
     // No toolbar or dock menu on a right click: the toolbars follow the
     // rights and the open documents, not the user's choice.
@@ -197,18 +199,25 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
-    // Carries out an exit that waited for work on a window or a
-    // conversation with the programmer to end.
+    // Carries out an exit that waited for work on a window, a window's close
+    // or a conversation with the programmer to end.
     void retryPendingExit();
-    // The exit that waited is given up (the user kept a document).
+    // The exit under way is given up (the user kept a document): the closes
+    // it made pending are taken back.
     void giveUpExit();
-    // Work runs on one of the document windows.
-    bool anyDocumentHeld() const;
+    // Work runs on one of the document windows, or a window's close is
+    // undecided.
+    bool anyDocumentBusy() const;
     // The document windows in the order Exit closes them, as they stand now.
     QList<QPointer<frmDocument>> closingOrder() const;
     // Closes every document window (Close All, Exit): those of order first,
-    // in that order, then the others.
-    void closeDocuments(const QList<QPointer<frmDocument>>& order);
+    // in that order, then the others. A window that work holds closes once
+    // the work has ended: its close is pending, and it is added to
+    // madePending when this call made it so. A window the user keeps
+    // (Cancel, or a save that did not happen), here or at any question
+    // asked meanwhile, ends the call: the closes it made pending are taken
+    // back and false is returned.
+    bool closeDocuments(const QList<QPointer<frmDocument>>& order, QList<QPointer<frmDocument>>& madePending);
     // The active document when it is a DDR3 or DDR4 image (by its own byte
     // 2); otherwise the XMP commands' refusal is shown and nullptr returned.
     frmDocument* xmpDocument();
@@ -269,11 +278,19 @@ private:
     QStatusBar* statusBar_ = nullptr;
     QMenu* windowMenu_ = nullptr;
     QList<QAction*> windowListActions_;
-    bool exitPending_ = false;
-    // The windows' order at the click of the exit under way, and whether
-    // the close under way carries out an exit that waited.
-    QList<QPointer<frmDocument>> exitOrder_;
-    bool retryingExit_ = false;
+    // The exit under way, from its click until the program ends or the
+    // user keeps a window: the windows' order at its click, the windows
+    // whose close it made pending (work held them), and whether its save
+    // questions are being asked now.
+    struct ExitRun {
+        QList<QPointer<frmDocument>> order;
+        QList<QPointer<frmDocument>> madePending;
+        bool asking = false;
+    };
+    std::optional<ExitRun> exit_;
+    // How often the user has kept a window at its save question; a run of
+    // closes ends when this changes under it.
+    int refusals_ = 0;
     QString lastFolder_;
     // SPD wizard commands running (the dialog open, or its answers being
     // built into the window made for them): an exit waits until the new

@@ -807,8 +807,9 @@ bool DeviceOps::deferClick(DevicePanels& from, std::function<void()> click)
 {
     if (round_.phase() != StatusRound::Phase::Sending || !round_.background())
         return false;
-    // A click held for a window that is closing holds nothing.
-    if (!heldClick_.from || !StatusRound::open(heldClick_.doc.data()))
+    // A click held for a window that has closed holds nothing; one for a
+    // window whose close is undecided keeps its place.
+    if (!heldClick_.from || main_.workable(heldClick_.doc.data()) == DeviceHost::Workable::Never)
         heldClick_ = {&from, &from.doc(), std::move(click)};
     return true;
 }
@@ -817,17 +818,21 @@ void DeviceOps::lineFreed()
 {
     if (talking_ > 0)
         return;
-    // While an exit waits nothing goes out; what waits goes on when the
-    // exit is given up, and ends with the program.
-    if (main_.exiting())
-        return;
     // The user's command goes first; an owed request waits for its end. A
-    // click held for a window that has closed, or whose close is pending,
-    // is dropped.
-    if (HeldClick held = std::exchange(heldClick_, {}); held.from && StatusRound::open(held.doc.data())) {
-        held.click();
-        return;
+    // click held for a window that has closed is dropped. While an exit is
+    // under way, or the close of the click's window is undecided, nothing
+    // goes out: the click waits, and runs once the exit or the close is
+    // given up (the window kept frees the line again), or goes with its
+    // window.
+    if (heldClick_.click) {
+        switch (heldClick_.from ? main_.workable(heldClick_.doc.data()) : DeviceHost::Workable::Never) {
+        case DeviceHost::Workable::Now: std::exchange(heldClick_, {}).click(); return;
+        case DeviceHost::Workable::Later: return;
+        case DeviceHost::Workable::Never: heldClick_ = {}; break;
+        }
     }
+    if (main_.workable(nullptr) != DeviceHost::Workable::Now)
+        return;
     if (frmDocument* doc = round_.owedOnBehalf())
         sendStatus(doc, false, true);
 }

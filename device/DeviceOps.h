@@ -48,8 +48,9 @@
 //     and Close All close a held window once its work has ended; Exit
 //     waits until no operation talks, and neither an owed request nor a
 //     click held back goes out while it waits (they go on if it is given
-//     up). A window whose close is pending counts as closed: nothing held
-//     or owed runs for it.
+//     up). A window whose close is undecided (pending, or at its save
+//     question) is owed no request; a click held for it waits for the
+//     decision and runs if the window is kept (DeviceHost::workable).
 //   - other windows' (and this window's) buttons: the guarded buttons,
 //     TEST, SETUP and the caption-less label do not run (canStartButton(),
 //     talking()); behind an owed status request they run once it is over
@@ -184,10 +185,11 @@ public:
     // last.
     StatusRound& statusRound() { return round_; }
     // The line is free: a click held back runs, else a status request owed
-    // to a window goes out. Nothing runs while an exit waits: the click and
-    // the request wait with it, and go on if it is given up. Runs from the
-    // event loop once a conversation has ended, and when an exit that
-    // waited is given up.
+    // to a window goes out. Nothing runs while an exit waits, or while the
+    // close of the click's window is undecided: they wait, and go on if the
+    // exit or the close is given up. Runs from the event loop once a
+    // conversation has ended, when an exit is given up, and when a window
+    // is kept at its save question or has closed.
     void lineFreed();
     // Runs calls with every operation bound to doc (no guard taken).
     void runBound(frmDocument& doc, const std::function<void()>& calls);

@@ -196,6 +196,12 @@ DevicePanels::DevicePanels(frmDocument& doc, DeviceOps* ops)
 
     if (QTimer* t = doc.Timer2())
         connect(t, &QTimer::timeout, this, &DevicePanels::Timer2_Timer);
+    // A click held for the window waits until its close is decided: kept,
+    // the click runs; closed, it goes, and what was owed to others goes on.
+    if (ops) {
+        connect(&doc, &frmDocument::closeRefused, ops, &DeviceOps::lineFreed, Qt::QueuedConnection);
+        connect(&doc, &frmDocument::documentClosed, ops, &DeviceOps::lineFreed, Qt::QueuedConnection);
+    }
     if (auto* l60 = doc.findChild<QLabel*>(QStringLiteral("Label60"))) {
         l60->setCursor(Qt::PointingHandCursor);
         l60->installEventFilter(this);

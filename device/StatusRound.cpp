@@ -14,7 +14,7 @@ StatusRound::StatusRound(Conversation& conversation)
 
 bool StatusRound::open(const frmDocument* doc)
 {
-    return doc && !doc->isClosedForGood() && !doc->closePending();
+    return doc && !doc->isClosedForGood() && !doc->closeUndecided();
 }
 
 void StatusRound::add(std::vector<Asker>& to, frmDocument* doc, bool transferPanel)

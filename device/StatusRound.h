@@ -80,9 +80,9 @@ public:
     // The window asked for last that is still open, or nullptr.
     frmDocument* front() const;
 
-    // doc is still open: a window whose close waits for the work that holds
-    // it counts as closed already, for an owed request as for a click held
-    // back.
+    // doc is still open: a window whose close is asked for and not yet
+    // decided (it waits for the work that holds it, or its save question is
+    // open) counts as closed for an owed request and for the front.
     static bool open(const frmDocument* doc);
 
 private:

@@ -20,6 +20,7 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QScrollArea>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -484,6 +485,9 @@ void frmDocument::closeEvent(QCloseEvent* e)
     // The close is carried out now: kept or not, it is no longer pending.
     closePending_ = false;
     if (Chk_Form_Chang() == -1) {
+        // Until the answer (and a save it asks for) is in, the close is
+        // undecided: nothing held for the window runs or is dropped.
+        const QScopedValueRollback<bool> asking(askingClose_, true);
         const ui::Answer a = ui::msgBox(QStringLiteral(" SPD File has been modified , Save the file (Y/N) ?  "),
                                         ui::Buttons::YesNoCancel, ui::Icon::None, windowTitle(), this);
         if (a == ui::Answer::Yes) {

@@ -172,6 +172,13 @@ public:
     // A close was asked for while work held the window, and has not been
     // carried out yet (also between the end of the work and the close).
     bool closePending() const { return closePending_; }
+    // The window's close has been asked for and not yet decided: it is
+    // pending, or its save question is being asked. The user may keep the
+    // window yet.
+    bool closeUndecided() const { return closePending_ || askingClose_; }
+    // A pending close is taken back (the Close All or Exit that asked for it
+    // was cancelled): the window stays when its work ends.
+    void keepOpen() { closePending_ = false; }
     // The window has accepted its close and is on its way out.
     bool isClosedForGood() const { return closedForGood_; }
     // Closes the window as its close box does: through its frame in the
@@ -217,6 +224,7 @@ private:
     int pinTableShown_ = -1;  // which pin-name table the tool tips show
     int holds_ = 0;
     bool closePending_ = false;
+    bool askingClose_ = false;
     bool closedForGood_ = false;
 
     // Controls.

@@ -786,6 +786,60 @@ TEST_F(DeviceTest, AClickHeldWhileAnExitWaitsRunsWhenTheExitIsRefused)
     EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   PC and Tester's SPD verify success !    *****    "));
 }
 
+TEST_F(DeviceTest, AClickHeldForAWindowWhoseCloseIsCancelledRunsOnce)
+{
+    frmDocument* reader = openDocument();
+    QPointer<frmDocument> owed = readWithAWindowOwed(reader);
+    ASSERT_TRUE(owed);
+    int asked = 0;
+    ui.onMessage = [&](const ui::Message& m) {
+        if (m.buttons == ui::Buttons::YesNoCancel && ++asked)
+            ui.answers.push_front(ui::Answer::Cancel);
+    };
+    sim->clearLog();
+    ui.messages.clear();
+    // While its request is on the line: an edit, "<=  Verify  =>", and a
+    // close that waits for the request; Cancel at its question.
+    once([&] { return statusSending() && round().background(); }, [&] {
+        owed->Set_form_chang(-1);
+        P(owed).Command3->click();
+        qobject_cast<QMdiSubWindow*>(owed->parentWidget())->close();
+    });
+    testwait::until([&] { return sim->count(frameMsg('l')) > 0 && !main->deviceOps().talking(); });
+    run(100);
+    EXPECT_EQ(asked, 1);
+    ASSERT_TRUE(owed);
+    EXPECT_EQ(sim->count(frameMsg('l')), 1);
+    EXPECT_TRUE(ui.lastText().contains(QStringLiteral("verify"))) << ui.lastText().toStdString();
+}
+
+TEST_F(DeviceTest, AClickAfterOneHeldForAWindowSinceClosedRuns)
+{
+    frmDocument* reader = openDocument();
+    sim->setBuffer(image(11));
+    // Two windows open within the read: one request goes out for both,
+    // bound to the second; the first is free to close at once.
+    QPointer<frmDocument> first;
+    QPointer<frmDocument> second;
+    once([&] { return sim->count(frameMsg('l')) > 0; }, [&] {
+        first = main->NewDocumentWindow();
+        second = main->NewDocumentWindow();
+    });
+    P(reader).Command2->click();
+    ASSERT_TRUE(first && second);
+    sim->clearLog();
+    ui.messages.clear();
+    once([&] { return statusSending() && round().background(); }, [&] {
+        P(first).Command3->click();
+        qobject_cast<QMdiSubWindow*>(first->parentWidget())->close();
+        P(second).Command3->click();
+    });
+    testwait::until([&] { return !ui.messages.empty(); });
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(sim->count(frameMsg('l')), 1);
+    EXPECT_TRUE(ui.lastText().contains(QStringLiteral("verify"))) << ui.lastText().toStdString();
+}
+
 TEST_F(DeviceTest, AHeldWriteSetsUpTheSerialNumberOfTheImageAtItsClick)
 {
     frmDocument* reader = openDocument();
@@ -807,6 +861,63 @@ TEST_F(DeviceTest, AHeldWriteSetsUpTheSerialNumberOfTheImageAtItsClick)
     EXPECT_EQ(ui.lastText(), QStringLiteral("      *****   SPD file transfer success !   *****      "));
     const sim::Settings16 set = sim->settings();
     EXPECT_EQ(std::vector<int>(set.begin() + 12, set.end()), (std::vector<int>{0x11, 0x22, 0x33, 0x44}));
+}
+
+TEST_F(DeviceTest, ACancelWhileAReportHoldsAWindowEndsTheExitAtOnce)
+{
+    // The report's window in front, and the modified one.
+    for (const bool reportInFront : {true, false}) {
+        SCOPED_TRACE(reportInFront);
+        QPointer<frmDocument> reporter = openDocument();
+        QPointer<frmDocument> modified = openDocument();
+        int asked = 0;
+        ui.onMessage = [&](const ui::Message& m) {
+            if (m.buttons == ui::Buttons::YesNoCancel && ++asked)
+                ui.answers.push_front(ui::Answer::Cancel);
+        };
+        // Exit while the report shows (its window is held, nothing talks).
+        once([&] { return !P(reporter).S_FRAME->isHidden() && reporter->isHeld(); }, [&] {
+            modified->Set_form_chang(-1);
+            activate(reportInFront ? reporter.data() : modified.data());
+            main->close();
+        });
+        activate(reporter);
+        P(reporter).TEST_COMMAND->click();
+        testwait::until([&] { return asked > 0; });
+        testwait::until([&] { return reporter && !reporter->isHeld(); });
+        run(200);
+        EXPECT_EQ(asked, 1);
+        EXPECT_TRUE(reporter);
+        EXPECT_TRUE(modified);
+        EXPECT_TRUE(main->isVisible());
+        ui.onMessage = nullptr;
+        modified->Set_form_chang(0);
+        main->mnuFileCloseAll_Click();
+        testwait::until([&] { return main->documents().isEmpty(); });
+    }
+}
+
+TEST_F(DeviceTest, AnExitAsksFromTheActiveWindowOnThenFromTheFirst)
+{
+    std::vector<QPointer<frmDocument>> w;
+    for (int k = 0; k < 4; ++k) {
+        w.emplace_back(openDocument());
+        w.back()->Set_form_chang(-1);
+    }
+    activate(w[1]);
+    std::vector<QString> asked;
+    ui.onMessage = [&](const ui::Message& m) {
+        if (m.buttons == ui::Buttons::YesNoCancel)
+            asked.push_back(m.title);
+    };
+    const QString titles[] = {w[1]->windowTitle(), w[2]->windowTitle(), w[3]->windowTitle()};
+    ui.answers = {ui::Answer::No, ui::Answer::No, ui::Answer::Cancel};
+    main->close();
+    run(100);
+    EXPECT_EQ(asked, (std::vector<QString>{titles[0], titles[1], titles[2]}));
+    EXPECT_TRUE(w[0] && w[3]);
+    EXPECT_TRUE(w[1].isNull() && w[2].isNull());
+    EXPECT_TRUE(main->isVisible());
 }
 
 TEST_F(DeviceTest, OnlyTheFirstClickBehindAnOwedRequestRuns)
