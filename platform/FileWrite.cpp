@@ -1,11 +1,17 @@
 #include "platform/FileWrite.h"
 
+#include "platform/Signals.h"
+
 #include <QFile>
 #include <QRandomGenerator>
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,24 +46,70 @@ bool closeFailed(int fd)
     return false;
 }
 
-// The new file's owner and rights, and every byte of it, on the disk.
-bool fill(int fd, const QByteArray& data, int mode, const std::function<void(int)>& prepare)
+// What a replacement of an existing file keeps of it.
+struct Keep {
+    bool exists = false;
+    struct stat st {};
+};
+
+// The new file's owner and rights (negative: those it was made with), and
+// every byte of it, on the disk. The file stays its owner's when another
+// user (root) writes it.
+bool fill(int fd, const QByteArray& data, int mode, const Keep& keep)
 {
-    if (prepare)
-        prepare(fd);
+    if (keep.exists && (keep.st.st_uid != ::geteuid() || keep.st.st_gid != ::getegid()))
+        (void)!::fchown(fd, keep.st.st_uid, keep.st.st_gid);
     return (mode < 0 || ::fchmod(fd, static_cast<mode_t>(mode)) == 0) && writeAll(fd, data) && syncFile(fd);
 }
 
-// A name of its own for the new file, of one length whatever the file's
-// name is, so that a file with the longest name the system allows can be
-// replaced too.
-QByteArray ownName(const QByteArray& folder)
+// The new files' names for the file `base`: ".velmora-", 16 hexadecimal
+// digits of the name's FNV-1a hash, "-", 10 random letters and digits,
+// ".tmp".
+const QByteArray kPrefix = QByteArrayLiteral(".velmora-");
+const QByteArray kSuffix = QByteArrayLiteral(".tmp");
+constexpr int kHashDigits = 16;
+constexpr int kRandom = 10;
+const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+
+QByteArray namesFor(const QByteArray& base)
 {
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    QByteArray name = folder + "/.velmora-";
-    for (int i = 0; i < 10; ++i)
+    std::uint64_t h = 14695981039346656037ull;
+    for (const char c : base) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 1099511628211ull;
+    }
+    return kPrefix + QByteArray::number(static_cast<qulonglong>(h), 16).rightJustified(kHashDigits, '0') + '-';
+}
+
+// One of those names, made by a replacement of the file whose names begin
+// with `start`.
+bool isOwnName(const QByteArray& entry, const QByteArray& start)
+{
+    if (entry.size() != start.size() + kRandom + kSuffix.size() || !entry.startsWith(start) || !entry.endsWith(kSuffix))
+        return false;
+    for (qsizetype i = start.size(); i < start.size() + kRandom; ++i)
+        if (entry[i] == '\0' || !std::strchr(kLetters, entry[i]))
+            return false;
+    return true;
+}
+
+// `base` in the real folder `folder`.
+QByteArray inFolder(const QByteArray& folder, const QByteArray& base)
+{
+    return (folder == "/" ? QByteArray() : folder) + '/' + base;
+}
+
+QByteArray baseOf(const QByteArray& name) { return name.mid(name.lastIndexOf('/') + 1); }
+
+// A name of its own for the new file of `target`, of one length whatever the
+// file's name is, so that a file with the longest name the system allows can
+// be replaced too.
+QByteArray ownName(const QByteArray& target)
+{
+    QByteArray name = namesFor(baseOf(target));
+    for (int i = 0; i < kRandom; ++i)
         name += kLetters[QRandomGenerator::system()->bounded(36)];
-    return name + ".tmp";
+    return inFolder(folderOf(target), name + kSuffix);
 }
 
 constexpr int kNameTries = 8;
@@ -84,19 +136,26 @@ struct Own {
         struct stat st {};
         if (::lstat(name.constData(), &st) == 0 && st.st_dev == dev && st.st_ino == ino)
             ::unlink(name.constData());
+        fileUnnamed();
         errno = e;
         return false;
     }
 };
 
-// Gives the file without a name `fd` a name of its own in `folder`; false
-// when no name could be made, errno telling why.
-bool linkOwn(int fd, const QByteArray& folder, Own& own)
+// Gives the file without a name `fd` a name of its own beside `target`;
+// false when no name could be made, errno telling why.
+bool linkOwn(int fd, const QByteArray& target, Own& own)
 {
     const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
     for (int i = 0; i < kNameTries; ++i) {
-        own.name = ownName(folder);
-        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, own.name.constData(), AT_SYMLINK_FOLLOW) == 0)
+        own.name = ownName(target);
+        namingFile(own.name);
+        const bool made =
+            ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, own.name.constData(), AT_SYMLINK_FOLLOW) == 0;
+        const int e = errno;
+        namedFile(made, own.dev, own.ino);
+        errno = e;
+        if (made)
             return true;
         if (errno != EEXIST)
             return false;
@@ -104,13 +163,24 @@ bool linkOwn(int fd, const QByteArray& folder, Own& own)
     return false;
 }
 
-// Makes a new file under a name of its own in `folder`.
-int createOwn(const QByteArray& folder, mode_t mode, Own& own)
+// Makes a new file under a name of its own beside `target`.
+int createOwn(const QByteArray& target, mode_t mode, Own& own)
 {
     for (int i = 0; i < kNameTries; ++i) {
-        own.name = ownName(folder);
+        own.name = ownName(target);
+        namingFile(own.name);
         const int fd = ::open(own.name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC,
                               mode);
+        const int e = errno;
+        const bool made = fd >= 0 && own.know(fd);
+        namedFile(made, own.dev, own.ino);
+        if (fd >= 0 && !made) {
+            // Its name cannot be looked after: it goes at once.
+            ::unlink(own.name.constData());
+            ::close(fd);
+            return -1;
+        }
+        errno = e;
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -133,19 +203,6 @@ QByteArray absolute(const QByteArray& name)
     return out + name;
 }
 
-// `base` in the real folder `folder`.
-QByteArray inFolder(const QByteArray& folder, const QByteArray& base)
-{
-    return (folder == "/" ? QByteArray() : folder) + '/' + base;
-}
-
-// The folder part of an absolute name.
-QByteArray folderOf(const QByteArray& name)
-{
-    const qsizetype slash = name.lastIndexOf('/');
-    return slash <= 0 ? QByteArray("/") : name.left(slash);
-}
-
 // A sticky folder refused the rename over a file that may itself be written.
 bool writableInStickyFolder(const QByteArray& folder, const QByteArray& name)
 {
@@ -154,6 +211,57 @@ bool writableInStickyFolder(const QByteArray& folder, const QByteArray& name)
     return ::stat(folder.constData(), &dir) == 0 && (dir.st_mode & S_ISVTX) != 0 &&
            ::stat(name.constData(), &file) == 0 && S_ISREG(file.st_mode) &&
            ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) == 0;
+}
+
+// The new file, complete and on the disk, under a name of its own beside
+// `name`; false (errno telling why) when it could not be made so.
+bool makeNewFile(const QByteArray& name, const QByteArray& data, int mode, const Keep& keep, Own& own)
+{
+    const QByteArray folder = folderOf(name);
+    const mode_t created = mode < 0 ? 0666 : static_cast<mode_t>(mode & 0777);
+    // A file without a name until it is complete: a crash or a full disk
+    // leaves nothing behind.
+    int fd = step("tmpfile") ? ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, created) : -1;
+    if (fd >= 0) {
+        if (!fill(fd, data, mode, keep) || !step("written") || !own.know(fd))
+            return closeFailed(fd);
+        if (linkOwn(fd, name, own))
+            return closeChecked(fd) || own.drop();
+        ::close(fd);
+    }
+    // A file system without such files (or no /proc to name one by): the
+    // file has its name from the start.
+    fd = createOwn(name, created, own);
+    if (fd < 0)
+        return false;
+    if (!fill(fd, data, mode, keep)) {
+        closeFailed(fd);
+        return own.drop();
+    }
+    return closeChecked(fd) || own.drop();
+}
+
+// removeLeftovers for the real name `name`.
+int removeLeftoversOf(const QByteArray& name, std::chrono::seconds olderThan)
+{
+    const QByteArray start = namesFor(baseOf(name));
+    DIR* dir = ::opendir(folderOf(name).constData());
+    if (!dir)
+        return 0;
+    const time_t before = ::time(nullptr) - static_cast<time_t>(olderThan.count());
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!isOwnName(QByteArray(entry->d_name), start))
+            continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+            (olderThan.count() > 0 && st.st_mtim.tv_sec > before))
+            continue;
+        if (::unlinkat(::dirfd(dir), entry->d_name, 0) == 0)
+            ++removed;
+    }
+    ::closedir(dir);
+    return removed;
 }
 
 } // namespace
@@ -187,14 +295,19 @@ bool syncFolder(const QString& folder)
     return synced;
 }
 
+QByteArray folderOf(const QByteArray& name)
+{
+    const qsizetype slash = name.lastIndexOf('/');
+    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : name.left(slash);
+}
+
 QString followLinks(const QString& path)
 {
     if (path.isEmpty())
         return path;
     QByteArray name = absolute(QFile::encodeName(path));
     for (int hops = 0; hops < 40; ++hops) {
-        const qsizetype slash = name.lastIndexOf('/');
-        const QByteArray base = name.mid(slash + 1);
+        const QByteArray base = baseOf(name);
         if (base.isEmpty() || base == "." || base == "..")
             break;
         char* resolved = ::realpath(folderOf(name).constData(), nullptr);
@@ -216,6 +329,40 @@ QString followLinks(const QString& path)
     // A folder, a name in a folder that is not there, or a loop of links:
     // the system says what it makes of it when the name is opened.
     return QFile::decodeName(name);
+}
+
+FileKind kindOf(const QByteArray& name, struct stat* found)
+{
+    struct stat st {};
+    const bool seen = ::stat(name.constData(), &st) == 0;
+    if (found)
+        *found = st;
+    if (!seen)
+        return errno == ENOENT || errno == ENOTDIR ? FileKind::Missing : FileKind::Unknown;
+    return S_ISREG(st.st_mode) ? FileKind::Regular : S_ISDIR(st.st_mode) ? FileKind::Folder : FileKind::Other;
+}
+
+int openRegular(const QByteArray& name, FileKind& kind, struct stat* found)
+{
+    struct stat st {};
+    kind = kindOf(name, &st);
+    if (kind != FileKind::Regular)
+        return -1;
+    // Should the name have been given to a FIFO meanwhile, the open does not
+    // wait and the check below refuses it.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        kind = FileKind::Unknown;
+        return -1;
+    }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        kind = FileKind::Other;
+        ::close(fd);
+        return -1;
+    }
+    if (found)
+        *found = st;
+    return fd;
 }
 
 void setReplaceStepHook(int (*hook)(const char* step)) { stepHook = hook; }
@@ -247,8 +394,7 @@ bool writeInPlace(const QString& path, const QByteArray& data, bool* incomplete)
     return true;
 }
 
-bool replaceFile(const QString& path, const QByteArray& data, int mode, const std::function<void(int)>& prepare,
-                 bool* incomplete)
+Replaced replaceFile(const QString& path, const QByteArray& data, int mode, bool* incomplete)
 {
     if (incomplete)
         *incomplete = false;
@@ -258,52 +404,44 @@ bool replaceFile(const QString& path, const QByteArray& data, int mode, const st
     struct stat st {};
     if (::lstat(name.constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
         errno = ELOOP;
-        return false;
+        return Replaced::No;
     }
-    const mode_t created = mode < 0 ? 0666 : static_cast<mode_t>(mode & 0777);
-    Own own;
+    Keep keep;
+    switch (kindOf(name, &keep.st)) {
+    case FileKind::Missing: break;
+    case FileKind::Regular: keep.exists = true; break;
+    case FileKind::Folder: errno = EISDIR; return Replaced::No;
+    case FileKind::Other: errno = EINVAL; return Replaced::No;
+    case FileKind::Unknown: return Replaced::No;
+    }
+    if (keep.exists && ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0)
+        return Replaced::No;
+    const int rights = mode >= 0 ? mode & 07777 : keep.exists ? static_cast<int>(keep.st.st_mode & 07777) : -1;
+    removeLeftoversOf(name, kLeftoverAge);
 
-    // A file without a name until it is complete: a crash or a full disk
-    // leaves nothing behind.
-    bool named = false;
-    int fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, created);
-    if (fd >= 0) {
-        if (!fill(fd, data, mode, prepare) || !step("written") || !own.know(fd))
-            return closeFailed(fd);
-        named = linkOwn(fd, folder, own);
-        if (!named)
-            ::close(fd);
-        else if (!closeChecked(fd))
-            return own.drop();
+    Own own;
+    if (!makeNewFile(name, data, rights, keep, own))
+        return Replaced::No;
+    if (!step("named")) {
+        own.drop();
+        return Replaced::No;
     }
-    if (!named) {
-        // A file system without such files (or no /proc to name one by):
-        // the file has its name from the start.
-        fd = createOwn(folder, created, own);
-        if (fd < 0)
-            return false;
-        if (!own.know(fd)) {
-            closeFailed(fd);
-            return own.drop();
-        }
-        if (!fill(fd, data, mode, prepare)) {
-            closeFailed(fd);
-            return own.drop();
-        }
-        if (!closeChecked(fd))
-            return own.drop();
-    }
-    if (!step("named"))
-        return own.drop();
     if (::rename(own.name.constData(), name.constData()) != 0) {
         if ((errno == EPERM || errno == EACCES) && writableInStickyFolder(folder, name)) {
             own.drop();
-            return writeInPlace(QFile::decodeName(name), data, incomplete);
+            return writeInPlace(QFile::decodeName(name), data, incomplete) ? Replaced::Yes : Replaced::No;
         }
-        return own.drop();
+        own.drop();
+        return Replaced::No;
     }
+    fileUnnamed();
     // The new name itself reaches the disk with the folder.
-    return syncFolder(QFile::decodeName(folder));
+    return syncFolder(QFile::decodeName(folder)) ? Replaced::Yes : Replaced::Unsynced;
+}
+
+int removeLeftovers(const QString& path, std::chrono::seconds olderThan)
+{
+    return removeLeftoversOf(QFile::encodeName(followLinks(path)), olderThan);
 }
 
 } // namespace platform

@@ -27,6 +27,7 @@ namespace {
 struct Store {
     QString path;
     bool loaded = false;
+    bool saidUnlocked = false;
     QMap<QString, QVariant> values;  // by "key/name"
 };
 
@@ -54,57 +55,42 @@ QString userFile()
 }
 
 // The file's text as it is on the disk (nothing for a file not made yet);
-// false, with the reason, for a file that is not a regular one or cannot be
-// read. `name` is the file that links lead to; `found`, when given, gets its
-// status (st_mode 0 when there is no file). Its kind is known before it is
-// opened, and the open does not wait: a FIFO would wait for a writer. The
-// file holds the password, so only its user may read it: when
-// `makePrivate`, group and others lose their rights.
-bool readText(const QByteArray& name, QByteArray& text, QString& why, bool makePrivate, struct stat* found = nullptr)
+// false, with the reason (and errno), for a file that is not a regular one
+// or cannot be read. `name` is the file that links lead to. The file holds
+// the password, so only its user may read it: when `makePrivate`, group and
+// others lose their rights.
+bool readText(const QByteArray& name, QByteArray& text, QString& why, bool makePrivate)
 {
     text.clear();
+    const auto failed = [&why](int e, const QString& reason) {
+        why = reason;
+        errno = e;
+        return false;
+    };
     struct stat st {};
-    if (found)
-        *found = st;
-    if (::stat(name.constData(), &st) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return true;
-        why = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
-    }
-    const QString notRegular = QStringLiteral("it is not a regular file");
-    if (!S_ISREG(st.st_mode)) {
-        why = notRegular;
-        return false;
-    }
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    platform::FileKind kind = platform::FileKind::Missing;
+    const int fd = platform::openRegular(name, kind, &st);
     if (fd < 0) {
-        why = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
+        if (kind == platform::FileKind::Missing)
+            return true;
+        if (kind != platform::FileKind::Unknown)
+            return failed(EINVAL, QStringLiteral("it is not a regular file"));
+        return failed(errno, QString::fromLocal8Bit(std::strerror(errno)));
     }
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (!ok)
-        why = notRegular;
-    if (ok && found)
-        *found = st;
-    if (ok && makePrivate && (st.st_mode & 077) != 0)
+    if (makePrivate && (st.st_mode & 077) != 0)
         (void)::fchmod(fd, st.st_mode & 07700);
     char buffer[4096];
-    while (ok) {
+    for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0) {
-            why = QString::fromLocal8Bit(std::strerror(errno));
-            ok = false;
-        } else if (n == 0) {
-            break;
-        } else {
-            text.append(buffer, n);
+        if (n <= 0) {
+            const int e = errno;
+            ::close(fd);
+            return n == 0 || failed(e, QString::fromLocal8Bit(std::strerror(e)));
         }
+        text.append(buffer, n);
     }
-    ::close(fd);
-    return ok;
 }
 
 void load(Store& s)
@@ -415,13 +401,6 @@ std::optional<QByteArray> edited(const QByteArray& text, const std::vector<Chang
 
 // ---------------------------------------------------------------- writing the file
 
-// The folder part of a file's name.
-QByteArray folderOf(const QByteArray& name)
-{
-    const qsizetype slash = name.lastIndexOf('/');
-    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : name.left(slash);
-}
-
 // The folders of a first start, each made as the system finds its name
 // (through links too); those there are left as they are.
 void makeFolders(const QByteArray& folder)
@@ -435,85 +414,114 @@ void makeFolders(const QByteArray& folder)
     }
 }
 
-// A lock on the settings file's folder for the time a write reads, changes
-// and replaces the file, so that two instances of the program take turns and
-// neither undoes the other's write. The folder is locked because the file is
-// replaced by each write; no file is made for the lock. A folder that cannot
-// be opened, or a file system without locks, goes without; a lock that
-// another instance keeps longer than a few seconds fails the write.
-class FolderLock {
+// A lock for the time a write reads, changes and replaces the settings file
+// `file`, so that two instances of the program (on two displays, or on two
+// machines that share the home folder) take turns and neither undoes the
+// other's write: `flock` on the file NAME.lock beside it, opened for writing
+// (over NFS only such a descriptor is locked, and then for every machine).
+// The lock file stays, empty, and is the folder's owner's also when root
+// made it. A lock that another instance keeps longer than a few seconds
+// fails the write; where no lock can be had at all, the write goes on
+// without one.
+class SettingsLock {
 public:
-    explicit FolderLock(const QByteArray& folder)
-        : fd_(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    explicit SettingsLock(const QByteArray& file)
     {
+        const QByteArray name = file + ".lock";
+        fd_ = ::open(name.constData(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+        struct stat st {};
+        if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
+            why_ = QString::fromLocal8Bit(std::strerror(errno));
+            return;
+        }
+        if (!S_ISREG(st.st_mode)) {
+            why_ = QStringLiteral("%1 is not a regular file").arg(QFile::decodeName(name));
+            return;
+        }
+        struct stat folder {};
+        if (::geteuid() == 0 && ::stat(platform::folderOf(file).constData(), &folder) == 0 &&
+            st.st_uid != folder.st_uid)
+            (void)!::fchown(fd_, folder.st_uid, folder.st_gid);
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
             if (errno == EINTR)
                 continue;
-            if (errno != EWOULDBLOCK)
+            if (errno != EWOULDBLOCK) {
+                why_ = QString::fromLocal8Bit(std::strerror(errno));
                 return;
+            }
             if (std::chrono::steady_clock::now() >= until) {
                 kept_ = true;
                 return;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
+        held_ = true;
     }
-    ~FolderLock()
+    ~SettingsLock()
     {
         if (fd_ >= 0)
             ::close(fd_);
     }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
+    SettingsLock(const SettingsLock&) = delete;
+    SettingsLock& operator=(const SettingsLock&) = delete;
+    bool held() const { return held_; }
     // Another instance kept the lock.
     bool kept() const { return kept_; }
+    // Why no lock could be had.
+    QString why() const { return why_; }
 
 private:
-    int fd_;
+    int fd_ = -1;
+    bool held_ = false;
     bool kept_ = false;
+    QString why_;
 };
 
-void say(const Store& s, const char* why)
+void say(const Store& s, const char* what, const QString& why)
 {
-    std::fprintf(stderr, "velmora: the settings file %s is not written: %s\n", QFile::encodeName(s.path).constData(),
-                 why);
+    std::fprintf(stderr, "velmora: the settings file %s %s: %s\n", QFile::encodeName(s.path).constData(), what,
+                 why.toLocal8Bit().constData());
 }
 
 bool commit(const std::vector<Change>& changes)
 {
     Store& s = loaded();
-    makeFolders(folderOf(QFile::encodeName(s.path)));
+    makeFolders(platform::folderOf(QFile::encodeName(s.path)));
     const QString target = platform::followLinks(s.path);
     const QByteArray name = QFile::encodeName(target);
-    const FolderLock lock(folderOf(name));
+    const SettingsLock lock(name);
     if (lock.kept()) {
-        say(s, "another instance of the program keeps it locked");
+        say(s, "is not written", QStringLiteral("another instance of the program keeps it locked"));
         errno = EWOULDBLOCK;
         return false;
     }
+    // No other instance is in the middle of a write: the new files of
+    // writes cut short (by a crash, or a power cut) go.
+    if (lock.held())
+        platform::removeLeftovers(target, std::chrono::seconds(0));
     QByteArray text;
     QString why;
-    struct stat old {};
-    if (!readText(name, text, why, false, &old))
-        return false;
-    const bool exists = old.st_mode != 0;
-    // A file its owner made read-only stays as it is.
-    if (exists && ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0)
+    if (!readText(name, text, why, false))
         return false;
     const std::optional<QByteArray> next = edited(text, changes);
     if (!next) {
-        say(s, "a line of it that the program did not write would hide the values set");
+        say(s, "is not written",
+            QStringLiteral("a line of it that the program did not write would hide the values set"));
         errno = EINVAL;
         return false;
     }
-    // The file stays its owner's when another user (root) writes it.
-    const auto keepOwner = [&](int fd) {
-        if (exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid()))
-            (void)!::fchown(fd, old.st_uid, old.st_gid);
-    };
-    if (!platform::replaceFile(target, *next, 0600, keepOwner))
+    const platform::Replaced replaced = platform::replaceFile(target, *next, 0600);
+    if (replaced == platform::Replaced::No)
         return false;
+    // The file holds the new values; should its name not outlast a crash of
+    // the system, the disk has said so.
+    if (replaced == platform::Replaced::Unsynced)
+        say(s, "is written, but the disk reported an error", QString::fromLocal8Bit(std::strerror(errno)));
+    if (!lock.held() && !s.saidUnlocked) {
+        s.saidUnlocked = true;
+        say(s, "is written without a lock, so another instance of the program may undo its writes", lock.why());
+    }
     for (const Change& c : changes) {
         if (c.text)
             s.values.insert(fullName(c.key, c.name), untilZero(*c.text));
@@ -529,6 +537,7 @@ void useFile(const QString& path)
 {
     Store& s = state();
     s.path = path.isEmpty() ? userFile() : path;
+    s.saidUnlocked = false;
     load(s);
 }
 

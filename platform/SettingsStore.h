@@ -5,8 +5,11 @@
 // (~/.config/Corvane inc./VELMORA.....conf).
 //
 // The store reads the file once, with QSettings, and keeps its values. A
-// write holds a lock on the file's folder (another instance of the program
-// may write the file too), reads the file's text as it is on the disk,
+// write holds a lock on the file NAME.lock beside it (another instance of
+// the program, also on another machine that shares the home folder, may
+// write the file too; where no lock can be had, that is said once on the
+// standard error and the write goes on without), removes what writes cut
+// short left beside the file, reads the file's text as it is on the disk,
 // changes only the lines of the values it sets, and puts the new text in the
 // file's place whole or not at all (platform::replaceFile), keeping the
 // file's owner; only then does the store take the new values. Every other
@@ -36,10 +39,12 @@ inline constexpr const char* kHistoryKey = "History";
 // The text of a value, or nothing when the value does not exist or cannot be
 // read.
 std::optional<QString> read(const QString& key, const QString& name);
-// A write or removal is done only when the file with it has reached the
-// disk; it returns false otherwise, and the store then holds the values it
-// had before. Several values under one key go into the file together, or
-// none does.
+// A write or removal is done only when the file with it is in its place; it
+// returns false otherwise (errno telling why), and the store then holds the
+// values it had before. A file in its place whose folder's sync failed is
+// written: the store takes the values and says the disk's error on the
+// standard error. Several values under one key go into the file together,
+// or none does.
 bool write(const QString& key, const QString& name, const QString& text);
 bool write(const QString& key, std::initializer_list<std::pair<QString, QString>> values);
 struct Value {

@@ -4,7 +4,6 @@
 #include "platform/FileWrite.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -23,6 +22,20 @@ constexpr int kLineKeep = 64;
 const QByteArray kBom = QByteArrayLiteral("\xEF\xBB\xBF");
 
 QString systemError(int e) { return QString::fromLocal8Bit(std::strerror(e)); }
+
+// Why a file of `kind` is not read or replaced (errno for one the system
+// could not look at).
+QString refusal(platform::FileKind kind)
+{
+    switch (kind) {
+    case platform::FileKind::Missing: return QStringLiteral("The file does not exist.");
+    case platform::FileKind::Folder: return QStringLiteral("The path is a folder.");
+    case platform::FileKind::Other: return QStringLiteral("The path is not a regular file.");
+    case platform::FileKind::Regular:
+    case platform::FileKind::Unknown: break;
+    }
+    return systemError(errno);
+}
 
 // Closes a descriptor when it goes out of scope.
 class Fd {
@@ -100,32 +113,10 @@ Format formatFor(const QString& path) { return path.right(3).toUpper() == QStrin
 ReadResult read(const QString& path)
 {
     ReadResult r;
-    const QByteArray name = QFile::encodeName(path);
-    struct stat st {};
-    // The kind of file is known before it is opened: opening a FIFO waits for
-    // a writer, and opening a device can act on it.
-    if (path.isEmpty() || ::stat(name.constData(), &st) != 0) {
-        r.error = path.isEmpty() || errno == ENOENT || errno == ENOTDIR ? QStringLiteral("The file does not exist.")
-                                                                         : systemError(errno);
-        return r;
-    }
-    if (S_ISDIR(st.st_mode)) {
-        r.error = QStringLiteral("The path is a folder.");
-        return r;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        r.error = QStringLiteral("The path is not a regular file.");
-        return r;
-    }
-    // Should the name have been given to a FIFO meanwhile, the open does not
-    // wait and the check below refuses it.
-    Fd fd(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    platform::FileKind kind = platform::FileKind::Missing;
+    Fd fd(path.isEmpty() ? -1 : platform::openRegular(QFile::encodeName(path), kind));
     if (fd.get() < 0) {
-        r.error = systemError(errno);
-        return r;
-    }
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        r.error = QStringLiteral("The path is not a regular file.");
+        r.error = refusal(kind);
         return r;
     }
     const bool text = formatFor(path) == Format::Text;
@@ -197,31 +188,24 @@ QByteArray encodeBinary(const velmora::SpdImage& img)
     return QByteArray(reinterpret_cast<const char*>(img.data()), static_cast<qsizetype>(img.size()));
 }
 
-bool write(const QString& path, const velmora::SpdImage& img, QString* error)
+bool write(const QString& path, const velmora::SpdImage& img, QString* error, QString* diskError)
 {
     auto fail = [error](const QString& why) {
         if (error)
             *error = why;
         return false;
     };
+    if (diskError)
+        diskError->clear();
     if (path.isEmpty())
         return fail(QStringLiteral("No file name was given."));
     const QByteArray data = formatFor(path) == Format::Text ? encodeText(img) : encodeBinary(img);
 
     const QString target = platform::followLinks(path);
     const QByteArray name = QFile::encodeName(target);
-    struct stat old {};
-    const bool exists = ::stat(name.constData(), &old) == 0;
-    if (!exists && errno != ENOENT)
-        return fail(systemError(errno));
-    if (exists && S_ISDIR(old.st_mode))
-        return fail(QStringLiteral("The path is a folder."));
-    if (exists && !S_ISREG(old.st_mode))
-        return fail(QStringLiteral("The path is not a regular file."));
-    // A file its owner made read-only stays as it is, though its folder
-    // would let a new file take its place.
-    if (exists && ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0)
-        return fail(systemError(errno));
+    const platform::FileKind kind = platform::kindOf(name);
+    if (kind != platform::FileKind::Missing && kind != platform::FileKind::Regular)
+        return fail(refusal(kind));
 
     // A written file that may be incomplete says so.
     bool incomplete = false;
@@ -231,21 +215,23 @@ bool write(const QString& path, const velmora::SpdImage& img, QString* error)
     };
 
     // A folder that takes no new file: the existing file is written itself.
-    const QByteArray folder = QFile::encodeName(QFileInfo(target).absolutePath());
-    if (exists && ::faccessat(AT_FDCWD, folder.constData(), W_OK | X_OK, AT_EACCESS) != 0
+    const QByteArray folder = platform::folderOf(name);
+    if (kind == platform::FileKind::Regular && ::faccessat(AT_FDCWD, folder.constData(), W_OK | X_OK, AT_EACCESS) != 0
         && (errno == EACCES || errno == EPERM || errno == EROFS))
         return platform::writeInPlace(target, data, &incomplete) || failed();
 
     // The new file takes the old one's place whole, keeping its owner (where
     // allowed) and rights; every byte reaches the disk first, so a full disk
     // shows at the write, the sync or the close and leaves the old file.
-    const auto keepOwner = [&](int fd) {
-        if (exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid()))
-            (void)!::fchown(fd, old.st_uid, old.st_gid);
-    };
-    return platform::replaceFile(target, data, exists ? static_cast<int>(old.st_mode & 07777) : -1, keepOwner,
-                                 &incomplete) ||
-           failed();
+    switch (platform::replaceFile(target, data, -1, &incomplete)) {
+    case platform::Replaced::No: return failed();
+    case platform::Replaced::Yes: return true;
+    case platform::Replaced::Unsynced:
+        if (diskError)
+            *diskError = systemError(errno);
+        return true;
+    }
+    return true;
 }
 
 } // namespace spdfile

@@ -36,12 +36,15 @@ ReadResult read(const QString& path);
 QByteArray encodeText(const velmora::SpdImage& img);
 QByteArray encodeBinary(const velmora::SpdImage& img);
 
-// Writes the whole file: true only when every byte has reached the disk.
+// Writes the whole file: true only when every byte is in the file's place.
 // The image goes into a new file beside the old one, which then takes the
-// old one's place, so a failure leaves the old file whole. When the folder
-// cannot take a new file, an existing file is written in place instead.
-// A link is followed; a FIFO, a device or a folder is never replaced. On
-// failure *error says why.
-bool write(const QString& path, const velmora::SpdImage& img, QString* error);
+// old one's place, so a failure leaves the old file whole
+// (platform::replaceFile). When the folder cannot take a new file, an
+// existing file is written in place instead. A link is followed; a FIFO, a
+// device or a folder is never replaced. On failure *error says why. When the
+// file is in its place but the disk reported an error as its folder was
+// synced (its new name may not outlast a crash of the system), the write is
+// done and *diskError says what the disk reported; it is empty otherwise.
+bool write(const QString& path, const velmora::SpdImage& img, QString* error, QString* diskError = nullptr);
 
 } // namespace spdfile

@@ -677,7 +677,8 @@ TEST_F(MainWindowTest, APasswordOntoAFullDiskLeavesTheSettingsFileAsItWas)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), before);
     EXPECT_EQ(QDir(dir.filePath(QStringLiteral("tiny"))).entryList(QDir::Files | QDir::Hidden),
-              (QStringList{QStringLiteral("filler"), QStringLiteral("settings.ini")}));
+              (QStringList{QStringLiteral("filler"), QStringLiteral("settings.ini"),
+                           QStringLiteral("settings.ini.lock")}));
 }
 
 TEST_F(MainWindowTest, AStarInTheFileNameIsNotTheModifiedMark)

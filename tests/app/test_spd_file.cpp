@@ -13,6 +13,9 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <chrono>
+#include <csignal>
+#include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <functional>
 #include <future>
@@ -635,16 +638,70 @@ TEST(SpdFileWrite, AFullDiskOrACrashLeavesTheOldImageWhole)
             testing::KilledBySignal(SIGKILL), "");
         EXPECT_EQ(readAll(path), before);
     }
-    // The crash at the rename left the new file under a name of its own,
-    // which no later save takes away (it is no file of that save's), also on
-    // a full disk.
+    // The crash at the rename left the new file under a name of its own. A
+    // later save of the image leaves it while it is young (another instance
+    // of the program may be writing it), also on a full disk, and removes it
+    // once it is older than any write takes; what a crash left for another
+    // image stays.
+    const QStringList afterModule = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    ASSERT_EQ(afterModule.size(), 2);
+    EXPECT_EXIT(
+        {
+            killAtReplaceStep("named");
+            QString e;
+            spdfile::write(folder + QStringLiteral("/other.spd"), img, &e);
+            std::_Exit(0);
+        },
+        testing::KilledBySignal(SIGKILL), "");
     QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-    EXPECT_EQ(left.size(), 2);
+    ASSERT_EQ(left.size(), 3);
     ASSERT_TRUE(fs.fill());
-    const bool saved = spdfile::write(path, img, &error);
+    bool saved = spdfile::write(path, img, &error);
     EXPECT_EQ(readAll(path).startsWith(" 23 "), saved);
     EXPECT_EQ(readAll(path) == before, !saved);
     left << QStringLiteral("filler");
     left.sort();
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name), left);
+
+    const timespec twoHoursAgo{::time(nullptr) - 7200, 0};
+    const timespec times[2] = {twoHoursAgo, twoHoursAgo};
+    for (const QString& name : left)
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(folder + QLatin1Char('/') + name).constData(), times, 0), 0);
+    img[0] = 0x24;
+    saved = spdfile::write(path, img, &error);
+    EXPECT_EQ(readAll(path).startsWith(" 24 "), saved);
+    for (const QString& name : afterModule)
+        left.removeOne(name);
+    left << QStringLiteral("module.spd");
+    left.sort();
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name), left);
+}
+
+// A failed save takes away only the new file it made: a file that someone
+// else put at its name meanwhile stays.
+TEST(SpdFileWrite, AFailedSaveLeavesAFileSomeoneElsePutAtItsNewFilesName)
+{
+    QTemporaryDir dir;
+    static QString folder;
+    folder = dir.path();
+    const QString path = dir.filePath(QStringLiteral("module.bin"));
+    velmora::SpdImage img{};
+    QString error;
+    platform::setReplaceStepHook([](const char* step) {
+        if (std::strcmp(step, "named") != 0)
+            return 0;
+        const QStringList made = QDir(folder).entryList({QStringLiteral(".velmora-*")}, QDir::Files | QDir::Hidden);
+        const QString own = folder + QLatin1Char('/') + made.value(0);
+        QFile::rename(own, folder + QStringLiteral("/moved"));
+        QFile theirs(own);
+        theirs.open(QIODevice::WriteOnly);
+        theirs.write("theirs");
+        return EIO;
+    });
+    EXPECT_FALSE(spdfile::write(path, img, &error));
+    platform::setReplaceStepHook(nullptr);
+    const QStringList theirs = QDir(folder).entryList({QStringLiteral(".velmora-*")}, QDir::Files | QDir::Hidden);
+    ASSERT_EQ(theirs.size(), 1);
+    EXPECT_EQ(readAll(dir.filePath(theirs[0])), QByteArray("theirs"));
+    EXPECT_FALSE(QFileInfo::exists(path));
 }

@@ -7,7 +7,9 @@
 #include "platform/FileWrite.h"
 #include "platform/SettingsStore.h"
 #include "support/CrashAt.h"
+#include "support/FailingCalls.h"
 #include "support/OrdinaryUser.h"
+#include "support/TestFiles.h"
 #include "support/TinyFileSystem.h"
 
 #include <QDir>
@@ -111,24 +113,6 @@ TEST_F(SettingsFileTest, AWriteThatCannotReachTheFileFailsAndIsForgotten)
 
 namespace {
 
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void putFile(const QString& path, const QByteArray& text)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(text), text.size());
-}
-
-QStringList filesIn(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-}
-
 const QString kHistory = QStringLiteral("History");
 
 } // namespace
@@ -162,54 +146,65 @@ TEST_F(SettingsFileTest, ThroughALinkAWriteReachesTheTargetOrLeavesItAsItWas)
     EXPECT_EQ(settings::read(kHistory, QStringLiteral("PASS2")), QStringLiteral("secret"));
     EXPECT_EQ(settings::read(kHistory, QStringLiteral("1")), std::nullopt);
     EXPECT_EQ(filesIn(folder), (QStringList{QStringLiteral("VELMORA.....conf"), QStringLiteral("filler"),
-                                            QStringLiteral("real.conf")}));
+                                            QStringLiteral("real.conf"), QStringLiteral("real.conf.lock")}));
 }
 
-// A process killed in the middle of a write leaves the old file, and no copy
-// but one killed between naming the new file and the rename. A failed sync
-// of the new file leaves the old one and no copy; one of the folder is
-// reported.
+// A process killed at any moment of a write leaves the old file, and the
+// next write leaves nothing else beside it: on file systems with and without
+// files that have no name while they are written. A failed sync of the new
+// file leaves the old one and no copy; a failed sync of the folder after the
+// rename is a write done, and said.
 TEST_F(SettingsFileTest, AWriteCutShortByACrashOrAFailedSyncLeavesTheOldFile)
 {
     const QString path = dir.filePath(QStringLiteral("VELMORA.....conf"));
     putFile(path, "[History]\nPASS2=old\n");
     settings::useFile(path);
-    for (const char* step : {"written", "named"}) {
-        SCOPED_TRACE(step);
-        const QByteArray before = contents(path);
-        EXPECT_EXIT(
-            {
-                killAtReplaceStep(step);
-                settings::write(kHistory, QStringLiteral("PASS2"), QStringLiteral("new"));
-                std::_Exit(0);
-            },
-            testing::KilledBySignal(SIGKILL), "");
-        EXPECT_EQ(contents(path), before);
-        const qsizetype files = std::strcmp(step, "named") == 0 ? 2 : 1;
-        EXPECT_EQ(filesIn(dir.path()).size(), files);
-        // What the crash left is no file of the next write's.
-        EXPECT_TRUE(settings::write(kHistory, QStringLiteral("1"), QStringLiteral("/tmp/a.spd")));
-        EXPECT_EQ(filesIn(dir.path()).size(), files);
+    const QStringList alone{QStringLiteral("VELMORA.....conf"), QStringLiteral("VELMORA.....conf.lock")};
+    int round = 0;
+    for (const bool unnamed : {true, false}) {
+        for (const char* step : {"sync", "written", "named"}) {
+            if (!unnamed && std::strcmp(step, "written") == 0)
+                continue;
+            SCOPED_TRACE(std::string(step) + (unnamed ? " unnamed" : " named from the start"));
+            const QByteArray before = contents(path);
+            EXPECT_EXIT(
+                {
+                    killAtReplaceStep(step, unnamed);
+                    settings::write(kHistory, QStringLiteral("PASS2"), QStringLiteral("new"));
+                    std::_Exit(0);
+                },
+                testing::KilledBySignal(SIGKILL), "");
+            EXPECT_EQ(contents(path), before);
+            EXPECT_TRUE(settings::write(kHistory, QStringLiteral("1"), QString::number(++round)));
+            EXPECT_EQ(filesIn(dir.path()), alone);
+        }
     }
-    EXPECT_EQ(contents(path), QByteArray("[History]\nPASS2=old\n1=/tmp/a.spd\n"));
+    EXPECT_EQ(contents(path), QByteArray("[History]\nPASS2=old\n1=") + QByteArray::number(round) + '\n');
 
-    const QStringList files = filesIn(dir.path());
-    static const char* failing = nullptr;
-    platform::setReplaceStepHook([](const char* step) { return std::strcmp(step, failing) == 0 ? EIO : 0; });
-    failing = "sync";
-    EXPECT_FALSE(settings::write(kHistory, QStringLiteral("PASS2"), QStringLiteral("unsynced")));
-    EXPECT_EQ(contents(path), QByteArray("[History]\nPASS2=old\n1=/tmp/a.spd\n"));
-    EXPECT_EQ(filesIn(dir.path()), files);
-    failing = "folder";
-    EXPECT_FALSE(settings::write(kHistory, QStringLiteral("PASS2"), QStringLiteral("in place")));
-    EXPECT_EQ(filesIn(dir.path()), files);
+    failing::failSync(failing::Sync::Files);
+    for (const bool unnamed : {true, false}) {
+        platform::setReplaceStepHook(unnamed ? nullptr : +[](const char* step) {
+            return std::strcmp(step, "tmpfile") == 0 ? EOPNOTSUPP : 0;
+        });
+        EXPECT_FALSE(settings::write(kHistory, QStringLiteral("PASS2"), QStringLiteral("unsynced")));
+        EXPECT_EQ(contents(path), QByteArray("[History]\nPASS2=old\n1=") + QByteArray::number(round) + '\n');
+        EXPECT_EQ(filesIn(dir.path()), alone);
+    }
     platform::setReplaceStepHook(nullptr);
-    EXPECT_EQ(settings::read(kHistory, QStringLiteral("PASS2")), QStringLiteral("old"));
+    failing::failSync(failing::Sync::Folders);
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(settings::write(kHistory, QStringLiteral("PASS2"), QStringLiteral("renamed")));
+    const std::string said = testing::internal::GetCapturedStderr();
+    failing::failSync(failing::Sync::Never);
+    EXPECT_NE(said.find(" is written, but the disk reported an error: "), std::string::npos) << said;
+    EXPECT_EQ(settings::read(kHistory, QStringLiteral("PASS2")), QStringLiteral("renamed"));
+    EXPECT_TRUE(contents(path).contains("PASS2=renamed\n"));
 }
 
 // Two instances of the program write the one file at once, each its own
 // value, round after round: every write is done, and each instance finds its
-// value in the file after its write.
+// value in the file after its write. The file system locks only a
+// descriptor opened for writing, as NFS does.
 TEST_F(SettingsFileTest, TwoInstancesWritingAtOnceLoseNothingOfEachOther)
 {
     const QString path = dir.filePath(QStringLiteral("VELMORA.....conf"));
@@ -221,6 +216,7 @@ TEST_F(SettingsFileTest, TwoInstancesWritingAtOnceLoseNothingOfEachOther)
         instances[k] = ::fork();
         ASSERT_GE(instances[k], 0);
         if (instances[k] == 0) {
+            failing::setLocks(failing::Locks::NeedWriting);
             settings::useFile(path);
             int faults = 0;
             for (int i = 0; i < kRounds; ++i) {
@@ -241,12 +237,29 @@ TEST_F(SettingsFileTest, TwoInstancesWritingAtOnceLoseNothingOfEachOther)
     EXPECT_EQ(file.value(QStringLiteral("History/a")).toInt(), kRounds - 1);
     EXPECT_EQ(file.value(QStringLiteral("History/b")).toInt(), kRounds - 1);
     EXPECT_EQ(file.value(QStringLiteral("History/PASS1")).toString(), QStringLiteral("KT527"));
-    EXPECT_EQ(filesIn(dir.path()), QStringList{QStringLiteral("VELMORA.....conf")});
+    EXPECT_EQ(filesIn(dir.path()),
+              (QStringList{QStringLiteral("VELMORA.....conf"), QStringLiteral("VELMORA.....conf.lock")}));
+}
+
+// Where no lock can be had at all, the writes go on and that is said once.
+TEST_F(SettingsFileTest, AFileSystemWithoutLocksIsSaidOnce)
+{
+    const QString path = dir.filePath(QStringLiteral("VELMORA.....conf"));
+    settings::useFile(path);
+    failing::setLocks(failing::Locks::None);
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(settings::write(kHistory, QStringLiteral("PASS2"), QStringLiteral("a")));
+    EXPECT_TRUE(settings::write(kHistory, QStringLiteral("1"), QStringLiteral("/tmp/a.spd")));
+    const QString said = QString::fromStdString(testing::internal::GetCapturedStderr());
+    failing::setLocks(failing::Locks::System);
+    EXPECT_EQ(said.count(QStringLiteral("is written without a lock")), 1) << said.toStdString();
+    EXPECT_EQ(contents(path), QByteArray("[History]\nPASS2=a\n1=/tmp/a.spd\n"));
 }
 
 // Dotfile folders are often reached through links: a relative link with ".."
 // in a folder reached through a linked folder goes up from the folder it
-// really is in, as the system follows it, for the read and the write.
+// really is in, as the system follows it, for the read and the write; so
+// does a ".." in the name given.
 TEST_F(SettingsFileTest, ALinkIsFollowedAsTheSystemFollowsIt)
 {
     for (const char* folder : {"phys/sub", "phys/deep", "lnk"})
@@ -263,6 +276,13 @@ TEST_F(SettingsFileTest, ALinkIsFollowedAsTheSystemFollowsIt)
     EXPECT_EQ(contents(target), QByteArray("[History]\nPASS1=KT527\nPASS2=new\n"));
     EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("phys/sub/") + name)).isSymLink());
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("lnk/deep"))));
+
+    // A name with ".." after a linked folder goes up from the folder the
+    // link leads to.
+    settings::useFile(dir.filePath(QStringLiteral("lnk/lf/../e.conf")));
+    EXPECT_TRUE(settings::write(kHistory, QStringLiteral("PASS2"), QStringLiteral("up")));
+    EXPECT_EQ(contents(dir.filePath(QStringLiteral("phys/e.conf"))), QByteArray("[History]\nPASS2=up\n"));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("lnk/e.conf"))));
 }
 
 // Root writing a user's settings (sudo keeping the user's home) leaves them

@@ -1,11 +1,21 @@
 // A write into a pipe whose reader has gone is a failure the writer sees,
-// not the end of the program.
+// not the end of the program. A signal that ends the program takes its
+// socket and the new file of a write it cuts short with it.
 
+#include "platform/FileWrite.h"
 #include "platform/Signals.h"
+#include "support/CrashAt.h"
+#include "support/TestFiles.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,4 +41,76 @@ TEST(BrokenPipe, AWriteWithoutAReaderFailsWithEpipeAndTheProgramGoesOn)
     ASSERT_FALSE(WIFSIGNALED(status)) << "ended by signal " << WTERMSIG(status);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// nohup's HUP stays ignored; TERM still ends the program by itself and takes
+// the socket with it.
+TEST(EndingSignal, AnIgnoredSignalStaysIgnoredAndTermStillEnds)
+{
+    QTemporaryDir dir;
+    const QString socket = dir.filePath(QStringLiteral("socket"));
+    putFile(socket, "");
+    EXPECT_EXIT(
+        {
+            ::signal(SIGHUP, SIG_IGN);
+            platform::removeWhenSignalled(socket);
+            ::raise(SIGHUP);
+            ::raise(SIGTERM);
+            std::_Exit(0);
+        },
+        testing::KilledBySignal(SIGTERM), "");
+    EXPECT_FALSE(QFileInfo::exists(socket));
+}
+
+// A signal that ends the program in the middle of a write leaves the old
+// file and no copy of the new one, on file systems with and without files
+// that have no name while they are written; the program still ends by it.
+// A file someone else put at the new file's name meanwhile stays.
+TEST(EndingSignal, AWriteItCutsShortLeavesNoCopy)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("image.bin"));
+    putFile(path, "old");
+    const rlimit noCore{0, 0};
+    for (const int sig : {SIGINT, SIGQUIT, SIGTERM, SIGHUP}) {
+        for (const bool unnamed : {true, false}) {
+            for (const char* step : {"sync", "named"}) {
+                SCOPED_TRACE(std::to_string(sig) + " " + step + (unnamed ? " unnamed" : ""));
+                EXPECT_EXIT(
+                    {
+                        ::setrlimit(RLIMIT_CORE, &noCore);
+                        platform::removeWhenSignalled(QString());
+                        endAtReplaceStep(step, sig, unnamed);
+                        platform::replaceFile(path, "new");
+                        std::_Exit(0);
+                    },
+                    testing::KilledBySignal(sig), "");
+                EXPECT_EQ(filesIn(dir.path()), QStringList{QStringLiteral("image.bin")});
+                EXPECT_EQ(contents(path), QByteArray("old"));
+            }
+        }
+    }
+
+    static QString folder;
+    folder = dir.path();
+    EXPECT_EXIT(
+        {
+            platform::removeWhenSignalled(QString());
+            platform::setReplaceStepHook([](const char* step) {
+                if (std::strcmp(step, "named") == 0) {
+                    const QString own =
+                        folder + QLatin1Char('/') + filesIn(folder).filter(QStringLiteral(".velmora-")).value(0);
+                    QFile::rename(own, folder + QStringLiteral("/moved"));
+                    putFile(own, "theirs");
+                    ::raise(SIGTERM);
+                }
+                return 0;
+            });
+            platform::replaceFile(path, "new");
+            std::_Exit(0);
+        },
+        testing::KilledBySignal(SIGTERM), "");
+    const QStringList left = filesIn(dir.path()).filter(QStringLiteral(".velmora-"));
+    ASSERT_EQ(left.size(), 1);
+    EXPECT_EQ(contents(dir.filePath(left[0])), QByteArray("theirs"));
 }
