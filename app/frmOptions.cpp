@@ -3,6 +3,7 @@
 #include "state/Globals.h"
 #include "app/frmMain.h"
 #include "platform/CommPort.h"
+#include "platform/Fault.h"
 #include "platform/Look.h"
 #include "platform/SettingsStore.h"
 #include "platform/Ui.h"
@@ -79,8 +80,12 @@ void frmOptions::cmdOK_Click()
             port->setPortOpen(false);
         port->setCommPort(gs().comPort);
     }
-    settings::write(QString::fromLatin1(settings::kSettingsKey), QStringLiteral("CommPort"),
-                    QString::number(gs().comPort));
+    // A choice that cannot be stored is said, naming the file, and holds for
+    // this run.
+    if (!settings::write(QString::fromLatin1(settings::kSettingsKey), QStringLiteral("CommPort"),
+                         QString::number(gs().comPort)))
+        ui::msgBox(QStringLiteral("*****   The port can not be stored !   *****\n\n") + settings::fileName(),
+                   ui::Buttons::Ok, ui::Icon::Critical, QStringLiteral("Error"), this);
 
     // Open the port on its new number at once, so that a choice that cannot
     // work is said now rather than at the next exchange with the programmer.
@@ -88,11 +93,13 @@ void frmOptions::cmdOK_Click()
     if (port) {
         try {
             port->setPortOpen(true);
-        } catch (const std::exception&) {
+        } catch (const platform::CommError&) {
             ui::msgBox(QStringLiteral("*****   Com%1 (%2) can not be opened !   *****")
                            .arg(gs().comPort)
                            .arg(port->devicePath()),
                        ui::Buttons::Ok, ui::Icon::Critical, QStringLiteral("Error"), this);
+        } catch (const std::exception& e) {
+            platform::reportFault(QStringLiteral("Communication"), e);
         }
     }
     accept();

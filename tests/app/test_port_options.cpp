@@ -7,6 +7,7 @@
 #include "support/TestEnv.h"
 
 #include <QDir>
+#include <QFile>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -148,6 +149,32 @@ TEST_F(PortOptionsTest, APortThatCannotOpenIsReportedAndTheChoiceStays)
     EXPECT_EQ(main->MSComm1()->commPort(), 4);
     EXPECT_FALSE(main->MSComm1()->portOpen());
     EXPECT_EQ(stored(), QStringLiteral("4"));
+}
+
+// A choice that cannot be stored (the settings file's folder is a file) is
+// said, naming the file, and holds for this run.
+TEST_F(PortOptionsTest, AChoiceThatCannotBeStoredIsSaidAndHoldsForThisRun)
+{
+    Pty two;
+    pointPort(2, two.path());
+    const QString folder = dir.filePath(QStringLiteral("cfg"));
+    QFile file(folder);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const QString path = folder + QStringLiteral("/settings.conf");
+    settings::useFile(path);
+
+    runDialog([](frmOptions* d) {
+        d->optCom(2)->setChecked(true);
+        d->cmdOK()->click();
+    });
+
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("*****   The port can not be stored !   *****\n\n") + path);
+    EXPECT_EQ(ui.messages[0].icon, ui::Icon::Critical);
+    EXPECT_EQ(ui.messages[0].title, QStringLiteral("Error"));
+    EXPECT_EQ(gs().comPort, 2);
+    EXPECT_EQ(main->MSComm1()->commPort(), 2);
+    EXPECT_TRUE(main->MSComm1()->portOpen());
 }
 
 TEST_F(PortOptionsTest, CancelAndTheCloseBoxChangeNothing)
