@@ -20,6 +20,7 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
@@ -34,6 +35,9 @@
 #include <QTimer>
 #include <QToolBar>
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <optional>
 
 using velmora::gs;
@@ -517,7 +521,7 @@ void frmMain::MDIForm_Load()
         gs().storedPassword = *pass2;
     }
     if (!stored.empty())
-        settings::write(stored);
+        storeUnasked(stored);
 
     // "Key-in Mode" is ticked while the key-in mode is on.
     action(QStringLiteral("mnuKeyin"))->setChecked(gs().keyInMode == -1);
@@ -911,18 +915,25 @@ void frmMain::mnuFileMRU_Click(int index)
 bool frmMain::writeImage(frmDocument* doc, const QString& path)
 {
     QString why;
-    if (!spdfile::write(path, doc->image(), &why)) {
+    QString diskError;
+    if (!spdfile::write(path, doc->image(), &why, &diskError)) {
         // The old file is left as it was; the user learns why.
         ui::msgBox(QStringLiteral("*****   File can not be saved !   *****\n\n") + path + QStringLiteral("\n") + why,
                    ui::Buttons::Ok, ui::Icon::Critical, QStringLiteral("Error"), this);
         return false;
     }
-    // The caption and the modified mark change once the file is safely
-    // written. The mark goes first: a path may itself end in "*".
+    // The caption and the modified mark change once the file is in its
+    // place. The mark goes first: a path may itself end in "*".
     doc->Set_form_chang(0);
     doc->setWindowTitle(path);
     spdfile::setFileOf(*doc, path);
     rememberFolderOf(path);
+    // The file holds the image, but the disk reported an error as its name
+    // was made to stay: the user learns it.
+    if (!diskError.isEmpty())
+        ui::msgBox(QStringLiteral("*****   File saved, but the disk reported an error !   *****\n\n") + path +
+                       QStringLiteral("\n") + diskError,
+                   ui::Buttons::Ok, ui::Icon::Warning, QStringLiteral("Warning"), this);
     return true;
 }
 
@@ -1040,7 +1051,17 @@ void frmMain::File_List_Save()
             entries.push_back({kHistory, QString::number(k), e->data().toString()});
     }
     if (!entries.empty())
-        settings::write(entries);
+        storeUnasked(entries);
+}
+
+void frmMain::storeUnasked(const std::vector<settings::Value>& values)
+{
+    if (settings::write(values) || saidStoreFailure_)
+        return;
+    const int e = errno;
+    saidStoreFailure_ = true;
+    std::fprintf(stderr, "velmora: the settings can not be stored in %s: %s\n",
+                 QFile::encodeName(settings::fileName()).constData(), std::strerror(e));
 }
 
 // ---------------------------------------------------------------- setup menu

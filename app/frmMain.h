@@ -6,6 +6,7 @@
 
 #include "device/DeviceHost.h"
 #include "document/DocumentHost.h"
+#include "platform/SettingsStore.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -15,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class frmDocument;
 class QAction;
@@ -258,6 +260,10 @@ private:
     void refreshWindowMenu();
     QAction* addAction(QMenu* m, const char* name, const QString& caption, const QString& shortcut = QString());
     bool writeImage(frmDocument* doc, const QString& path);
+    // Stores values of the settings that the user did not ask to store; a
+    // failure is said on standard error, once a run, and the values hold for
+    // this run.
+    void storeUnasked(const std::vector<settings::Value>& values);
     // Writes a built image into doc byte by byte, has the document compute
     // byte 63 or selects its CRC option, and decodes every written byte.
     void writeBuiltImage(frmDocument& doc, const wizard::BuiltImage& built);
@@ -299,4 +305,8 @@ private:
     int wizardRuns_ = 0;
     // The cascade place of the next new document window.
     int nextPlace_ = 0;
+    // A settings write the user did not ask for (the load step's missing
+    // values, the recent files) has failed and been said on standard error:
+    // it is said once a run.
+    bool saidStoreFailure_ = false;
 };

@@ -6,6 +6,7 @@
 #include "platform/CommPort.h"
 #include "platform/FileWrite.h"
 #include "platform/SettingsStore.h"
+#include "support/FailingCalls.h"
 #include "support/IsolatedMain.h"
 #include "support/ScriptedUi.h"
 #include "support/TestEnv.h"
@@ -22,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -235,14 +237,14 @@ QString storeFailure(const QString& path)
 } // namespace
 
 // A settings file that cannot be written (its folder is a file): the set-up
-// says so, naming the file, and stays open; nothing counts as stored. The
-// writes of the load step fail without a word.
+// says so, naming the file, and stays open; nothing counts as stored.
 TEST_F(MainWindowTest, APasswordThatCannotBeStoredKeepsTheSetUpOpen)
 {
     const QString folder = dir.filePath(QStringLiteral("cfg"));
     const QString path = folder + QStringLiteral("/settings.ini");
     makeFile(folder);
     settings::useFile(path);
+    testing::internal::CaptureStderr();
     start([this, &path](QDialog* d) {
         EXPECT_EQ(d->windowTitle(), QStringLiteral("The first password setting"));
         EXPECT_TRUE(ui.messages.empty());
@@ -257,6 +259,20 @@ TEST_F(MainWindowTest, APasswordThatCannotBeStoredKeepsTheSetUpOpen)
     EXPECT_EQ(velmora::gs().passwordMode, 0);
     EXPECT_EQ(stored("History", "PASS1"), QStringLiteral("<missing>"));
     EXPECT_EQ(stored("History", "PASS2"), QStringLiteral("<missing>"));
+    // The recent files cannot be stored either: they hold for this run, and
+    // that and the load step's failed write are said once on standard error.
+    for (const char* name : {"a.bin", "b.bin"}) {
+        ui.fileAnswers.push_back(imageFile(QString::fromLatin1(name), 8));
+        main->mnuFileOpen_Click();
+    }
+    EXPECT_EQ(mru(1), dir.filePath(QStringLiteral("b.bin")));
+    EXPECT_EQ(mru(2), dir.filePath(QStringLiteral("a.bin")));
+    EXPECT_EQ(std::count_if(ui.messages.begin(), ui.messages.end(),
+                            [](const ui::Message& m) { return m.text.contains(QStringLiteral("stored")); }),
+              1);
+    const QString said = QString::fromStdString(testing::internal::GetCapturedStderr());
+    const QString line = QStringLiteral("velmora: the settings can not be stored in ") + path + QStringLiteral(": ");
+    EXPECT_EQ(said.count(line), 1) << said.toStdString();
     main.reset();
 
     // "Password Setting": the file's folder turns into a file while the
@@ -566,6 +582,22 @@ TEST_F(MainWindowTest, SaveWritesAtomicallyAndClearsTheMark)
     main->mnuFileSave_Click();
     EXPECT_EQ(d->windowTitle(), path);
     EXPECT_EQ(spdfile::read(path).bytes[1], 0x11);
+
+    // The file in its place, but the disk reports an error as the folder is
+    // synced: saved, and the user learns what the disk said.
+    d->Value_Chang(2, 0x22);
+    d->Set_form_chang(-1);
+    ui.messages.clear();
+    failing::failSync(failing::Sync::Folders);
+    main->mnuFileSave_Click();
+    failing::failSync(failing::Sync::Never);
+    EXPECT_EQ(spdfile::read(path).bytes[2], 0x22);
+    EXPECT_EQ(d->Chk_Form_Chang(), 0);
+    EXPECT_EQ(d->windowTitle(), path);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.lastText(), QStringLiteral("*****   File saved, but the disk reported an error !   *****\n\n") + path +
+                                 QStringLiteral("\nInput/output error"));
+    EXPECT_EQ(ui.messages[0].icon, ui::Icon::Warning);
 }
 
 TEST_F(MainWindowTest, FailedSaveFallsBackToSaveAsAndKeepsTheChanges)
@@ -800,10 +832,11 @@ TEST_F(MainWindowTest, RecentFilesMoveToTheTop)
 }
 
 // A first start stores its values in one write of the settings file, and an
-// Open stores the recent files in one.
+// Open stores the recent files in one, however many there are.
 TEST_F(MainWindowTest, AStartAndAnOpenWriteTheSettingsOnceEach)
 {
-    const QString path = imageFile(QStringLiteral("a.bin"), 8);
+    const QStringList paths{imageFile(QStringLiteral("a.bin"), 8), imageFile(QStringLiteral("b.bin"), 8),
+                            imageFile(QStringLiteral("c.bin"), 8)};
     static int writes = 0;
     writes = 0;
     platform::setReplaceStepHook([](const char* step) {
@@ -816,10 +849,13 @@ TEST_F(MainWindowTest, AStartAndAnOpenWriteTheSettingsOnceEach)
     EXPECT_EQ(stored("Settings", "CommPort"), QStringLiteral("1"));
     for (const char* name : {"1", "2", "3", "PASS1", "PASS2"})
         EXPECT_EQ(stored("History", name), QString()) << name;
-    ui.fileAnswers.push_back(path);
-    main->mnuFileOpen_Click();
-    EXPECT_EQ(writes, 2);
-    EXPECT_EQ(stored("History", "1"), path);
+    for (int k = 0; k < 3; ++k) {
+        ui.fileAnswers.push_back(paths[k]);
+        main->mnuFileOpen_Click();
+        EXPECT_EQ(writes, 2 + k);
+        EXPECT_EQ(stored("History", "1"), paths[k]);
+    }
+    EXPECT_EQ(stored("History", "3"), paths[0]);
     platform::setReplaceStepHook(nullptr);
 }
 
