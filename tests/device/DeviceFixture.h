@@ -152,6 +152,18 @@ protected:
         return *owed;
     }
 
+    // Cancel to every save question from now on; the number asked.
+    const int& cancelSaveQuestions()
+    {
+        saveQuestions = 0;
+        ui.onMessage = [this](const ui::Message& m) {
+            if (m.buttons == ui::Buttons::YesNoCancel && ++saveQuestions)
+                ui.answers.push_front(ui::Answer::Cancel);
+        };
+        return saveQuestions;
+    }
+    int saveQuestions = 0;
+
     device::StatusRound& round() const { return main->deviceOps().statusRound(); }
     bool statusSending() const { return round().phase() == device::StatusRound::Phase::Sending; }
     int statusRequests() const { return sim->count(frameMsg('q')); }

@@ -240,11 +240,7 @@ TEST_F(DeviceTest, CancelToAnExitWithinAnotherWindowsLoadKeepsEveryWindow)
 {
     QPointer<frmDocument> kept = openDocument();
     kept->Set_form_chang(-1);
-    int asked = 0;
-    ui.onMessage = [&](const ui::Message& m) {
-        if (m.buttons == ui::Buttons::YesNoCancel && ++asked)
-            ui.answers.push_front(ui::Answer::Cancel);
-    };
+    const int& asked = cancelSaveQuestions();
     // Exit in each of the load's two waits, with the modified window in
     // front: the load's window, in front once it stands, is not closed
     // before the question that the user refuses.
@@ -768,11 +764,7 @@ TEST_F(DeviceTest, AClickHeldWhileAnExitWaitsRunsWhenTheExitIsRefused)
     QPointer<frmDocument> owed = readWithAWindowOwed(reader);
     ASSERT_TRUE(owed);
     // The read left its window modified: Cancel when the exit asks.
-    int asked = 0;
-    ui.onMessage = [&](const ui::Message& m) {
-        if (m.buttons == ui::Buttons::YesNoCancel && ++asked)
-            ui.answers.push_front(ui::Answer::Cancel);
-    };
+    const int& asked = cancelSaveQuestions();
     ui.messages.clear();
     once([&] { return statusSending() && round().background(); }, [&] {
         P(reader).Command3->click();
@@ -791,11 +783,7 @@ TEST_F(DeviceTest, AClickHeldForAWindowWhoseCloseIsCancelledRunsOnce)
     frmDocument* reader = openDocument();
     QPointer<frmDocument> owed = readWithAWindowOwed(reader);
     ASSERT_TRUE(owed);
-    int asked = 0;
-    ui.onMessage = [&](const ui::Message& m) {
-        if (m.buttons == ui::Buttons::YesNoCancel && ++asked)
-            ui.answers.push_front(ui::Answer::Cancel);
-    };
+    const int& asked = cancelSaveQuestions();
     sim->clearLog();
     ui.messages.clear();
     // While its request is on the line: an edit, "<=  Verify  =>", and a
@@ -870,11 +858,7 @@ TEST_F(DeviceTest, ACancelWhileAReportHoldsAWindowEndsTheExitAtOnce)
         SCOPED_TRACE(reportInFront);
         QPointer<frmDocument> reporter = openDocument();
         QPointer<frmDocument> modified = openDocument();
-        int asked = 0;
-        ui.onMessage = [&](const ui::Message& m) {
-            if (m.buttons == ui::Buttons::YesNoCancel && ++asked)
-                ui.answers.push_front(ui::Answer::Cancel);
-        };
+        const int& asked = cancelSaveQuestions();
         // Exit while the report shows (its window is held, nothing talks).
         once([&] { return !P(reporter).S_FRAME->isHidden() && reporter->isHeld(); }, [&] {
             modified->Set_form_chang(-1);
