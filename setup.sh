@@ -31,18 +31,36 @@ install_missing() {
     fi
 }
 
-# configure DIR OPTION...: configures the build in DIR when DIR is new or
-# was configured with other options. Otherwise the build itself configures
-# again when a build file has changed, and a start stays quiet.
+# usable DIR: whether cmake and Ninja can use the build in DIR as it is:
+# its cache (made for this source folder), the rules Ninja reads and
+# build.ninja are there. What else of it is gone, Ninja's own check of the
+# build files finds, and has cmake configure again.
+usable() {
+    local home=""
+    [ -f "$1/build.ninja" ] && [ -f "$1/CMakeFiles/rules.ninja" ] && [ -f "$1/CMakeCache.txt" ] || return 1
+    home="$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$1/CMakeCache.txt" 2>/dev/null)" || true
+    [ "$home" = "$(pwd -P)" ]
+}
+
+# configure DIR OPTION...: configures the build in DIR when DIR is new, was
+# configured with other options, or cannot be used as it is (usable).
+# Otherwise the build itself configures again when a build file has changed,
+# and a start stays quiet. A configure that fails on what is left of an
+# earlier one is tried again on a clean cache.
 configure() {
     local dir="$1" want
     shift
     want="$*"
-    if [ -f "$dir/build.ninja" ] && [ "$(cat "$dir/.setup-options" 2>/dev/null)" = "$want" ]; then
+    if usable "$dir" && [ "$(cat "$dir/.setup-options" 2>/dev/null)" = "$want" ]; then
         return 0
     fi
     rm -f -- "$dir/.setup-options"
-    cmake -S . -B "$dir" -G Ninja "$@"
+    if ! cmake -S . -B "$dir" -G Ninja "$@"; then
+        [ -e "$dir/CMakeCache.txt" ] || [ -e "$dir/CMakeFiles" ] || return 1
+        echo "Configuring $dir again from a clean cache."
+        rm -rf -- "$dir/CMakeCache.txt" "$dir/CMakeFiles"
+        cmake -S . -B "$dir" -G Ninja "$@"
+    fi
     printf '%s\n' "$want" >"$dir/.setup-options"
 }
 

@@ -1,9 +1,11 @@
 // The set-up script's build steps: a start configures only a new build
-// folder or one configured with other options, and a start with nothing to
-// build prints nothing of the build. A stand-in for cmake logs each call.
+// folder, one configured with other options or one that cmake cannot use,
+// and a start with nothing to build prints nothing of the build. A stand-in
+// for cmake logs each call.
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -18,11 +20,18 @@ protected:
         QFile fake(tmp.filePath(QStringLiteral("bin/cmake")));
         ASSERT_TRUE(QDir().mkpath(tmp.filePath(QStringLiteral("bin"))));
         ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
+        // It configures as cmake does: the cache (naming the source
+        // folder), the rules and build.ninja; it fails on a cache made for
+        // another source folder.
         fake.write("#!/bin/sh\n"
                    "echo \"$*\" >> \"$CMAKE_LOG\"\n"
                    "if [ \"$1\" = --build ]; then printf '%b' \"$BUILD_SAYS\"; exit \"${BUILD_STATUS:-0}\"; fi\n"
                    "while [ $# -gt 0 ]; do\n"
-                   "  if [ \"$1\" = -B ]; then mkdir -p \"$2\" && : > \"$2/build.ninja\"; fi\n"
+                   "  if [ \"$1\" = -B ]; then\n"
+                   "    grep -q '=/elsewhere' \"$2/CMakeCache.txt\" 2>/dev/null && exit 1\n"
+                   "    mkdir -p \"$2/CMakeFiles\" && : > \"$2/build.ninja\" && : > \"$2/CMakeFiles/rules.ninja\"\n"
+                   "    echo \"CMAKE_HOME_DIRECTORY:INTERNAL=$(pwd -P)\" > \"$2/CMakeCache.txt\"\n"
+                   "  fi\n"
                    "  shift\n"
                    "done\n");
         fake.close();
@@ -91,6 +100,33 @@ TEST_F(SetupScriptTest, ABuildFolderIsConfiguredWhenNewOrAskedForOtherOptions)
     QFile(tmp.filePath(QStringLiteral("c/build.ninja"))).open(QIODevice::WriteOnly);
     ASSERT_EQ(run(QStringLiteral("configure c -DX=1")).second, 0);
     EXPECT_EQ(calls().size(), 1);
+}
+
+TEST_F(SetupScriptTest, ABuildFolderThatCannotBeUsedIsConfiguredAgainOnce)
+{
+    // A part of the build deleted by hand, or a cache of another source
+    // folder (a moved clone), which cmake refuses: the next start configures
+    // (on a clean cache where cmake refused), the one after stays quiet.
+    const QString parts[] = {QStringLiteral("CMakeCache.txt"), QStringLiteral("CMakeFiles"),
+                             QStringLiteral("build.ninja"), QStringLiteral("CMakeFiles/rules.ninja"),
+                             QStringLiteral("moved")};
+    ASSERT_EQ(run(QStringLiteral("configure b -DX=1")).second, 0);
+    calls();
+    for (const QString& part : parts) {
+        SCOPED_TRACE(part.toStdString());
+        if (part == QStringLiteral("moved")) {
+            QFile cache(tmp.filePath(QStringLiteral("b/CMakeCache.txt")));
+            ASSERT_TRUE(cache.open(QIODevice::WriteOnly));
+            cache.write("CMAKE_HOME_DIRECTORY:INTERNAL=/elsewhere\n");
+        } else {
+            const QString path = tmp.filePath(QStringLiteral("b/") + part);
+            ASSERT_TRUE(QFileInfo(path).isDir() ? QDir(path).removeRecursively() : QFile::remove(path));
+        }
+        ASSERT_EQ(run(QStringLiteral("configure b -DX=1")).second, 0);
+        EXPECT_EQ(calls().size(), part == QStringLiteral("moved") ? 2 : 1);
+        ASSERT_EQ(run(QStringLiteral("configure b -DX=1")).second, 0);
+        EXPECT_TRUE(calls().isEmpty());
+    }
 }
 
 TEST_F(SetupScriptTest, ABuildWithNothingToDoPrintsNothingAndAFailedOneAllItSaid)
