@@ -463,6 +463,29 @@ TEST_F(SimulatorBesideTest, ASignalToTheWholeJobEndsTheScriptByItEveryTime)
     }
 }
 
+TEST_F(SimulatorBesideTest, ASecondSignalToTheWholeJobStillEndsTheScriptByIt)
+{
+    // As a terminal's closing: the kernel's HUP, and a moment later the HUP
+    // that the shell on it sends its jobs as it exits. The second one comes
+    // while the script waits for the program to end on the first, and ends
+    // whatever the script runs then; the script still ends by the signal.
+    asJob = true;
+    const QString program =
+        QStringLiteral("trap 'trap \"\" HUP; sleep 0.3; kill -s HUP 0; trap - HUP; kill -s HUP $$' HUP; "
+                       "printf '%s\\n%s\\n' \"$VELMORA_COM1\" $$ > \"$0\"; sleep 0.2; kill -s HUP 0; "
+                       "while :; do sleep 0.05; done");
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        const auto [printed, port] = startBeside({}, program);
+        ASSERT_FALSE(port.isEmpty()) << printed.toStdString();
+        ASSERT_TRUE(setup.waitForFinished(20000));
+        EXPECT_EQ(setup.exitStatus(), QProcess::CrashExit) << setup.exitCode();
+        EXPECT_EQ(setup.exitCode(), SIGHUP);
+        EXPECT_TRUE(gone(programPid));
+        EXPECT_FALSE(QFileInfo::exists(QFileInfo(port).absolutePath()));
+    }
+}
+
 TEST_F(SimulatorBesideTest, AStoppedProgramIsContinuedBehindTheSignal)
 {
     // The signal handed on to a stopped program is followed by CONT, so that

@@ -72,6 +72,15 @@ mine() {
     started "$1" now
     [ "$now" = "$2" ]
 }
+# pause: 50 ms. The sleep is a process of the job, which a signal to the
+# whole job ends (Ctrl+C, or the second HUP of a terminal's closing, sent as
+# the shell on it exits); that only shortens the pause, and does not end the
+# script with the sleep's status (129, 130) instead of by the signal. (Not
+# `read -t`: a trap that runs a `read` of its own while one waits leaves the
+# outer one waiting for good.)
+pause() {
+    sleep 0.05 || true
+}
 # Milliseconds of the clock: bounds are real time, however slowly a loaded
 # machine runs the loops that wait them out.
 ms() {
@@ -95,12 +104,14 @@ stop_simulator() {
             kill -s KILL "$simpid" 2>/dev/null || true
             killed=1
         fi
-        sleep 0.05
+        pause
     done
 }
+# A signal to the whole job may end the first rm; the second removes what
+# is left.
 cleanup() {
     stop_simulator
-    rm -rf -- "$dir"
+    rm -rf -- "$dir" 2>/dev/null || rm -rf -- "$dir" || true
 }
 trap cleanup EXIT
 
@@ -157,11 +168,11 @@ finish() {
 ) >"$log" 2>&1 &
 simpid=$!
 started "$simpid" simstart
-for _ in $(seq 100); do
+for ((i = 0; i < 100; i++)); do
     [ -e "$link" ] && break
     mine "$simpid" "$simstart" || break
     [ -z "$got" ] || finish 255
-    sleep 0.05
+    pause
 done
 if [ ! -e "$link" ]; then
     echo "The programmer simulator did not start:" >&2
@@ -180,7 +191,9 @@ for o in "${options[@]}"; do
     again+=" $(printf '%q' "$o")"
 done
 
-cat <<EOF
+# A terminal closed meanwhile fails the printout; the script still ends by
+# the signal below.
+cat <<EOF || true
 Simulated programmer on port 1, through $link
   what it receives is logged in $log
   press its test key:  kill -USR1 $simpid
@@ -222,7 +235,7 @@ while mine "$progpid" "$progstart"; do
         hand_on KILL
         signalled=killed
     fi
-    sleep 0.05
+    pause
 done
 # Otherwise its status as bash keeps it, when bash still does.
 if [ -z "$status" ]; then
