@@ -34,7 +34,7 @@ install_missing() {
 # usable DIR: whether cmake and Ninja can use the build in DIR as it is:
 # its cache (made for this source folder), the rules Ninja reads and
 # build.ninja are there. What else of it is gone, Ninja's own check of the
-# build files finds, and has cmake configure again.
+# build files finds (build then configures again where that check fails).
 usable() {
     local home=""
     [ -f "$1/build.ninja" ] && [ -f "$1/CMakeFiles/rules.ninja" ] && [ -f "$1/CMakeCache.txt" ] || return 1
@@ -45,8 +45,7 @@ usable() {
 # configure DIR OPTION...: configures the build in DIR when DIR is new, was
 # configured with other options, or cannot be used as it is (usable).
 # Otherwise the build itself configures again when a build file has changed,
-# and a start stays quiet. A configure that fails on what is left of an
-# earlier one is tried again on a clean cache.
+# and a start stays quiet.
 configure() {
     local dir="$1" want
     shift
@@ -55,21 +54,41 @@ configure() {
         return 0
     fi
     rm -f -- "$dir/.setup-options"
-    if ! cmake -S . -B "$dir" -G Ninja "$@"; then
-        [ -e "$dir/CMakeCache.txt" ] || [ -e "$dir/CMakeFiles" ] || return 1
-        echo "Configuring $dir again from a clean cache."
-        rm -rf -- "$dir/CMakeCache.txt" "$dir/CMakeFiles"
-        cmake -S . -B "$dir" -G Ninja "$@"
-    fi
+    run_cmake "$dir" "$@"
     printf '%s\n' "$want" >"$dir/.setup-options"
 }
 
-# build DIR: builds what has changed in DIR. Ninja's news that there was
-# nothing to do, and its check of the source folders, are left out; what a
-# real build prints, errors included, is shown. Fails as the build does.
+# run_cmake DIR OPTION...: configures DIR. A configure that fails on what is
+# left of an earlier one is run again on a clean cache.
+run_cmake() {
+    local dir="$1"
+    shift
+    cmake -S . -B "$dir" -G Ninja "$@" && return 0
+    [ -e "$dir/CMakeCache.txt" ] || [ -e "$dir/CMakeFiles" ] || return 1
+    echo "Configuring $dir again from a clean cache."
+    rm -rf -- "$dir/CMakeCache.txt" "$dir/CMakeFiles"
+    cmake -S . -B "$dir" -G Ninja "$@"
+}
+
+# build DIR OPTION...: builds what has changed in DIR. Ninja's news that
+# there was nothing to do, and its check of the source folders, are left
+# out; what a real build prints, errors included, is shown. Fails as the
+# build does, but for a build whose own configure step fails (a file of the
+# build folder that it reads is gone): DIR is then configured again with
+# OPTION... and built once more.
 build() {
-    cmake --build "$1" -j "$jobs" 2>&1 |
-        { grep --line-buffered -v -e '^ninja: no work to do\.$' -e 'Re-checking globbed directories' || true; }
+    local dir="$1"
+    shift
+    mkdir -p -- "$dir"
+    if cmake --build "$dir" -j "$jobs" 2>&1 | tee "$dir/.setup-build.log" | quiet_build; then
+        return 0
+    fi
+    grep -q "^ninja: error: rebuilding 'build.ninja'" "$dir/.setup-build.log" 2>/dev/null || return 1
+    run_cmake "$dir" "$@"
+    cmake --build "$dir" -j "$jobs" 2>&1 | quiet_build
+}
+quiet_build() {
+    grep --line-buffered -v -e '^ninja: no work to do\.$' -e 'Re-checking globbed directories' || true
 }
 
 jobs=$(nproc 2>/dev/null || echo 4)
@@ -82,8 +101,9 @@ case "${1:-}" in
 start)
     shift
     install_missing "${PACKAGES[@]}"
-    configure build/release -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF -DVELMORA_BENCH=OFF
-    build build/release
+    options=(-DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF -DVELMORA_BENCH=OFF)
+    configure build/release "${options[@]}"
+    build build/release "${options[@]}"
     if [ "${1:-}" = "--simulator" ] && [ "${2:-}" = "--help" ]; then
         exec build/release/tools/simulator/velmora-sim --help
     fi
@@ -111,8 +131,9 @@ start)
     ;;
 test)
     install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
-    configure build/ci -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_BENCH=OFF
-    build build/ci
+    options=(-DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_BENCH=OFF)
+    configure build/ci "${options[@]}"
+    build build/ci "${options[@]}"
     export QT_QPA_PLATFORM=offscreen
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1"
     export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"

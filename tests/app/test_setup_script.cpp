@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -22,14 +23,19 @@ protected:
         ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
         // It configures as cmake does: the cache (naming the source
         // folder), the rules and build.ninja; it fails on a cache made for
-        // another source folder.
+        // another source folder. Its build fails to configure again while a
+        // file "stale" is in the build folder.
         fake.write("#!/bin/sh\n"
                    "echo \"$*\" >> \"$CMAKE_LOG\"\n"
+                   "if [ \"$1\" = --build ] && [ -e \"$2/stale\" ]; then\n"
+                   "  echo \"ninja: error: rebuilding 'build.ninja': subcommand failed\"; exit 1\n"
+                   "fi\n"
                    "if [ \"$1\" = --build ]; then printf '%b' \"$BUILD_SAYS\"; exit \"${BUILD_STATUS:-0}\"; fi\n"
                    "while [ $# -gt 0 ]; do\n"
                    "  if [ \"$1\" = -B ]; then\n"
                    "    grep -q '=/elsewhere' \"$2/CMakeCache.txt\" 2>/dev/null && exit 1\n"
                    "    mkdir -p \"$2/CMakeFiles\" && : > \"$2/build.ninja\" && : > \"$2/CMakeFiles/rules.ninja\"\n"
+                   "    rm -f \"$2/stale\"\n"
                    "    echo \"CMAKE_HOME_DIRECTORY:INTERNAL=$(pwd -P)\" > \"$2/CMakeCache.txt\"\n"
                    "  fi\n"
                    "  shift\n"
@@ -127,6 +133,16 @@ TEST_F(SetupScriptTest, ABuildFolderThatCannotBeUsedIsConfiguredAgainOnce)
         ASSERT_EQ(run(QStringLiteral("configure b -DX=1")).second, 0);
         EXPECT_TRUE(calls().isEmpty());
     }
+
+    // A part that the build's own check reads: the build configures again
+    // and runs once more.
+    QFile(tmp.filePath(QStringLiteral("b/stale"))).open(QIODevice::WriteOnly);
+    const auto built = run(QStringLiteral("build b -DX=1"));
+    EXPECT_EQ(built.second, 0) << built.first.toStdString();
+    QStringList c = calls();
+    c.replaceInStrings(QRegularExpression(QStringLiteral(" -j \\d+$")), QString());
+    EXPECT_EQ(c, (QStringList{QStringLiteral("--build b"), QStringLiteral("-S . -B b -G Ninja -DX=1"),
+                              QStringLiteral("--build b")}));
 }
 
 TEST_F(SetupScriptTest, ABuildWithNothingToDoPrintsNothingAndAFailedOneAllItSaid)
