@@ -245,7 +245,11 @@ TEST_F(LayoutTest, MainWindowWithAndWithoutDocuments)
     EXPECT_TRUE(c.ok()) << c.report().toStdString();
 }
 
-TEST_F(LayoutTest, DocumentOfEachTypeWithEachPanel)
+// With full rights and in restricted mode: one test each, so that neither
+// runs long on a busy machine.
+class LayoutRightsTest : public LayoutTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(LayoutRightsTest, DocumentOfEachTypeWithEachPanel)
 {
     const TypeCase types[] = {
         {"SDRAM", madeUp(QStringLiteral("sdram.bin"), sdramImage())},
@@ -261,7 +265,8 @@ TEST_F(LayoutTest, DocumentOfEachTypeWithEachPanel)
         {"DDR4 long texts", madeUp(QStringLiteral("ddr4.bin"),
                                    stretched(testData(QStringLiteral("corpus/memtest86plus_DDR4-M393A1G40EB1-CPB.bin"))))},
     };
-    for (bool full : {true, false}) {
+    {
+        const bool full = GetParam();
         startMain(full);
         for (const TypeCase& t : types) {
             const QString type = QString::fromLatin1(t.name) + (full ? QString() : QStringLiteral(", restricted"));
@@ -354,7 +359,14 @@ TEST_F(LayoutTest, DocumentOfEachTypeWithEachPanel)
         c.check(main.get(), full ? QStringLiteral("documents of each type")
                                  : QStringLiteral("documents of each type, restricted"));
     }
+    EXPECT_TRUE(c.ok()) << c.report().toStdString();
+}
 
+INSTANTIATE_TEST_SUITE_P(Rights, LayoutRightsTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "Full" : "Restricted"; });
+
+TEST_F(LayoutTest, GridCellsAndPinLabelsHoldTheirCaptions)
+{
     // The grid's own cells and headers hold their captions.
     startMain(true);
     frmDocument* doc = main->NewDocumentWindow();
