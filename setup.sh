@@ -110,10 +110,9 @@ start)
     program=(build/release/velmora)
     if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
         echo "No display found: starting under a virtual X server (xvfb-run)."
-        # -terminate: the server ends with the program's connection. A HUP
-        # (the terminal's closing) that ends xvfb-run before it could end
-        # the server would otherwise only reset it, and leave it running.
-        program=(xvfb-run -a -s "-screen 0 1280x1024x24 -terminate" "${program[@]}")
+        # Its X server ends with xvfb-run (tools/xvfb/Xvfb), also when a
+        # closing terminal ends xvfb-run first.
+        program=(env "PATH=$PWD/tools/xvfb:$PATH" xvfb-run -a "${program[@]}")
     fi
     if [ "${1:-}" = "--simulator" ]; then
         shift

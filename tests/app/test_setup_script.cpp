@@ -8,8 +8,14 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include "support/Wait.h"
+
+#include <csignal>
+#include <unistd.h>
 
 namespace {
 
@@ -156,4 +162,44 @@ TEST_F(SetupScriptTest, ABuildWithNothingToDoPrintsNothingAndAFailedOneAllItSaid
     const auto failed = run(QStringLiteral("build b"), QString(said).replace('\n', QStringLiteral("\\n")), 1);
     EXPECT_NE(failed.second, 0);
     EXPECT_EQ(failed.first, said);
+}
+
+TEST(StartWithoutDisplay, TheXServerEndsWhenAHangUpEndsXvfbRun)
+{
+    // As a start without a display runs the program, in a job of its own
+    // that a hang-up reaches as a whole (a terminal that closes).
+    if (QStandardPaths::findExecutable(QStringLiteral("xvfb-run")).isEmpty())
+        GTEST_SKIP() << "no xvfb-run";
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    const QString display = tmp.filePath(QStringLiteral("display"));
+    QProcess run;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("PATH"), QStringLiteral(VELMORA_SOURCE_DIR "/tools/xvfb:") + env.value("PATH"));
+    run.setProcessEnvironment(env);
+    run.setChildProcessModifier([] { ::setpgid(0, 0); });
+    run.start(QStringLiteral("xvfb-run"), {QStringLiteral("-a"), QStringLiteral("sh"), QStringLiteral("-c"),
+                                           QStringLiteral("echo \"$DISPLAY\" > \"$0\"; exec sleep 100"), display});
+    ASSERT_TRUE(testwait::until([&] { return QFileInfo(display).size() > 0; }, 20000));
+    QFile shown(display);
+    ASSERT_TRUE(shown.open(QIODevice::ReadOnly));
+    // The server's process, as its lock file names it.
+    QFile lock(QStringLiteral("/tmp/.X%1-lock").arg(QString::fromLatin1(shown.readAll().trimmed().mid(1))));
+    ASSERT_TRUE(lock.open(QIODevice::ReadOnly));
+    const qint64 server = lock.readAll().trimmed().toLongLong();
+    ASSERT_GT(server, 0);
+    ::kill(-static_cast<pid_t>(run.processId()), SIGHUP);
+    ASSERT_TRUE(run.waitForFinished(10000));
+    // Gone, or a zombie nobody collects.
+    const auto running = [server] {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(server));
+        if (!stat.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray line = stat.readAll();
+        const qsizetype close = line.lastIndexOf(')');
+        return close >= 0 && close + 2 < line.size() && line.at(close + 2) != 'Z';
+    };
+    EXPECT_TRUE(testwait::until([&] { return !running(); }, 5000));
+    if (running())
+        ::kill(static_cast<pid_t>(server), SIGTERM);
 }
