@@ -190,12 +190,12 @@ void frmMain::giveUpExit()
     if (!exit_)
         return;
     // The windows it was to close once their work ended stay. What it held
-    // back (a click, a status owed to a window) goes on.
+    // back (a click, a status owed to a window) goes on when the line is
+    // freed, as the kept window's refusal does.
     const ExitRun run = *std::exchange(exit_, std::nullopt);
     for (const QPointer<frmDocument>& d : run.madePending)
         if (d)
             d->keepOpen();
-    QMetaObject::invokeMethod(ops_, &device::DeviceOps::lineFreed, Qt::QueuedConnection);
 }
 
 frmMain::~frmMain()
@@ -715,11 +715,7 @@ void frmMain::noDocumentState()
 
 void frmMain::mnuFilenew_Click() { NewDocumentWindow(); }
 
-void frmMain::mnuFileCloseAll_Click()
-{
-    QList<QPointer<frmDocument>> madePending;
-    closeDocuments({}, madePending);
-}
+void frmMain::mnuFileCloseAll_Click() { closeDocuments(false); }
 
 QList<QPointer<frmDocument>> frmMain::closingOrder() const
 {
@@ -734,15 +730,18 @@ QList<QPointer<frmDocument>> frmMain::closingOrder() const
     return order;
 }
 
-bool frmMain::closeDocuments(const QList<QPointer<frmDocument>>& order, QList<QPointer<frmDocument>>& madePending)
+void frmMain::closeDocuments(bool exiting)
 {
     // Each document asks about saving as it closes. A window that work still
     // runs on closes when that work is done; one whose close is being
-    // decided already (its question is open) is left to that decision.
+    // decided already (its question is open) is left to that decision. A
+    // window the user keeps, here or at any question asked meanwhile, says
+    // so (closeRefused), which ends the call and any exit.
     const int refusals = refusals_;
-    bool kept = false;
+    const QList<QPointer<frmDocument>> order = exiting ? exit_->order : QList<QPointer<frmDocument>>();
+    QList<QPointer<frmDocument>> madePending;
     QList<QPointer<frmDocument>> waiting;
-    while (!kept && refusals_ == refusals) {
+    while (refusals_ == refusals) {
         // The windows of the order given first; then the active window,
         // then the others from the last one.
         QList<frmDocument*> left = documents();
@@ -761,26 +760,24 @@ bool frmMain::closeDocuments(const QList<QPointer<frmDocument>>& order, QList<QP
         if (doc->isHeld() || doc->closeUndecided()) {
             if (doc->isHeld() && !doc->closePending()) {
                 sub->close();  // remembered by the window
-                madePending << doc;
+                // An exit's own, taken back where it is given up.
+                (exiting && exit_ ? exit_->madePending : madePending) << doc;
             }
             waiting << doc;
             continue;
         }
-        if (!sub->close()) {
-            kept = true;
+        if (!sub->close())
             break;
-        }
         delete sub;
     }
-    if (kept || refusals_ != refusals) {
-        for (const QPointer<frmDocument>& d : std::exchange(madePending, {}))
+    if (refusals_ != refusals) {
+        for (const QPointer<frmDocument>& d : madePending)
             if (d)
                 d->keepOpen();
-        return false;
+        return;
     }
     if (documents().isEmpty())
         noDocumentState();
-    return true;
 }
 
 void frmMain::mnuFileClose_Click()
@@ -814,20 +811,13 @@ void frmMain::closeEvent(QCloseEvent* e)
     if (exit_->asking || ops_->talking() || wizardRuns_ > 0)
         return;
     exit_->asking = true;
-    QList<QPointer<frmDocument>> madePending;
-    const bool closed = closeDocuments(exit_->order, madePending);
-    // A window the user kept has given the exit up, and taken back what it
-    // made pending.
+    closeDocuments(true);
+    // A window the user kept has given the exit up.
     if (!exit_)
         return;
     exit_->asking = false;
-    if (!closed) {
-        giveUpExit();
-        return;
-    }
     // A window that work still runs on ends the program once the work is
     // done and it has closed.
-    exit_->madePending += madePending;
     if (!documents().isEmpty())
         return;
     e->accept();

@@ -212,14 +212,13 @@ private:
     bool anyDocumentBusy() const;
     // The document windows in the order Exit closes them, as they stand now.
     QList<QPointer<frmDocument>> closingOrder() const;
-    // Closes every document window (Close All, Exit): those of order first,
-    // in that order, then the others. A window that work holds closes once
-    // the work has ended: its close is pending, and it is added to
-    // madePending when this call made it so. A window the user keeps
-    // (Cancel, or a save that did not happen), here or at any question
-    // asked meanwhile, ends the call: the closes it made pending are taken
-    // back and false is returned.
-    bool closeDocuments(const QList<QPointer<frmDocument>>& order, QList<QPointer<frmDocument>>& madePending);
+    // Closes every document window (Close All, Exit): for an exit, those of
+    // its order first, in that order, then the others. A window that work
+    // holds closes once the work has ended: its close is pending. A window
+    // the user keeps (Cancel, or a save that did not happen), here or at any
+    // question asked meanwhile, ends the call: the closes it made pending
+    // are taken back (an exit's by giveUpExit).
+    void closeDocuments(bool exiting);
     // The active document when it is a DDR3 or DDR4 image (by its own byte
     // 2); otherwise the XMP commands' refusal is shown and nullptr returned.
     frmDocument* xmpDocument();
