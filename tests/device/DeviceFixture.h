@@ -152,17 +152,38 @@ protected:
         return *owed;
     }
 
-    // Cancel to every save question from now on; the number asked.
-    const int& cancelSaveQuestions()
+    // The save questions from now on are answered in turn from `answers`,
+    // the last one again for every later question; their titles are noted
+    // in `askedTitles`, and their number returned. Each box runs the event loop
+    // under it as a real one does, until `openWhile` no longer holds (at
+    // once without it) and what was queued by then has run: a question can
+    // be asked meanwhile.
+    const int& answerSaveQuestions(std::vector<ui::Answer> answers, std::function<bool()> openWhile = {})
     {
         saveQuestions = 0;
-        ui.onMessage = [this](const ui::Message& m) {
-            if (m.buttons == ui::Buttons::YesNoCancel && ++saveQuestions)
-                ui.answers.push_front(ui::Answer::Cancel);
+        askedTitles.clear();
+        ui.onMessage = [this, answers = std::move(answers)](const ui::Message& m) {
+            if (m.buttons != ui::Buttons::YesNoCancel)
+                return;
+            askedTitles.push_back(m.title);
+            ui.answers.push_front(answers[std::min<std::size_t>(saveQuestions++, answers.size() - 1)]);
+        };
+        ui.whileOpen = [openWhile = std::move(openWhile)](const ui::Message& m) {
+            if (m.buttons != ui::Buttons::YesNoCancel)
+                return;
+            if (openWhile)
+                testwait::until([&] { return !openWhile(); });
+            // Twice round the loop: what was queued, and the zero timers it
+            // started.
+            for (int i = 0; i < 2; ++i) {
+                QCoreApplication::sendPostedEvents();
+                QCoreApplication::processEvents();
+            }
         };
         return saveQuestions;
     }
     int saveQuestions = 0;
+    std::vector<QString> askedTitles;
 
     device::StatusRound& round() const { return main->deviceOps().statusRound(); }
     bool statusSending() const { return round().phase() == device::StatusRound::Phase::Sending; }

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTemporaryDir>
+#include <map>
 
 using velmora::gs;
 
@@ -240,7 +241,7 @@ TEST_F(DeviceTest, CancelToAnExitWithinAnotherWindowsLoadKeepsEveryWindow)
 {
     QPointer<frmDocument> kept = openDocument();
     kept->Set_form_chang(-1);
-    const int& asked = cancelSaveQuestions();
+    const int& asked = answerSaveQuestions({ui::Answer::Cancel});
     // Exit in each of the load's two waits, with the modified window in
     // front: the load's window, in front once it stands, is not closed
     // before the question that the user refuses.
@@ -764,7 +765,7 @@ TEST_F(DeviceTest, AClickHeldWhileAnExitWaitsRunsWhenTheExitIsRefused)
     QPointer<frmDocument> owed = readWithAWindowOwed(reader);
     ASSERT_TRUE(owed);
     // The read left its window modified: Cancel when the exit asks.
-    const int& asked = cancelSaveQuestions();
+    const int& asked = answerSaveQuestions({ui::Answer::Cancel});
     ui.messages.clear();
     once([&] { return statusSending() && round().background(); }, [&] {
         P(reader).Command3->click();
@@ -783,21 +784,24 @@ TEST_F(DeviceTest, AClickHeldForAWindowWhoseCloseIsCancelledRunsOnce)
     frmDocument* reader = openDocument();
     QPointer<frmDocument> owed = readWithAWindowOwed(reader);
     ASSERT_TRUE(owed);
-    const int& asked = cancelSaveQuestions();
+    const int& asked = answerSaveQuestions({ui::Answer::Cancel});
     sim->clearLog();
     ui.messages.clear();
     // While its request is on the line: an edit, "<=  Verify  =>", and a
-    // close that waits for the request; Cancel at its question.
+    // close that waits for the request; Cancel at its question. A later
+    // click on another window does not take the held one's place.
     once([&] { return statusSending() && round().background(); }, [&] {
         owed->Set_form_chang(-1);
         P(owed).Command3->click();
         qobject_cast<QMdiSubWindow*>(owed->parentWidget())->close();
+        P(reader).Command2->click();
     });
     testwait::until([&] { return sim->count(frameMsg('l')) > 0 && !main->deviceOps().talking(); });
     run(100);
     EXPECT_EQ(asked, 1);
     ASSERT_TRUE(owed);
     EXPECT_EQ(sim->count(frameMsg('l')), 1);
+    ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_TRUE(ui.lastText().contains(QStringLiteral("verify"))) << ui.lastText().toStdString();
 }
 
@@ -853,29 +857,106 @@ TEST_F(DeviceTest, AHeldWriteSetsUpTheSerialNumberOfTheImageAtItsClick)
 
 TEST_F(DeviceTest, ACancelWhileAReportHoldsAWindowEndsTheExitAtOnce)
 {
-    // The report's window in front, and the modified one.
-    for (const bool reportInFront : {true, false}) {
-        SCOPED_TRACE(reportInFront);
+    // The report's window in front, the modified one in front, and the
+    // report's window closed by its own X before the Exit: that close is the
+    // user's, not the exit's, and outlasts the Cancel.
+    enum { ReportInFront, ModifiedInFront, ReportClosedFirst };
+    for (const int c : {ReportInFront, ModifiedInFront, ReportClosedFirst}) {
+        SCOPED_TRACE(c);
         QPointer<frmDocument> reporter = openDocument();
         QPointer<frmDocument> modified = openDocument();
-        const int& asked = cancelSaveQuestions();
+        const int& asked = answerSaveQuestions({ui::Answer::Cancel});
         // Exit while the report shows (its window is held, nothing talks).
         once([&] { return !P(reporter).S_FRAME->isHidden() && reporter->isHeld(); }, [&] {
             modified->Set_form_chang(-1);
-            activate(reportInFront ? reporter.data() : modified.data());
+            if (c == ReportClosedFirst)
+                reporter->closeWindow();
+            activate(c == ModifiedInFront ? modified.data() : reporter.data());
             main->close();
         });
         activate(reporter);
         P(reporter).TEST_COMMAND->click();
         testwait::until([&] { return asked > 0; });
-        testwait::until([&] { return reporter && !reporter->isHeld(); });
+        testwait::until([&] { return !reporter || !reporter->isHeld(); });
         run(200);
         EXPECT_EQ(asked, 1);
-        EXPECT_TRUE(reporter);
+        ASSERT_TRUE(reporter);
+        EXPECT_EQ(reporter->isClosedForGood(), c == ReportClosedFirst);
         EXPECT_TRUE(modified);
         EXPECT_TRUE(main->isVisible());
         ui.onMessage = nullptr;
         modified->Set_form_chang(0);
+        main->mnuFileCloseAll_Click();
+        testwait::until([&] { return main->documents().isEmpty() && !reporter; });
+    }
+}
+
+TEST_F(DeviceTest, AnExitWaitingForAReportsModifiedWindowAsksItOnceAtTheReportsEnd)
+{
+    // The question comes when the report ends, and the exit's retry that
+    // the report's end queued runs under it: No ends the program, Cancel
+    // ends the exit.
+    for (const ui::Answer answer : {ui::Answer::Cancel, ui::Answer::No}) {
+        SCOPED_TRACE(answer == ui::Answer::No ? "No" : "Cancel");
+        QPointer<frmDocument> reporter = openDocument();
+        const int& asked = answerSaveQuestions({answer});
+        once([&] { return !P(reporter).S_FRAME->isHidden() && reporter->isHeld(); }, [&] {
+            reporter->Set_form_chang(-1);
+            main->close();
+        });
+        P(reporter).TEST_COMMAND->click();
+        testwait::until([&] { return asked > 0 && !main->deviceOps().talking(); });
+        if (answer == ui::Answer::No)
+            testwait::until([&] { return !main->isVisible(); });
+        run(200);
+        EXPECT_EQ(asked, 1);
+        EXPECT_EQ(main->isVisible(), answer == ui::Answer::Cancel);
+        EXPECT_EQ(reporter && !reporter->isClosedForGood(), answer == ui::Answer::Cancel);
+        if (reporter)
+            reporter->Set_form_chang(0);
+    }
+}
+
+TEST_F(DeviceTest, ACancelWhenAWindowAnExitWaitedForAsksEndsItAndTakesBackItsCloses)
+{
+    // Modified windows, the first two held by work at the Exit: their closes
+    // wait. The first one's work ends, and it asks: Cancel. The second one
+    // stays when its work ends, and no other window is asked.
+    // - Alone: the exit has asked nothing yet.
+    // - Under the exit's own question: a third window asks, and the first
+    //   one's work ends while that question is open; the third is answered
+    //   No, and the fourth is not asked.
+    for (const bool underTheExitsQuestion : {false, true}) {
+        SCOPED_TRACE(underTheExitsQuestion);
+        std::vector<QPointer<frmDocument>> w;
+        for (int k = 0; k < (underTheExitsQuestion ? 4 : 2); ++k) {
+            w.emplace_back(openDocument());
+            w.back()->Set_form_chang(-1);
+        }
+        activate(w[0]);
+        std::map<int, std::unique_ptr<frmDocument::Hold>> work;
+        for (int k : {0, 1})
+            work[k] = std::make_unique<frmDocument::Hold>(w[k]);
+        std::vector<QString> titles{w[0]->windowTitle()};
+        if (underTheExitsQuestion) {
+            titles.insert(titles.begin(), w[2]->windowTitle());
+            answerSaveQuestions({ui::Answer::No, ui::Answer::Cancel}, [&] { return work.count(0) > 0; });
+            once([&] { return askedTitles.size() == 1; }, [&] { work.erase(0); });
+        } else {
+            answerSaveQuestions({ui::Answer::Cancel});
+        }
+        main->close();
+        work.erase(0);
+        testwait::until([&] { return askedTitles.size() == titles.size(); });
+        work.clear();
+        run(200);
+        EXPECT_EQ(askedTitles, titles);
+        for (int k = 0; k < static_cast<int>(w.size()); ++k)
+            EXPECT_EQ(w[k] && !w[k]->isClosedForGood(), k != 2) << k;
+        EXPECT_TRUE(main->isVisible());
+        for (const QPointer<frmDocument>& d : w)
+            if (d)
+                d->Set_form_chang(0);
         main->mnuFileCloseAll_Click();
         testwait::until([&] { return main->documents().isEmpty(); });
     }

@@ -32,24 +32,27 @@ public:
     bool printerAnswer = false;
     // Called as each box comes up.
     std::function<void(const ui::Message&)> onMessage;
+    // Called once its answer has been taken, while the box is still open:
+    // a real box runs the event loop under it, and with it what was queued
+    // (a report's end, a window's close, an exit's retry).
+    std::function<void(const ui::Message&)> whileOpen;
 
     ui::Answer message(QWidget*, const ui::Message& m) override
     {
         messages.push_back(m);
         if (onMessage)
             onMessage(m);
+        ui::Answer a = ui::Answer::Ok;
         if (!answers.empty()) {
-            const ui::Answer a = answers.front();
+            a = answers.front();
             answers.pop_front();
-            return a;
+        } else if (m.buttons == ui::Buttons::YesNo || m.buttons == ui::Buttons::YesNoCancel) {
+            a = ui::Answer::Yes;
         }
-        switch (m.buttons) {
-        case ui::Buttons::Ok:
-        case ui::Buttons::OkCancel: return ui::Answer::Ok;
-        case ui::Buttons::YesNo:
-        case ui::Buttons::YesNoCancel: return ui::Answer::Yes;
-        }
-        return ui::Answer::Ok;
+        // A box asked meanwhile may set another.
+        if (const auto open = whileOpen)
+            open(m);
+        return a;
     }
 
     QString input(QWidget*, const ui::InputRequest& r) override
