@@ -876,12 +876,12 @@ TEST_F(DeviceTest, ACancelWhileAReportHoldsAWindowEndsTheExitAtOnce)
         });
         activate(reporter);
         P(reporter).TEST_COMMAND->click();
-        testwait::until([&] { return asked > 0; });
+        // The timer above holds this iteration's names until it has run.
+        ASSERT_TRUE(testwait::until([&] { return asked > 0; }));
         testwait::until([&] { return !reporter || !reporter->isHeld(); });
         run(200);
         EXPECT_EQ(asked, 1);
-        ASSERT_TRUE(reporter);
-        EXPECT_EQ(reporter->isClosedForGood(), c == ReportClosedFirst);
+        EXPECT_EQ(!reporter || reporter->isClosedForGood(), c == ReportClosedFirst);
         EXPECT_TRUE(modified);
         EXPECT_TRUE(main->isVisible());
         ui.onMessage = nullptr;
