@@ -264,6 +264,16 @@ int removeLeftoversOf(const QByteArray& name, std::chrono::seconds olderThan)
     return removed;
 }
 
+// An existing file may be written only where its owner may write it; root,
+// who passes every access check, too.
+bool ownerMayWrite(const struct stat& st)
+{
+    if ((st.st_mode & S_IWUSR) != 0)
+        return true;
+    errno = EACCES;
+    return false;
+}
+
 } // namespace
 
 bool writeAll(int fd, const QByteArray& data)
@@ -381,6 +391,8 @@ bool writeInPlace(const QString& path, const QByteArray& data, bool* incomplete)
         errno = EINVAL;
         return closeFailed(fd);
     }
+    if (!ownerMayWrite(st))
+        return closeFailed(fd);
     if (incomplete)
         *incomplete = true;
     // The new bytes go over the old ones before the rest is cut off, so data
@@ -414,7 +426,7 @@ Replaced replaceFile(const QString& path, const QByteArray& data, int mode, bool
     case FileKind::Other: errno = EINVAL; return Replaced::No;
     case FileKind::Unknown: return Replaced::No;
     }
-    if (keep.exists && ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0)
+    if (keep.exists && (!ownerMayWrite(keep.st) || ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0))
         return Replaced::No;
     const int rights = mode >= 0 ? mode & 07777 : keep.exists ? static_cast<int>(keep.st.st_mode & 07777) : -1;
     removeLeftoversOf(name, kLeftoverAge);

@@ -45,9 +45,10 @@ int openRegular(const QByteArray& name, FileKind& kind, struct stat* st = nullpt
 
 // Writes `data` over the existing regular file at `path` itself (not a new
 // file in its place): for a file that may be written where no new file can
-// take its place. Every write, the truncation and the sync are checked;
-// false (errno tells why) on a failure, and `*incomplete` then says whether
-// the file may already hold part of the new data.
+// take its place. A file without write permission for its owner is refused
+// (EACCES), also when root writes it. Every write, the truncation and the
+// sync are checked; false (errno tells why) on a failure, and `*incomplete`
+// then says whether the file may already hold part of the new data.
 bool writeInPlace(const QString& path, const QByteArray& data, bool* incomplete = nullptr);
 
 // What a replacement did.
@@ -61,11 +62,12 @@ enum class Replaced {
 // Puts `data` in place of the file at `path` (of the file a link there leads
 // to: the link stays), whole or not at all. An existing file must be a
 // regular one (EISDIR for a folder, EINVAL for anything else) that this user
-// may write (a file its owner made read-only is refused, though its folder
-// would let a new file take its place); it keeps its owner where the system
-// allows (root saving a user's file), and its rights unless `mode` gives
-// others. A new file gets the rights `mode`, or when negative those a new
-// file gets (0666 less the umask).
+// may write and that has write permission for its owner: a file its owner
+// made read-only is refused (EACCES), though its folder would let a new file
+// take its place, also when root, who passes every access check, writes it.
+// It keeps its owner where the system allows (root saving a user's file), and
+// its rights unless `mode` gives others. A new file gets the rights `mode`,
+// or when negative those a new file gets (0666 less the umask).
 //
 // The new file is written beside the old one, every write and its sync
 // checked, and then renamed over it. It gets a name of its own, generated and

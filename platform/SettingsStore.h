@@ -17,7 +17,8 @@
 // lines are taken as QSettings takes them, so that a hand-edited line that
 // opens a quote and never closes it does not swallow a value written after
 // it: a new value goes where the reader finds it, and a write that cannot be
-// placed so is refused. A file its owner made read-only is not written.
+// placed so is refused. A file its owner made read-only is not written, also
+// not by root.
 //
 // Values keep the sizes the program reasons with: a stored text counts its
 // 8-bit bytes plus a terminating zero byte, so the empty text has size 1 and

@@ -151,8 +151,9 @@ TEST_F(PortOptionsTest, APortThatCannotOpenIsReportedAndTheChoiceStays)
     EXPECT_EQ(stored(), QStringLiteral("4"));
 }
 
-// A choice that cannot be stored (the settings file's folder is a file) is
-// said, naming the file, and holds for this run.
+// A choice that cannot be stored (the settings file's folder is a file, or
+// the file is read-only, also for root) is said, naming the file, and holds
+// for this run.
 TEST_F(PortOptionsTest, AChoiceThatCannotBeStoredIsSaidAndHoldsForThisRun)
 {
     Pty two;
@@ -175,6 +176,27 @@ TEST_F(PortOptionsTest, AChoiceThatCannotBeStoredIsSaidAndHoldsForThisRun)
     EXPECT_EQ(gs().comPort, 2);
     EXPECT_EQ(main->MSComm1()->commPort(), 2);
     EXPECT_TRUE(main->MSComm1()->portOpen());
+
+    ASSERT_TRUE(file.remove());
+    ASSERT_TRUE(QDir().mkdir(folder));
+    QFile readOnly(path);
+    ASSERT_TRUE(readOnly.open(QIODevice::WriteOnly));
+    readOnly.write("[Settings]\nCommPort=1\n");
+    readOnly.close();
+    ASSERT_TRUE(readOnly.setPermissions(QFileDevice::ReadOwner));
+    settings::useFile(path);
+    ui.messages.clear();
+    Pty three;
+    pointPort(3, three.path());
+    runDialog([](frmOptions* d) {
+        d->optCom(3)->setChecked(true);
+        d->cmdOK()->click();
+    });
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("*****   The port can not be stored !   *****\n\n") + path);
+    EXPECT_EQ(gs().comPort, 3);
+    ASSERT_TRUE(readOnly.open(QIODevice::ReadOnly));
+    EXPECT_EQ(readOnly.readAll(), QByteArray("[Settings]\nCommPort=1\n"));
 }
 
 TEST_F(PortOptionsTest, CancelAndTheCloseBoxChangeNothing)

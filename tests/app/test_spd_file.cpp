@@ -515,9 +515,10 @@ TEST(SpdFileWrite, ASaveTouchesNoOtherFileAndTakesTheLongestName)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
 }
 
-// A user's image that root saves stays the user's; another user's file that
-// may be written in a shared sticky folder (like /tmp), whose owner alone
-// may replace it, is written in place.
+// A user's image that root saves stays the user's, and one its owner made
+// read-only is refused, also by root; another user's file that may be
+// written in a shared sticky folder (like /tmp), whose owner alone may
+// replace it, is written in place.
 TEST(SpdFileWrite, AnotherUsersImageIsSavedAndStaysTheirs)
 {
     if (::geteuid() != 0)
@@ -535,6 +536,16 @@ TEST(SpdFileWrite, AnotherUsersImageIsSavedAndStaysTheirs)
     ASSERT_EQ(::stat(QFile::encodeName(users).constData(), &st), 0);
     EXPECT_EQ(st.st_uid, OrdinaryUser::kNobody);
     EXPECT_EQ(st.st_gid, OrdinaryUser::kNobody);
+    ASSERT_EQ(::chmod(QFile::encodeName(users).constData(), 0444), 0);
+    const QByteArray kept = readAll(users);
+    img[0] = 0x44;
+    EXPECT_FALSE(spdfile::write(users, img, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(platform::writeInPlace(users, "in place"));
+    EXPECT_EQ(readAll(users), kept);
+    ASSERT_EQ(::stat(QFile::encodeName(users).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+    img[0] = 0x23;
 
     const QString shared = dir.filePath(QStringLiteral("shared"));
     ASSERT_TRUE(QDir().mkdir(shared));

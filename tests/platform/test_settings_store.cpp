@@ -287,7 +287,7 @@ TEST_F(SettingsFileTest, ALinkIsFollowedAsTheSystemFollowsIt)
 
 // Root writing a user's settings (sudo keeping the user's home) leaves them
 // the user's, who can still read and write them; a file its owner made
-// read-only is not written.
+// read-only is not written, also not by root.
 TEST_F(SettingsFileTest, TheFileStaysItsOwnersAndOneMadeReadOnlyIsNotWritten)
 {
     const QString path = dir.filePath(QStringLiteral("VELMORA.....conf"));
@@ -305,6 +305,13 @@ TEST_F(SettingsFileTest, TheFileStaysItsOwnersAndOneMadeReadOnlyIsNotWritten)
         EXPECT_EQ(st.st_uid, OrdinaryUser::kNobody);
         EXPECT_EQ(st.st_gid, OrdinaryUser::kNobody);
         EXPECT_EQ(st.st_mode & 07777, 0600u);
+
+        ASSERT_EQ(::chmod(p.constData(), 0400), 0);
+        const QByteArray before = contents(path);
+        EXPECT_FALSE(settings::write(kHistory, QStringLiteral("PASS2"), QStringLiteral("lost")));
+        EXPECT_EQ(contents(path), before);
+        EXPECT_EQ(modeOf(path), 0400);
+        ASSERT_EQ(::chmod(p.constData(), 0600), 0);
     }
     OrdinaryUser user;
     if (user.failed())
