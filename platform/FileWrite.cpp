@@ -274,6 +274,39 @@ bool ownerMayWrite(const struct stat& st)
     return false;
 }
 
+// What is at a name: links followed, or the name itself.
+FileKind kindAt(const QByteArray& name, struct stat* found, bool follow)
+{
+    struct stat st {};
+    const bool seen = (follow ? ::stat(name.constData(), &st) : ::lstat(name.constData(), &st)) == 0;
+    if (found)
+        *found = st;
+    if (!seen)
+        return errno == ENOENT || errno == ENOTDIR ? FileKind::Missing : FileKind::Unknown;
+    return S_ISREG(st.st_mode) ? FileKind::Regular : S_ISDIR(st.st_mode) ? FileKind::Folder : FileKind::Other;
+}
+
+// The descriptor of an open (-1 when it failed) when it is a regular file:
+// should its name have been given to something else since its kind was
+// known, it is refused here.
+int regularOnly(int fd, FileKind& kind, struct stat* found)
+{
+    if (fd < 0) {
+        kind = FileKind::Unknown;
+        return -1;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        kind = FileKind::Other;
+        ::close(fd);
+        return -1;
+    }
+    kind = FileKind::Regular;
+    if (found)
+        *found = st;
+    return fd;
+}
+
 } // namespace
 
 bool writeAll(int fd, const QByteArray& data)
@@ -341,38 +374,42 @@ QString followLinks(const QString& path)
     return QFile::decodeName(name);
 }
 
-FileKind kindOf(const QByteArray& name, struct stat* found)
-{
-    struct stat st {};
-    const bool seen = ::stat(name.constData(), &st) == 0;
-    if (found)
-        *found = st;
-    if (!seen)
-        return errno == ENOENT || errno == ENOTDIR ? FileKind::Missing : FileKind::Unknown;
-    return S_ISREG(st.st_mode) ? FileKind::Regular : S_ISDIR(st.st_mode) ? FileKind::Folder : FileKind::Other;
-}
+FileKind kindOf(const QByteArray& name, struct stat* found) { return kindAt(name, found, true); }
 
 int openRegular(const QByteArray& name, FileKind& kind, struct stat* found)
 {
-    struct stat st {};
-    kind = kindOf(name, &st);
+    kind = kindOf(name);
     if (kind != FileKind::Regular)
         return -1;
     // Should the name have been given to a FIFO meanwhile, the open does not
-    // wait and the check below refuses it.
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        kind = FileKind::Unknown;
-        return -1;
+    // wait and the check after it refuses it.
+    return regularOnly(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC), kind, found);
+}
+
+int openOrMakeRegular(const QByteArray& name, mode_t mode, FileKind& kind, bool& made, struct stat* found)
+{
+    made = false;
+    for (int i = 0; i < kNameTries; ++i) {
+        kind = kindAt(name, nullptr, false);
+        if (kind != FileKind::Regular && kind != FileKind::Missing)
+            return -1;
+        const bool make = kind == FileKind::Missing;
+        const int fd = ::open(name.constData(),
+                              O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (make ? O_CREAT | O_EXCL : 0),
+                              mode);
+        // Made or removed by someone else meanwhile: looked at again.
+        if (fd < 0 && errno == (make ? EEXIST : ENOENT))
+            continue;
+        // A link put there meanwhile.
+        if (fd < 0 && errno == ELOOP) {
+            kind = FileKind::Other;
+            return -1;
+        }
+        made = make && fd >= 0;
+        return regularOnly(fd, kind, found);
     }
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        kind = FileKind::Other;
-        ::close(fd);
-        return -1;
-    }
-    if (found)
-        *found = st;
-    return fd;
+    kind = FileKind::Unknown;
+    return -1;
 }
 
 void setReplaceStepHook(int (*hook)(const char* step)) { stepHook = hook; }

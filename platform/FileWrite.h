@@ -43,6 +43,13 @@ FileKind kindOf(const QByteArray& name, struct stat* st = nullptr);
 // (Unknown, errno telling why, when the open failed). `st` gets its status.
 int openRegular(const QByteArray& name, FileKind& kind, struct stat* st = nullptr);
 
+// Opens the regular file at `name` itself for reading and writing by the same
+// rules, following no link: a link there, also one that leads nowhere, is
+// Other. Where nothing has that name, the call makes the file with the
+// rights `mode` (less the umask), and `made` says so: only then is the file
+// surely this call's, say for a caller that sets its owner.
+int openOrMakeRegular(const QByteArray& name, mode_t mode, FileKind& kind, bool& made, struct stat* st = nullptr);
+
 // Writes `data` over the existing regular file at `path` itself (not a new
 // file in its place): for a file that may be written where no new file can
 // take its place. A file without write permission for its owner is refused

@@ -15,7 +15,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -419,27 +418,30 @@ void makeFolders(const QByteArray& folder)
 // machines that share the home folder) take turns and neither undoes the
 // other's write: `flock` on the file NAME.lock beside it, opened for writing
 // (over NFS only such a descriptor is locked, and then for every machine).
-// The lock file stays, empty, and is the folder's owner's also when root
-// made it. A lock that another instance keeps longer than a few seconds
-// fails the write; where no lock can be had at all, the write goes on
-// without one.
+// The lock file stays, empty. It is opened by the file writer's rules: only a
+// regular file is a lock, never through a link (the folder may be another
+// user's, whose link would lead root anywhere), and where root makes it, it
+// is the folder's owner's; one that was there keeps its owner. A lock that
+// another instance keeps longer than a few seconds fails the write; where no
+// lock can be had at all (also where something else has the lock file's
+// name), the write goes on without one.
 class SettingsLock {
 public:
     explicit SettingsLock(const QByteArray& file)
     {
         const QByteArray name = file + ".lock";
-        fd_ = ::open(name.constData(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+        platform::FileKind kind = platform::FileKind::Missing;
+        bool made = false;
         struct stat st {};
-        if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
-            why_ = QString::fromLocal8Bit(std::strerror(errno));
-            return;
-        }
-        if (!S_ISREG(st.st_mode)) {
-            why_ = QStringLiteral("%1 is not a regular file").arg(QFile::decodeName(name));
+        fd_ = platform::openOrMakeRegular(name, 0600, kind, made, &st);
+        if (fd_ < 0) {
+            why_ = kind == platform::FileKind::Unknown
+                       ? QString::fromLocal8Bit(std::strerror(errno))
+                       : QStringLiteral("%1 is not a regular file").arg(QFile::decodeName(name));
             return;
         }
         struct stat folder {};
-        if (::geteuid() == 0 && ::stat(platform::folderOf(file).constData(), &folder) == 0 &&
+        if (made && ::geteuid() == 0 && ::stat(platform::folderOf(file).constData(), &folder) == 0 &&
             st.st_uid != folder.st_uid)
             (void)!::fchown(fd_, folder.st_uid, folder.st_gid);
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);

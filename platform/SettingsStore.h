@@ -5,20 +5,20 @@
 // (~/.config/Corvane inc./VELMORA.....conf).
 //
 // The store reads the file once, with QSettings, and keeps its values. A
-// write holds a lock on the file NAME.lock beside it (another instance of
-// the program, also on another machine that shares the home folder, may
-// write the file too; where no lock can be had, that is said once on the
-// standard error and the write goes on without), removes what writes cut
-// short left beside the file, reads the file's text as it is on the disk,
-// changes only the lines of the values it sets, and puts the new text in the
-// file's place whole or not at all (platform::replaceFile), keeping the
-// file's owner; only then does the store take the new values. Every other
-// line stays as it was, also one the store would not have written so. The
-// lines are taken as QSettings takes them, so that a hand-edited line that
-// opens a quote and never closes it does not swallow a value written after
-// it: a new value goes where the reader finds it, and a write that cannot be
-// placed so is refused. A file its owner made read-only is not written, also
-// not by root.
+// write holds a lock on the file NAME.lock beside it, NAME being the file
+// that links lead to (another instance of the program, also on another
+// machine that shares the home folder, may write the file too; where no lock
+// can be had, that is said once on the standard error and the write goes on
+// without), removes what writes cut short left beside the file, reads the
+// file's text as it is on the disk, changes only the lines of the values it
+// sets, and puts the new text in the file's place whole or not at all
+// (platform::replaceFile), keeping the file's owner; only then does the store
+// take the new values. Every other line stays as it was, also one the store
+// would not have written so. The lines are taken as QSettings takes them, so
+// that a hand-edited line that opens a quote and never closes it does not
+// swallow a value written after it: a new value goes where the reader finds
+// it, and a write that cannot be placed so is refused. A file its owner made
+// read-only is not written, also not by root.
 //
 // Values keep the sizes the program reasons with: a stored text counts its
 // 8-bit bytes plus a terminating zero byte, so the empty text has size 1 and

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 #include <csignal>
 #include <cstdlib>
+#include <functional>
 #include <cstring>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -241,19 +242,69 @@ TEST_F(SettingsFileTest, TwoInstancesWritingAtOnceLoseNothingOfEachOther)
               (QStringList{QStringLiteral("VELMORA.....conf"), QStringLiteral("VELMORA.....conf.lock")}));
 }
 
-// Where no lock can be had at all, the writes go on and that is said once.
-TEST_F(SettingsFileTest, AFileSystemWithoutLocksIsSaidOnce)
+// Where no lock can be had, the writes go on and that is said once: on a
+// file system without locks, and where something else has the lock file's
+// name. A link there is not followed, also not by root in a folder of
+// another user's, whose link could lead anywhere. A write without the lock
+// leaves alone the new file of another write, which may be under way.
+TEST_F(SettingsFileTest, WhereNoLockCanBeHadTheWritesGoOnAndThatIsSaidOnce)
 {
     const QString path = dir.filePath(QStringLiteral("VELMORA.....conf"));
-    settings::useFile(path);
-    failing::setLocks(failing::Locks::None);
-    testing::internal::CaptureStderr();
-    EXPECT_TRUE(settings::write(kHistory, QStringLiteral("PASS2"), QStringLiteral("a")));
-    EXPECT_TRUE(settings::write(kHistory, QStringLiteral("1"), QStringLiteral("/tmp/a.spd")));
-    const QString said = QString::fromStdString(testing::internal::GetCapturedStderr());
-    failing::setLocks(failing::Locks::System);
-    EXPECT_EQ(said.count(QStringLiteral("is written without a lock")), 1) << said.toStdString();
-    EXPECT_EQ(contents(path), QByteArray("[History]\nPASS2=a\n1=/tmp/a.spd\n"));
+    const QByteArray lock = QFile::encodeName(path + QStringLiteral(".lock"));
+    QTemporaryDir outside;
+    const QString roots = outside.filePath(QStringLiteral("roots"));
+    putFile(roots, "root's own");
+    ASSERT_EQ(::chmod(QFile::encodeName(roots).constData(), 0600), 0);
+    const QString nowhere = outside.filePath(QStringLiteral("made"));
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(QFile::encodeName(dir.path()).constData(), OrdinaryUser::kNobody, OrdinaryUser::kNobody), 0);
+    }
+    EXPECT_EXIT(
+        {
+            killAtReplaceStep("named");
+            settings::useFile(path);
+            settings::write(kHistory, QStringLiteral("PASS2"), QStringLiteral("other"));
+            std::_Exit(0);
+        },
+        testing::KilledBySignal(SIGKILL), "");
+    const QStringList others = filesIn(dir.path()).filter(QStringLiteral(".velmora-"));
+    ASSERT_EQ(others.size(), 1);
+
+    const std::function<void()> lockNames[] = {
+        [] { failing::setLocks(failing::Locks::None); },
+        [&] { ASSERT_EQ(::symlink(QFile::encodeName(roots).constData(), lock.constData()), 0); },
+        [&] { ASSERT_EQ(::symlink(QFile::encodeName(nowhere).constData(), lock.constData()), 0); },
+        [&] { ASSERT_EQ(::mkdir(lock.constData(), 0700), 0); },
+        [&] { ASSERT_EQ(::mkfifo(lock.constData(), 0600), 0); },
+    };
+    int round = 0;
+    for (const auto& lockName : lockNames) {
+        SCOPED_TRACE(round);
+        if (::unlink(lock.constData()) != 0)
+            ::rmdir(lock.constData());
+        lockName();
+        settings::useFile(path);
+        testing::internal::CaptureStderr();
+        EXPECT_TRUE(settings::write(kHistory, QStringLiteral("PASS2"), QString::number(++round)));
+        EXPECT_TRUE(settings::write(kHistory, QStringLiteral("1"), QStringLiteral("/tmp/a.spd")));
+        const QString said = QString::fromStdString(testing::internal::GetCapturedStderr());
+        failing::setLocks(failing::Locks::System);
+        EXPECT_EQ(said.count(QStringLiteral("is written without a lock")), 1) << said.toStdString();
+        EXPECT_EQ(contents(path), "[History]\nPASS2=" + QByteArray::number(round) + "\n1=/tmp/a.spd\n");
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(roots).constData(), &st), 0);
+    EXPECT_EQ(st.st_uid, ::geteuid());
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(contents(roots), QByteArray("root's own"));
+    EXPECT_FALSE(QFileInfo::exists(nowhere));
+    EXPECT_EQ(filesIn(dir.path()).filter(QStringLiteral(".velmora-")), others);
+
+    // With the lock, what a write cut short left goes.
+    ASSERT_EQ(::unlink(lock.constData()), 0);
+    EXPECT_TRUE(settings::write(kHistory, QStringLiteral("PASS2"), QStringLiteral("locked")));
+    EXPECT_EQ(filesIn(dir.path()),
+              (QStringList{QStringLiteral("VELMORA.....conf"), QStringLiteral("VELMORA.....conf.lock")}));
 }
 
 // Dotfile folders are often reached through links: a relative link with ".."
@@ -286,9 +337,10 @@ TEST_F(SettingsFileTest, ALinkIsFollowedAsTheSystemFollowsIt)
 }
 
 // Root writing a user's settings (sudo keeping the user's home) leaves them
-// the user's, who can still read and write them; a file its owner made
+// the user's, who can still read and write them, and so the lock file root
+// makes; a lock file that was there keeps its owner. A file its owner made
 // read-only is not written, also not by root.
-TEST_F(SettingsFileTest, TheFileStaysItsOwnersAndOneMadeReadOnlyIsNotWritten)
+TEST_F(SettingsFileTest, TheFileAndItsLockStayTheirOwnersAndOneMadeReadOnlyIsNotWritten)
 {
     const QString path = dir.filePath(QStringLiteral("VELMORA.....conf"));
     const QByteArray p = QFile::encodeName(path);
@@ -305,6 +357,15 @@ TEST_F(SettingsFileTest, TheFileStaysItsOwnersAndOneMadeReadOnlyIsNotWritten)
         EXPECT_EQ(st.st_uid, OrdinaryUser::kNobody);
         EXPECT_EQ(st.st_gid, OrdinaryUser::kNobody);
         EXPECT_EQ(st.st_mode & 07777, 0600u);
+        const QByteArray lock = p + ".lock";
+        ASSERT_EQ(::stat(lock.constData(), &st), 0);
+        EXPECT_EQ(st.st_uid, OrdinaryUser::kNobody);
+        ASSERT_EQ(::unlink(lock.constData()), 0);
+        putFile(QFile::decodeName(lock), "");
+        ASSERT_TRUE(settings::write(kHistory, QStringLiteral("PASS2"), QStringLiteral("by root again")));
+        ASSERT_EQ(::stat(lock.constData(), &st), 0);
+        EXPECT_EQ(st.st_uid, 0u);
+        ASSERT_EQ(::unlink(lock.constData()), 0);
 
         ASSERT_EQ(::chmod(p.constData(), 0400), 0);
         const QByteArray before = contents(path);
