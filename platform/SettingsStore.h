@@ -20,6 +20,12 @@
 // it, and a write that cannot be placed so is refused. A file its owner made
 // read-only is not written, also not by root.
 //
+// NAME.lock is the name QLockFile gives the lock of NAME, but the lock is not
+// QLockFile's: an flock on an empty file. A QSettings writer of the same file
+// takes it for a QLockFile that its owner left, waits until it is 30 s old,
+// deletes it and writes regardless of this program's lock. So the store never
+// writes the file through QSettings; reading with QSettings takes no lock.
+//
 // Values keep the sizes the program reasons with: a stored text counts its
 // 8-bit bytes plus a terminating zero byte, so the empty text has size 1 and
 // a one-character text size 2.
