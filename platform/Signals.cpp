@@ -46,10 +46,25 @@ sigset_t ending()
     return set;
 }
 
+// The signal that ends the program: the first one the handler took.
+std::atomic<int> endingBy{0};
+static_assert(std::atomic<int>::is_always_lock_free, "the handler sets it");
+
+void (*handlerHook)() = nullptr;
+
 void removeAndEnd(int sig)
 {
-    // Only async-signal-safe calls here. The handler was reset as it was
-    // called, so the signal raised again ends the program as it would have.
+    // Only async-signal-safe calls here. The handler stays installed while it
+    // runs, and its thread holds back the ending signals meanwhile; one that
+    // another thread takes runs the handler there too. So every run removes
+    // the files itself, and only then does the program end, by the first
+    // signal: its default back, it is raised again and taken as soon as this
+    // run returns.
+    int first = 0;
+    endingBy.compare_exchange_strong(first, sig);
+    first = endingBy.load();
+    if (handlerHook)
+        handlerHook();
     if (removeOnSignal[0] != '\0')
         ::unlink(removeOnSignal);
     // A name being made in another thread is waited for: only then is it
@@ -64,7 +79,11 @@ void removeAndEnd(int sig)
             st.st_ino == file.ino)
             ::unlink(file.name);
     }
-    ::raise(sig);
+    struct sigaction end {};
+    end.sa_handler = SIG_DFL;
+    sigemptyset(&end.sa_mask);
+    ::sigaction(first, &end, nullptr);
+    ::raise(first);
 }
 
 } // namespace
@@ -82,10 +101,11 @@ void removeWhenSignalled(const QString& path)
     const QByteArray p = QFile::encodeName(path);
     if (static_cast<std::size_t>(p.size()) < sizeof removeOnSignal)
         std::memcpy(removeOnSignal, p.constData(), static_cast<std::size_t>(p.size()) + 1);
-    // Each of them is held back while the handler runs for another.
+    // Each of them is held back while the handler runs for another, and the
+    // handler stays installed: a second signal does not end the program
+    // before the files are gone.
     struct sigaction handle {};
     handle.sa_handler = removeAndEnd;
-    handle.sa_flags = SA_RESETHAND;
     handle.sa_mask = ending();
     for (const int sig : kEnding) {
         struct sigaction was {};
@@ -121,5 +141,7 @@ void namedFile(bool made, dev_t dev, ino_t ino)
 }
 
 void fileUnnamed() { writing.store(0); }
+
+void setSignalHandlerHook(void (*hook)()) { handlerHook = hook; }
 
 } // namespace platform

@@ -16,10 +16,13 @@ void ignoreBrokenPipes();
 // When INT, QUIT, TERM or HUP ends the program, the file at `path` (the
 // single-instance socket; none when empty) is removed first, and so is the
 // new file a replacement is writing at that moment (below); the program
-// still ends by that signal, as it would without it. A signal that was
-// ignored when the program started (nohup's HUP) stays ignored. Called
-// once, before the file is made and before any file is written, so that no
-// signal finds it made and not yet looked after.
+// still ends by that signal, as it would without it. A second such signal
+// that comes meanwhile (a closing terminal sends HUP twice), also to another
+// thread, does not end the program before the files are gone, and the first
+// one still ends it. A signal that was ignored when the program started
+// (nohup's HUP) stays ignored. Called once, before the file is made and
+// before any file is written, so that no signal finds it made and not yet
+// looked after.
 void removeWhenSignalled(const QString& path);
 
 // The new file of a replacement under way, which those signals remove too,
@@ -35,5 +38,9 @@ void removeWhenSignalled(const QString& path);
 void namingFile(const QByteArray& name);
 void namedFile(bool made, dev_t dev, ino_t ino);
 void fileUnnamed();
+
+// For tests: called in the signal handler, in each run of it, before it
+// removes the files; only async-signal-safe calls may be made there.
+void setSignalHandlerHook(void (*hook)());
 
 } // namespace platform

@@ -11,12 +11,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 TEST(BrokenPipe, AWriteWithoutAReaderFailsWithEpipeAndTheProgramGoesOn)
@@ -65,7 +68,10 @@ TEST(EndingSignal, AnIgnoredSignalStaysIgnoredAndTermStillEnds)
 // A signal that ends the program in the middle of a write leaves the old
 // file and no copy of the new one, on file systems with and without files
 // that have no name while they are written; the program still ends by it.
-// A file someone else put at the new file's name meanwhile stays.
+// A second signal that another thread takes while the handler removes the
+// copy (a closing terminal sends HUP twice) does not end the program before
+// it is gone, and the first one still ends it. A file someone else put at
+// the new file's name meanwhile stays.
 TEST(EndingSignal, AWriteItCutsShortLeavesNoCopy)
 {
     QTemporaryDir dir;
@@ -89,6 +95,37 @@ TEST(EndingSignal, AWriteItCutsShortLeavesNoCopy)
                 EXPECT_EQ(contents(path), QByteArray("old"));
             }
         }
+    }
+
+    static int second = 0;
+    for (const int sig : {SIGHUP, SIGTERM}) {
+        SCOPED_TRACE("then " + std::to_string(sig));
+        second = sig;
+        EXPECT_EXIT(
+            {
+                std::thread([] {
+                    for (;;)
+                        ::pause();
+                }).detach();
+                platform::removeWhenSignalled(QString());
+                platform::setSignalHandlerHook([] {
+                    static std::atomic<int> runs{0};
+                    if (runs.fetch_add(1) > 0)
+                        return;
+                    // The other thread takes the second signal; this one
+                    // waits (at most 10 s) until its handler runs.
+                    ::kill(::getpid(), second);
+                    const timespec ms{0, 1000000};
+                    for (int i = 0; i < 10000 && runs.load() < 2; ++i)
+                        ::nanosleep(&ms, nullptr);
+                });
+                endAtReplaceStep("named", SIGHUP);
+                platform::replaceFile(path, "new");
+                std::_Exit(0);
+            },
+            testing::KilledBySignal(SIGHUP), "");
+        EXPECT_EQ(filesIn(dir.path()), QStringList{QStringLiteral("image.bin")});
+        EXPECT_EQ(contents(path), QByteArray("old"));
     }
 
     static QString folder;
