@@ -11,6 +11,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <set>
+#include <utility>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -81,16 +84,27 @@ QByteArray namesFor(const QByteArray& base)
     return kPrefix + QByteArray::number(static_cast<qulonglong>(h), 16).rightJustified(kHashDigits, '0') + '-';
 }
 
-// One of those names, made by a replacement of the file whose names begin
-// with `start`.
-bool isOwnName(const QByteArray& entry, const QByteArray& start)
+// One of those names: made by a replacement of the file whose names begin
+// with `start`, or of any file when `start` is empty.
+bool isOwnName(const char* entry, const QByteArray& start)
 {
-    if (entry.size() != start.size() + kRandom + kSuffix.size() || !entry.startsWith(start) || !entry.endsWith(kSuffix))
+    const auto length = static_cast<std::size_t>(kPrefix.size() + kHashDigits + 1 + kRandom + kSuffix.size());
+    if (std::strncmp(entry, kPrefix.constData(), static_cast<std::size_t>(kPrefix.size())) != 0 ||
+        std::strlen(entry) != length ||
+        std::strncmp(entry, start.constData(), static_cast<std::size_t>(start.size())) != 0)
         return false;
-    for (qsizetype i = start.size(); i < start.size() + kRandom; ++i)
-        if (entry[i] == '\0' || !std::strchr(kLetters, entry[i]))
+    // No zero byte comes before the end: each character is looked up.
+    const char* hash = entry + kPrefix.size();
+    for (int i = 0; i < kHashDigits; ++i)
+        if (!std::strchr("0123456789abcdef", hash[i]))
             return false;
-    return true;
+    const char* random = hash + kHashDigits + 1;
+    if (hash[kHashDigits] != '-')
+        return false;
+    for (int i = 0; i < kRandom; ++i)
+        if (!std::strchr(kLetters, random[i]))
+            return false;
+    return std::strcmp(random + kRandom, kSuffix.constData()) == 0;
 }
 
 // `base` in the real folder `folder`.
@@ -241,17 +255,19 @@ bool makeNewFile(const QByteArray& name, const QByteArray& data, int mode, const
     return closeChecked(fd) || own.drop();
 }
 
-// removeLeftovers for the real name `name`.
-int removeLeftoversOf(const QByteArray& name, std::chrono::seconds olderThan)
+// Removes the new files that replacements left in the real folder `folder`
+// and that are older than `olderThan` (all of them for zero): those of the
+// file whose names begin with `start`, or of any file when `start` is empty.
+// The number removed.
+int removeOwnFiles(const QByteArray& folder, const QByteArray& start, std::chrono::seconds olderThan)
 {
-    const QByteArray start = namesFor(baseOf(name));
-    DIR* dir = ::opendir(folderOf(name).constData());
+    DIR* dir = ::opendir(folder.constData());
     if (!dir)
         return 0;
     const time_t before = ::time(nullptr) - static_cast<time_t>(olderThan.count());
     int removed = 0;
     while (const dirent* entry = ::readdir(dir)) {
-        if (!isOwnName(QByteArray(entry->d_name), start))
+        if (!isOwnName(entry->d_name, start))
             continue;
         struct stat st {};
         if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
@@ -262,6 +278,20 @@ int removeLeftoversOf(const QByteArray& name, std::chrono::seconds olderThan)
     }
     ::closedir(dir);
     return removed;
+}
+
+// The folders this run has looked through for old new files already, by
+// device and inode: a save lists its folder only the first time, so that its
+// cost does not grow with the folder.
+std::set<std::pair<dev_t, ino_t>> lookedThrough;
+
+// What crashes left in the real folder `folder`, older than any replacement
+// takes, goes: once a run.
+void removeOldFilesOnce(const QByteArray& folder)
+{
+    struct stat st {};
+    if (::stat(folder.constData(), &st) == 0 && lookedThrough.insert({st.st_dev, st.st_ino}).second)
+        removeOwnFiles(folder, QByteArray(), kLeftoverAge);
 }
 
 // An existing file may be written only where its owner may write it; root,
@@ -466,7 +496,7 @@ Replaced replaceFile(const QString& path, const QByteArray& data, int mode, bool
     if (keep.exists && (!ownerMayWrite(keep.st) || ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0))
         return Replaced::No;
     const int rights = mode >= 0 ? mode & 07777 : keep.exists ? static_cast<int>(keep.st.st_mode & 07777) : -1;
-    removeLeftoversOf(name, kLeftoverAge);
+    removeOldFilesOnce(folder);
 
     Own own;
     if (!makeNewFile(name, data, rights, keep, own))
@@ -490,7 +520,10 @@ Replaced replaceFile(const QString& path, const QByteArray& data, int mode, bool
 
 int removeLeftovers(const QString& path, std::chrono::seconds olderThan)
 {
-    return removeLeftoversOf(QFile::encodeName(followLinks(path)), olderThan);
+    const QByteArray name = QFile::encodeName(followLinks(path));
+    return removeOwnFiles(folderOf(name), namesFor(baseOf(name)), olderThan);
 }
+
+void forgetFoldersLookedThrough() { lookedThrough.clear(); }
 
 } // namespace platform

@@ -86,11 +86,13 @@ enum class Replaced {
 // whatever the file is called, and telling which file it was made for.
 // Where the file system allows, the new file has no name until it is
 // complete and on the disk, so that a crash leaves no copy but in the moment
-// between naming it and the rename. A replacement first removes what a
-// crash left for the same file and is older than kLeftoverAge. Where a
-// sticky folder (like /tmp) refuses the rename over another user's file that
-// may be written, the file is written in place instead (`*incomplete` as for
-// writeInPlace).
+// between naming it and the rename. The first replacement in a folder in a
+// run of the program first removes what crashes left there (names of that
+// pattern, for any file) and is older than kLeftoverAge; later ones in the
+// same folder do not look through it again, so that a save beside many files
+// costs what it costs beside few. Where a sticky folder (like /tmp) refuses
+// the rename over another user's file that may be written, the file is
+// written in place instead (`*incomplete` as for writeInPlace).
 Replaced replaceFile(const QString& path, const QByteArray& data, int mode = -1, bool* incomplete = nullptr);
 
 // Longer than any replacement takes from making its new file to the rename.
@@ -103,6 +105,9 @@ inline constexpr std::chrono::seconds kLeftoverAge{3600};
 // that file is under way (it holds a lock all writers of it take). The
 // number removed.
 int removeLeftovers(const QString& path, std::chrono::seconds olderThan);
+
+// For tests: replacements look through every folder again, as in a new run.
+void forgetFoldersLookedThrough();
 
 // For tests: called at each step of a replacement, so that a test can end
 // the process there or make the step fail by returning an errno value (0
