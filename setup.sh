@@ -31,64 +31,61 @@ install_missing() {
     fi
 }
 
-# usable DIR: whether cmake and Ninja can use the build in DIR as it is:
-# its cache (made for this source folder), the rules Ninja reads and
-# build.ninja are there. What else of it is gone, Ninja's own check of the
-# build files finds (build then configures again where that check fails).
-usable() {
-    local home=""
-    [ -f "$1/build.ninja" ] && [ -f "$1/CMakeFiles/rules.ninja" ] && [ -f "$1/CMakeCache.txt" ] || return 1
-    home="$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$1/CMakeCache.txt" 2>/dev/null)" || true
-    [ "$home" = "$(pwd -P)" ]
-}
+# The build folders follow one rule: every start configures its folder,
+# quietly, and then builds what has changed; a configure that fails on a
+# folder configured before is run once more on a clean cache. cmake itself
+# repairs whatever part of the folder is gone, and takes the options of this
+# start, in well under a second on a configured folder; the clean cache is
+# for what it refuses, such as the cache of a moved clone, which names
+# another source folder.
 
-# configure DIR OPTION...: configures the build in DIR when DIR is new, was
-# configured with other options, or cannot be used as it is (usable).
-# Otherwise the build itself configures again when a build file has changed,
-# and a start stays quiet.
+# configure DIR OPTION...: configures the build in DIR with OPTION... What
+# cmake prints is shown only when the configure fails.
 configure() {
-    local dir="$1" want
+    local dir="$1" before="" out
     shift
-    want="$*"
-    if usable "$dir" && [ "$(cat "$dir/.setup-options" 2>/dev/null)" = "$want" ]; then
-        return 0
+    if [ -e "$dir/CMakeCache.txt" ] || [ -e "$dir/CMakeFiles" ]; then
+        before=1
+    else
+        echo "Configuring $dir."
     fi
-    rm -f -- "$dir/.setup-options"
-    run_cmake "$dir" "$@"
-    printf '%s\n' "$want" >"$dir/.setup-options"
+    out="$(cmake -S . -B "$dir" -G Ninja "$@" 2>&1)" && return 0
+    if [ -n "$before" ]; then
+        echo "Configuring $dir again from a clean cache."
+        rm -rf -- "$dir/CMakeCache.txt" "$dir/CMakeFiles"
+        out="$(cmake -S . -B "$dir" -G Ninja "$@" 2>&1)" && return 0
+    fi
+    printf '%s\n' "$out" >&2
+    return 1
 }
 
-# run_cmake DIR OPTION...: configures DIR. A configure that fails on what is
-# left of an earlier one is run again on a clean cache.
-run_cmake() {
-    local dir="$1"
-    shift
-    cmake -S . -B "$dir" -G Ninja "$@" && return 0
-    [ -e "$dir/CMakeCache.txt" ] || [ -e "$dir/CMakeFiles" ] || return 1
-    echo "Configuring $dir again from a clean cache."
-    rm -rf -- "$dir/CMakeCache.txt" "$dir/CMakeFiles"
-    cmake -S . -B "$dir" -G Ninja "$@"
-}
-
-# build DIR OPTION...: builds what has changed in DIR. Ninja's news that
-# there was nothing to do, and its check of the source folders, are left
-# out; what a real build prints, errors included, is shown. Fails as the
-# build does, but for a build whose own configure step fails (a file of the
-# build folder that it reads is gone): DIR is then configured again with
-# OPTION... and built once more.
+# build DIR: builds what has changed in DIR. Ninja's news that there was
+# nothing to do, and its check of the source folders, are left out; what a
+# real build prints, errors included, is shown. Fails as the build does.
 build() {
-    local dir="$1"
-    shift
-    mkdir -p -- "$dir"
-    if cmake --build "$dir" -j "$jobs" 2>&1 | tee "$dir/.setup-build.log" | quiet_build; then
-        return 0
-    fi
-    grep -q "^ninja: error: rebuilding 'build.ninja'" "$dir/.setup-build.log" 2>/dev/null || return 1
-    run_cmake "$dir" "$@"
-    cmake --build "$dir" -j "$jobs" 2>&1 | quiet_build
+    cmake --build "$1" -j "$jobs" 2>&1 | quiet_build
 }
 quiet_build() {
     grep --line-buffered -v -e '^ninja: no work to do\.$' -e 'Re-checking globbed directories' || true
+}
+
+# interruptible: from here on an interrupt (INT, QUIT, TERM, HUP: Ctrl+C,
+# Ctrl+\, a closing terminal) ends the script by that signal as soon as the
+# step it reached has ended, however that step ended: cmake and Ninja end on
+# it with a status of their own, which is no failure to try again, and no
+# program starts. (bash runs the trap once the command it waits for has
+# ended.)
+interruptible() {
+    local s
+    for s in INT QUIT TERM HUP; do
+        trap "end_by $s" "$s"
+    done
+}
+# end_by SIG: ends the script by SIG, leaving no core file. (bash does not
+# end by a QUIT it sends itself; a shell in its place does.)
+end_by() {
+    trap - "$1"
+    exec sh -c 'ulimit -c 0; kill -s "$1" $$; exit 1' sh "$1"
 }
 
 jobs=$(nproc 2>/dev/null || echo 4)
@@ -100,10 +97,10 @@ cd "$(dirname "$0")"
 case "${1:-}" in
 start)
     shift
+    interruptible
     install_missing "${PACKAGES[@]}"
-    options=(-DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF -DVELMORA_BENCH=OFF)
-    configure build/release "${options[@]}"
-    build build/release "${options[@]}"
+    configure build/release -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF -DVELMORA_BENCH=OFF
+    build build/release
     if [ "${1:-}" = "--simulator" ] && [ "${2:-}" = "--help" ]; then
         exec build/release/tools/simulator/velmora-sim --help
     fi
@@ -129,10 +126,10 @@ start)
     exec "${program[@]}"
     ;;
 test)
+    interruptible
     install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
-    options=(-DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_BENCH=OFF)
-    configure build/ci "${options[@]}"
-    build build/ci "${options[@]}"
+    configure build/ci -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_BENCH=OFF
+    build build/ci
     export QT_QPA_PLATFORM=offscreen
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1"
     export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"

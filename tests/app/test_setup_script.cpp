@@ -1,13 +1,14 @@
-// The set-up script's build steps: a start configures only a new build
-// folder, one configured with other options or one that cmake cannot use,
-// and a start with nothing to build prints nothing of the build. A stand-in
-// for cmake logs each call.
+// The set-up script's build steps, run by real cmake and Ninja on a small
+// project of the test's own: every start configures its build folder, shows
+// cmake's output only when the configure fails, repairs what is gone of the
+// folder and prints nothing when there is nothing to build; an interrupt at
+// any step ends the script by its signal. And a start without a display,
+// which leaves no X server behind.
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -15,153 +16,229 @@
 #include "support/Wait.h"
 
 #include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
+
+// The started process in a process group of its own, as a job of a
+// terminal, with the signals and no core file as a terminal's shell gives
+// them (whatever this test's own parent ignores).
+void asJob(QProcess& p)
+{
+    p.setChildProcessModifier([] {
+        ::setpgid(0, 0);
+        for (const int s : {SIGINT, SIGQUIT, SIGTERM, SIGHUP})
+            ::signal(s, SIG_DFL);
+        const rlimit none{0, 0};
+        ::setrlimit(RLIMIT_CORE, &none);
+    });
+}
+
+// How a process ended: its exit status, or minus the signal that ended it.
+int endOf(const QProcess& p)
+{
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -p.exitCode();
+}
 
 class SetupScriptTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(tmp.isValid());
-        QFile fake(tmp.filePath(QStringLiteral("bin/cmake")));
-        ASSERT_TRUE(QDir().mkpath(tmp.filePath(QStringLiteral("bin"))));
-        ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
-        // It configures as cmake does: the cache (naming the source
-        // folder), the rules and build.ninja; it fails on a cache made for
-        // another source folder. Its build fails to configure again while a
-        // file "stale" is in the build folder.
-        fake.write("#!/bin/sh\n"
-                   "echo \"$*\" >> \"$CMAKE_LOG\"\n"
-                   "if [ \"$1\" = --build ] && [ -e \"$2/stale\" ]; then\n"
-                   "  echo \"ninja: error: rebuilding 'build.ninja': subcommand failed\"; exit 1\n"
-                   "fi\n"
-                   "if [ \"$1\" = --build ]; then printf '%b' \"$BUILD_SAYS\"; exit \"${BUILD_STATUS:-0}\"; fi\n"
-                   "while [ $# -gt 0 ]; do\n"
-                   "  if [ \"$1\" = -B ]; then\n"
-                   "    grep -q '=/elsewhere' \"$2/CMakeCache.txt\" 2>/dev/null && exit 1\n"
-                   "    mkdir -p \"$2/CMakeFiles\" && : > \"$2/build.ninja\" && : > \"$2/CMakeFiles/rules.ninja\"\n"
-                   "    rm -f \"$2/stale\"\n"
-                   "    echo \"CMAKE_HOME_DIRECTORY:INTERNAL=$(pwd -P)\" > \"$2/CMakeCache.txt\"\n"
-                   "  fi\n"
-                   "  shift\n"
-                   "done\n");
-        fake.close();
-        fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        project = tmp.filePath(QStringLiteral("project"));
+        ASSERT_TRUE(QDir().mkpath(project));
+        // Each configure that reads it logs a line in "configures". $HOLD
+        // holds the configure, $HOLD_BUILD the build's one step: the first
+        // of them to find no file of the name given makes one and waits
+        // until a file "go" appears (at the test's end); later ones go on.
+        // FAIL=ON fails the configure, a file "fail-build" the build.
+        write(QStringLiteral("CMakeLists.txt"),
+              "cmake_minimum_required(VERSION 3.16)\n"
+              "project(tiny NONE)\n"
+              "file(APPEND \"${CMAKE_SOURCE_DIR}/configures\" \"${X}\\n\")\n"
+              "message(STATUS \"Could NOT find XKB (missing: XKB_LIBRARY)\")\n"
+              "if(FAIL)\n"
+              "  message(FATAL_ERROR \"The configure fails here.\")\n"
+              "endif()\n"
+              "if(DEFINED ENV{HOLD})\n"
+              "  execute_process(COMMAND sh \"${CMAKE_SOURCE_DIR}/hold\" \"$ENV{HOLD}\")\n"
+              "endif()\n"
+              "file(GLOB inputs CONFIGURE_DEPENDS \"${CMAKE_SOURCE_DIR}/*.in\")\n"
+              "configure_file(x.in x.txt)\n"
+              "add_custom_command(OUTPUT built COMMAND sh \"${CMAKE_SOURCE_DIR}/step\"\n"
+              "                   DEPENDS ${inputs} \"${CMAKE_BINARY_DIR}/x.txt\")\n"
+              "add_custom_target(product ALL DEPENDS built)\n");
+        write(QStringLiteral("x.in"), "@X@\n");
+        write(QStringLiteral("hold"), "d=$(dirname \"$0\"); [ ! -e \"$d/$1\" ] || exit 0; : > \"$d/$1\"\n"
+                                      "n=0; while [ ! -e \"$d/go\" ] && [ -d \"$d\" ] && [ $n -lt 1200 ]; do\n"
+                                      "  sleep 0.05; n=$((n + 1)); done\n");
+        write(QStringLiteral("step"), "d=$(dirname \"$0\")\n"
+                                      "[ -z \"$HOLD_BUILD\" ] || sh \"$d/hold\" \"$HOLD_BUILD\"\n"
+                                      "[ ! -e \"$d/fail-build\" ] || { echo 'The build fails here.'; exit 1; }\n"
+                                      ": > built\n");
+    }
+    void TearDown() override
+    {
+        // A held step that outlived its script goes on.
+        write(QStringLiteral("go"), "");
+        if (const auto group = static_cast<pid_t>(job.processId()); group > 0) {
+            ::kill(-group, SIGKILL);
+            job.waitForFinished(10000);
+        }
     }
 
-    // Runs `commands` in bash with setup.sh sourced and cmake stood in for;
-    // returns what they printed and their status.
-    std::pair<QString, int> run(const QString& commands, const QString& buildSays = {}, int buildStatus = 0)
+    void write(const QString& name, const QByteArray& text)
     {
-        QProcess bash;
+        QFile f(QDir(project).filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(text), text.size());
+    }
+    QString path(const QString& name) const { return QDir(project).filePath(name); }
+    QByteArray read(const QString& name) const
+    {
+        QFile f(path(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    // Starts `commands` in bash in the project's folder, as a job of its
+    // own, with setup.sh sourced and its interrupts set as a start sets
+    // them; `hold` names the environment variable that holds a step.
+    void begin(const QString& commands, const QString& hold = {})
+    {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("PATH"), tmp.filePath(QStringLiteral("bin")) + QLatin1Char(':') + env.value("PATH"));
-        env.insert(QStringLiteral("CMAKE_LOG"), tmp.filePath(QStringLiteral("log")));
-        env.insert(QStringLiteral("BUILD_SAYS"), buildSays);
-        env.insert(QStringLiteral("BUILD_STATUS"), QString::number(buildStatus));
-        bash.setProcessEnvironment(env);
-        bash.setWorkingDirectory(tmp.path());
-        bash.setProcessChannelMode(QProcess::MergedChannels);
-        bash.start(QStringLiteral("bash"),
-                   {QStringLiteral("-c"), QStringLiteral("source '" VELMORA_SOURCE_DIR "/setup.sh'; ") + commands});
-        if (!bash.waitForFinished(30000))
-            return {QStringLiteral("(no end)"), -1};
-        return {QString::fromLocal8Bit(bash.readAll()), bash.exitStatus() == QProcess::NormalExit ? bash.exitCode() : -1};
+        env.remove(QStringLiteral("HOLD"));
+        env.remove(QStringLiteral("HOLD_BUILD"));
+        if (!hold.isEmpty())
+            env.insert(hold, QStringLiteral("held"));
+        QFile::remove(path(QStringLiteral("held")));
+        job.setProcessEnvironment(env);
+        job.setWorkingDirectory(project);
+        job.setProcessChannelMode(QProcess::MergedChannels);
+        asJob(job);
+        job.start(QStringLiteral("bash"),
+                  {QStringLiteral("-c"),
+                   QStringLiteral("source '" VELMORA_SOURCE_DIR "/setup.sh'; interruptible; ") + commands});
     }
-    // The calls of cmake since the last look.
-    QStringList calls()
+    // What the commands printed, and how they ended.
+    std::pair<std::string, int> end()
     {
-        QFile log(tmp.filePath(QStringLiteral("log")));
-        const QStringList lines =
-            log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()).split('\n', Qt::SkipEmptyParts)
-                                          : QStringList();
-        QFile::remove(log.fileName());
-        return lines;
+        if (job.state() != QProcess::NotRunning && !job.waitForFinished(60000))
+            return {"(no end)", 255};
+        return {job.readAll().toStdString(), endOf(job)};
     }
+    std::pair<std::string, int> run(const QString& commands)
+    {
+        begin(commands);
+        return end();
+    }
+    qsizetype configures() const { return read(QStringLiteral("configures")).count('\n'); }
 
     QTemporaryDir tmp;
+    QString project;
+    QProcess job;
 };
+
+// A start of the folder b with the option X=1.
+const QString kStart = QStringLiteral("configure b -DX=1 && build b");
+const std::pair<std::string, int> kQuiet{"", 0};
+
+bool has(const std::string& said, const char* part)
+{
+    return said.find(part) != std::string::npos;
+}
 
 } // namespace
 
-TEST_F(SetupScriptTest, ABuildFolderIsConfiguredWhenNewOrAskedForOtherOptions)
+TEST_F(SetupScriptTest, EveryStartConfiguresQuietlyAndRepairsTheBuildFolder)
 {
-    ASSERT_EQ(run(QStringLiteral("configure b -DX=1")).second, 0);
-    EXPECT_EQ(calls(), QStringList{QStringLiteral("-S . -B b -G Ninja -DX=1")});
+    // A new folder is configured and built; cmake's own news stays hidden.
+    auto first = run(kStart);
+    EXPECT_EQ(first.second, 0) << first.first;
+    EXPECT_FALSE(has(first.first, "XKB")) << first.first;
+    EXPECT_TRUE(QFileInfo::exists(path(QStringLiteral("b/built"))));
+    EXPECT_EQ(run(kStart), kQuiet);
 
-    // The same again: the build itself takes any change of the build files.
-    ASSERT_EQ(run(QStringLiteral("configure b -DX=1")).second, 0);
-    EXPECT_TRUE(calls().isEmpty());
+    // Other options than the folder's cache take effect.
+    ASSERT_EQ(run(QStringLiteral("configure b -DX=2 && build b")).second, 0);
+    EXPECT_EQ(read(QStringLiteral("b/x.txt")), "2\n");
+    ASSERT_EQ(run(kStart).second, 0);
+    EXPECT_EQ(read(QStringLiteral("b/x.txt")), "1\n");
 
-    ASSERT_EQ(run(QStringLiteral("configure b -DX=2")).second, 0);
-    EXPECT_EQ(calls(), QStringList{QStringLiteral("-S . -B b -G Ninja -DX=2")});
-    ASSERT_EQ(run(QStringLiteral("configure b -DX=1")).second, 0);
-    EXPECT_EQ(calls().size(), 1);
-
-    // A folder configured by hand, whose options the script does not know.
-    ASSERT_TRUE(QFile::remove(tmp.filePath(QStringLiteral("b/.setup-options"))));
-    ASSERT_EQ(run(QStringLiteral("configure b -DX=1")).second, 0);
-    EXPECT_EQ(calls().size(), 1);
-
-    // A configure that fails is tried again next time.
-    const auto failed = run(QStringLiteral("cmake() { echo \"$*\" >> \"$CMAKE_LOG\"; return 1; }; configure c -DX=1"));
-    EXPECT_NE(failed.second, 0);
-    calls();
-    QDir().mkpath(tmp.filePath(QStringLiteral("c")));
-    QFile(tmp.filePath(QStringLiteral("c/build.ninja"))).open(QIODevice::WriteOnly);
-    ASSERT_EQ(run(QStringLiteral("configure c -DX=1")).second, 0);
-    EXPECT_EQ(calls().size(), 1);
-}
-
-TEST_F(SetupScriptTest, ABuildFolderThatCannotBeUsedIsConfiguredAgainOnce)
-{
-    // A part of the build deleted by hand, or a cache of another source
-    // folder (a moved clone), which cmake refuses: the next start configures
-    // (on a clean cache where cmake refused), the one after stays quiet.
-    const QString parts[] = {QStringLiteral("CMakeCache.txt"), QStringLiteral("CMakeFiles"),
-                             QStringLiteral("build.ninja"), QStringLiteral("CMakeFiles/rules.ninja"),
-                             QStringLiteral("moved")};
-    ASSERT_EQ(run(QStringLiteral("configure b -DX=1")).second, 0);
-    calls();
-    for (const QString& part : parts) {
+    // A part of the folder deleted by hand: the next start repairs it
+    // without a word of cmake's, and the one after has nothing to build.
+    for (const QString& part : {QStringLiteral("CMakeCache.txt"), QStringLiteral("CMakeFiles"),
+                               QStringLiteral("build.ninja"), QStringLiteral("CMakeFiles/rules.ninja"),
+                               QStringLiteral("CMakeFiles/VerifyGlobs.cmake")}) {
         SCOPED_TRACE(part.toStdString());
-        if (part == QStringLiteral("moved")) {
-            QFile cache(tmp.filePath(QStringLiteral("b/CMakeCache.txt")));
-            ASSERT_TRUE(cache.open(QIODevice::WriteOnly));
-            cache.write("CMAKE_HOME_DIRECTORY:INTERNAL=/elsewhere\n");
-        } else {
-            const QString path = tmp.filePath(QStringLiteral("b/") + part);
-            ASSERT_TRUE(QFileInfo(path).isDir() ? QDir(path).removeRecursively() : QFile::remove(path));
-        }
-        ASSERT_EQ(run(QStringLiteral("configure b -DX=1")).second, 0);
-        EXPECT_EQ(calls().size(), part == QStringLiteral("moved") ? 2 : 1);
-        ASSERT_EQ(run(QStringLiteral("configure b -DX=1")).second, 0);
-        EXPECT_TRUE(calls().isEmpty());
+        const QString gone = path(QStringLiteral("b/") + part);
+        ASSERT_TRUE(QFileInfo(gone).isDir() ? QDir(gone).removeRecursively() : QFile::remove(gone));
+        const auto repaired = run(kStart);
+        EXPECT_EQ(repaired.second, 0) << repaired.first;
+        EXPECT_FALSE(has(repaired.first, "XKB")) << repaired.first;
+        EXPECT_EQ(run(kStart), kQuiet);
     }
 
-    // A part that the build's own check reads: the build configures again
-    // and runs once more.
-    QFile(tmp.filePath(QStringLiteral("b/stale"))).open(QIODevice::WriteOnly);
-    const auto built = run(QStringLiteral("build b -DX=1"));
-    EXPECT_EQ(built.second, 0) << built.first.toStdString();
-    QStringList c = calls();
-    c.replaceInStrings(QRegularExpression(QStringLiteral(" -j \\d+$")), QString());
-    EXPECT_EQ(c, (QStringList{QStringLiteral("--build b"), QStringLiteral("-S . -B b -G Ninja -DX=1"),
-                              QStringLiteral("--build b")}));
+    // A moved clone: its cache names the old source folder, which cmake
+    // refuses; the start configures it again on a clean cache.
+    const QString moved = tmp.filePath(QStringLiteral("moved"));
+    ASSERT_TRUE(QDir().rename(project, moved));
+    project = moved;
+    const auto again = run(kStart);
+    EXPECT_EQ(again.second, 0) << again.first;
+    EXPECT_TRUE(has(again.first, "Configuring b again from a clean cache.\n")) << again.first;
+    EXPECT_FALSE(has(again.first, "XKB")) << again.first;
+    EXPECT_EQ(run(kStart), kQuiet);
+
+    // A configure that fails shows what cmake said, and a build that fails
+    // what it said; the next start is whole again.
+    const auto failed = run(QStringLiteral("configure b -DFAIL=ON"));
+    EXPECT_NE(failed.second, 0);
+    EXPECT_TRUE(has(failed.first, "The configure fails here.")) << failed.first;
+    EXPECT_TRUE(has(failed.first, "XKB")) << failed.first;
+    write(QStringLiteral("fail-build"), "");
+    ASSERT_TRUE(QFile::remove(path(QStringLiteral("b/built"))));
+    const auto broken = run(QStringLiteral("configure b -DFAIL=OFF && build b"));
+    EXPECT_NE(broken.second, 0);
+    EXPECT_TRUE(has(broken.first, "The build fails here.")) << broken.first;
+    ASSERT_TRUE(QFile::remove(path(QStringLiteral("fail-build"))));
+    EXPECT_EQ(run(kStart).second, 0);
+    EXPECT_EQ(run(kStart), kQuiet);
 }
 
-TEST_F(SetupScriptTest, ABuildWithNothingToDoPrintsNothingAndAFailedOneAllItSaid)
+TEST_F(SetupScriptTest, AnInterruptEndsTheScriptByItsSignalAtEveryStep)
 {
-    const auto idle = run(QStringLiteral("build b"),
-                          QStringLiteral("[0/2] Re-checking globbed directories...\\nninja: no work to do.\\n"));
-    EXPECT_EQ(idle.second, 0);
-    EXPECT_EQ(idle.first, QString()) << idle.first.toStdString();
+    // As Ctrl+C, Ctrl+\ or a closing terminal: the signal reaches the whole
+    // job while cmake configures or Ninja builds. The script ends by it, at
+    // once, without a configure on a clean cache and without going on; the
+    // next start finishes what was left. (The start interrupted has other
+    // options than the folder's: every version of the script configures it.)
+    ASSERT_EQ(run(kStart).second, 0);
+    for (const int sig : {SIGINT, SIGQUIT, SIGTERM, SIGHUP}) {
+        for (const QString& hold : {QStringLiteral("HOLD"), QStringLiteral("HOLD_BUILD")}) {
+            SCOPED_TRACE(testing::Message() << "signal " << sig << " held by " << hold.toStdString());
+            ASSERT_TRUE(QFile::remove(path(QStringLiteral("b/built"))));
+            const qsizetype before = configures();
+            begin(QStringLiteral("configure b -DX=3 && build b; echo went on"), hold);
+            const pid_t group = static_cast<pid_t>(job.processId());
+            ASSERT_GT(group, 0);
+            testwait::until([&] {
+                return QFileInfo::exists(path(QStringLiteral("held"))) || job.state() == QProcess::NotRunning;
+            });
+            ASSERT_TRUE(QFileInfo::exists(path(QStringLiteral("held")))) << end().first;
+            ASSERT_EQ(::kill(-group, sig), 0);
+            const auto [said, status] = end();
+            EXPECT_EQ(status, -sig) << said;
+            EXPECT_FALSE(has(said, "clean cache")) << said;
+            EXPECT_FALSE(has(said, "went on")) << said;
+            EXPECT_EQ(configures(), before + 1);
 
-    const QString said = QStringLiteral("[1/2] Building CXX object a.o\nFAILED: a.o\na.cpp:1: error: no\n");
-    const auto failed = run(QStringLiteral("build b"), QString(said).replace('\n', QStringLiteral("\\n")), 1);
-    EXPECT_NE(failed.second, 0);
-    EXPECT_EQ(failed.first, said);
+            const auto next = run(kStart);
+            EXPECT_EQ(next.second, 0) << next.first;
+            EXPECT_TRUE(QFileInfo::exists(path(QStringLiteral("b/built"))));
+            EXPECT_EQ(run(kStart), kQuiet);
+        }
+    }
 }
 
 TEST(StartWithoutDisplay, TheXServerEndsWhenAHangUpEndsXvfbRun)
