@@ -105,24 +105,31 @@ start)
         exec build/release/tools/simulator/velmora-sim --help
     fi
     program=(build/release/velmora)
+    # The program, the simulator and xvfb-run run beside a script that
+    # cleans up after them (tools/simulator/with-simulator.sh). It, the
+    # simulator and the program are one job of the terminal (Ctrl+C, Ctrl+\,
+    # Ctrl+Z and its closing reach all); INT, QUIT, TERM and HUP sent to it
+    # alone go on to the program.
+    beside=(tools/simulator/with-simulator.sh)
+    headless=""
     if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+        headless=1
         echo "No display found: starting under a virtual X server (xvfb-run)."
         # Its X server ends with xvfb-run (tools/xvfb/Xvfb), also when a
-        # closing terminal ends xvfb-run first.
-        program=(env "PATH=$PWD/tools/xvfb:$PATH" xvfb-run -a "${program[@]}")
+        # closing terminal ends xvfb-run first; its X authority file goes
+        # with the run's folder.
+        beside+=(--xvfb)
     fi
     if [ "${1:-}" = "--simulator" ]; then
         shift
         # A simulated programmer on a pseudo-terminal, with port 1 pointed at
         # a link of this run's own; it prints how to press the simulator's
-        # test key and how to start it again on that link. The script, the
-        # simulator and the program are one job of the terminal (Ctrl+C,
-        # Ctrl+\, Ctrl+Z and its closing reach all three); INT, QUIT, TERM and
-        # HUP sent to this process alone go on to the program. The simulator
+        # test key and how to start it again on that link. The simulator
         # ends with the program. Further options are the simulator's
         # (velmora-sim --help).
-        exec tools/simulator/with-simulator.sh build/release/tools/simulator/velmora-sim "$@" -- "${program[@]}"
+        exec "${beside[@]}" build/release/tools/simulator/velmora-sim "$@" -- "${program[@]}"
     fi
+    [ -z "$headless" ] || exec "${beside[@]}" -- "${program[@]}"
     exec "${program[@]}"
     ;;
 test)

@@ -3,7 +3,7 @@
 // cmake's output only when the configure fails, repairs what is gone of the
 // folder and prints nothing when there is nothing to build; an interrupt at
 // any step ends the script by its signal. And a start without a display,
-// which leaves no X server behind.
+// which leaves no X server and no X authority behind.
 
 #include <QDir>
 #include <QFile>
@@ -241,42 +241,81 @@ TEST_F(SetupScriptTest, AnInterruptEndsTheScriptByItsSignalAtEveryStep)
     }
 }
 
-TEST(StartWithoutDisplay, TheXServerEndsWhenAHangUpEndsXvfbRun)
+TEST(StartWithoutDisplay, TheXServerAndItsAuthorityGoWithTheProgram)
 {
-    // As a start without a display runs the program, in a job of its own
-    // that a hang-up reaches as a whole (a terminal that closes).
+    // As `./setup.sh start` runs the program without a display, alone or
+    // with the simulator, in a job of its own: the program ends by itself,
+    // a Ctrl+C reaches the job, a terminal that closes sends its two HUPs,
+    // or a TERM goes to the script alone. No X server stays, and nothing of
+    // the run in the temporary folder, which the program sees as the user
+    // set it.
     if (QStandardPaths::findExecutable(QStringLiteral("xvfb-run")).isEmpty())
         GTEST_SKIP() << "no xvfb-run";
     QTemporaryDir tmp;
     ASSERT_TRUE(tmp.isValid());
-    const QString display = tmp.filePath(QStringLiteral("display"));
-    QProcess run;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("PATH"), QStringLiteral(VELMORA_SOURCE_DIR "/tools/xvfb:") + env.value("PATH"));
-    run.setProcessEnvironment(env);
-    run.setChildProcessModifier([] { ::setpgid(0, 0); });
-    run.start(QStringLiteral("xvfb-run"), {QStringLiteral("-a"), QStringLiteral("sh"), QStringLiteral("-c"),
-                                           QStringLiteral("echo \"$DISPLAY\" > \"$0\"; exec sleep 100"), display});
-    ASSERT_TRUE(testwait::until([&] { return QFileInfo(display).size() > 0; }, 20000));
-    QFile shown(display);
-    ASSERT_TRUE(shown.open(QIODevice::ReadOnly));
-    // The server's process, as its lock file names it.
-    QFile lock(QStringLiteral("/tmp/.X%1-lock").arg(QString::fromLatin1(shown.readAll().trimmed().mid(1))));
-    ASSERT_TRUE(lock.open(QIODevice::ReadOnly));
-    const qint64 server = lock.readAll().trimmed().toLongLong();
-    ASSERT_GT(server, 0);
-    ::kill(-static_cast<pid_t>(run.processId()), SIGHUP);
-    ASSERT_TRUE(run.waitForFinished(10000));
-    // Gone, or a zombie nobody collects.
-    const auto running = [server] {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(server));
-        if (!stat.open(QIODevice::ReadOnly))
-            return false;
-        const QByteArray line = stat.readAll();
-        const qsizetype close = line.lastIndexOf(')');
-        return close >= 0 && close + 2 < line.size() && line.at(close + 2) != 'Z';
+    const QString userTmp = tmp.filePath(QStringLiteral("tmp"));
+    ASSERT_TRUE(QDir().mkpath(userTmp));
+    const QString shown = tmp.filePath(QStringLiteral("shown"));
+    struct Case {
+        int sig;
+        int times;
+        bool job;
+        bool simulator;
     };
-    EXPECT_TRUE(testwait::until([&] { return !running(); }, 5000));
-    if (running())
-        ::kill(static_cast<pid_t>(server), SIGTERM);
+    for (const Case c : {Case{0, 0, false, false}, Case{SIGINT, 1, true, false}, Case{SIGHUP, 2, true, false},
+                         Case{SIGTERM, 1, false, false}, Case{SIGHUP, 2, true, true}}) {
+        SCOPED_TRACE(testing::Message() << "signal " << c.sig << " x" << c.times << (c.job ? " to the job" : "")
+                                        << (c.simulator ? " with the simulator" : ""));
+        QFile::remove(shown);
+        QProcess start;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.insert(QStringLiteral("TMPDIR"), userTmp);
+        start.setProcessEnvironment(env);
+        asJob(start);
+        QStringList args{QStringLiteral("--xvfb")};
+        if (c.simulator)
+            args << QStringLiteral(VELMORA_BINARY_DIR "/tools/simulator/velmora-sim");
+        // The program's stand-in notes its display and temporary folder, and
+        // ends when its input does.
+        args << QStringLiteral("--") << QStringLiteral("sh") << QStringLiteral("-c")
+             << QStringLiteral("echo \"$DISPLAY $TMPDIR\" > \"$0\"; exec cat > /dev/null") << shown;
+        start.start(QStringLiteral(VELMORA_SOURCE_DIR "/tools/simulator/with-simulator.sh"), args);
+        const pid_t pid = static_cast<pid_t>(start.processId());
+        ASSERT_GT(pid, 0);
+        ASSERT_TRUE(testwait::until(
+            [&] { return QFileInfo(shown).size() > 0 || start.state() == QProcess::NotRunning; }));
+        QFile file(shown);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << start.readAllStandardError().toStdString();
+        const QList<QByteArray> seen = file.readAll().trimmed().split(' ');
+        ASSERT_EQ(seen.size(), 2);
+        EXPECT_EQ(seen[1], QFile::encodeName(userTmp));
+        // The server's process, as its lock file names it.
+        QFile lock(QStringLiteral("/tmp/.X%1-lock").arg(QString::fromLatin1(seen[0].mid(1))));
+        ASSERT_TRUE(lock.open(QIODevice::ReadOnly));
+        const qint64 server = lock.readAll().trimmed().toLongLong();
+        ASSERT_GT(server, 0);
+
+        if (c.sig == 0)
+            start.closeWriteChannel();
+        for (int i = 0; i < c.times; ++i)
+            ::kill(c.job ? -pid : pid, c.sig);
+        ASSERT_TRUE(start.waitForFinished(20000));
+        EXPECT_EQ(endOf(start), -c.sig);
+        EXPECT_EQ(QDir(userTmp).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).join(' ').toStdString(),
+                  "");
+        // Gone, or a zombie nobody collects.
+        const auto running = [server] {
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(server));
+            if (!stat.open(QIODevice::ReadOnly))
+                return false;
+            const QByteArray line = stat.readAll();
+            const qsizetype close = line.lastIndexOf(')');
+            return close >= 0 && close + 2 < line.size() && line.at(close + 2) != 'Z';
+        };
+        EXPECT_TRUE(testwait::until([&] { return !running(); }, 5000));
+        if (running())
+            ::kill(static_cast<pid_t>(server), SIGTERM);
+    }
 }

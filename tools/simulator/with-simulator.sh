@@ -2,7 +2,8 @@
 # Runs a program with the programmer simulator beside it: what
 # `./setup.sh start --simulator` does once everything is built.
 #
-#   with-simulator.sh SIMULATOR [SIMULATOR OPTION]... -- PROGRAM [ARG]...
+#   with-simulator.sh [--xvfb] SIMULATOR [SIMULATOR OPTION]... -- PROGRAM [ARG]...
+#   with-simulator.sh --xvfb -- PROGRAM [ARG]...
 #
 # Port 1 (VELMORA_COM1) is pointed at a symbolic link of this run's own, in a
 # new folder under ${TMPDIR:-/tmp}, not at the pseudo-terminal itself: a
@@ -10,6 +11,12 @@
 # the programmer plugged in again, and "Reconnection" finds it, while the
 # terminal's number may by then belong to another program. What the
 # simulator receives goes to a log in the same folder.
+#
+# With --xvfb the program runs under a virtual X server (xvfb-run -a, whose
+# server is tools/xvfb/Xvfb) with its X authority file in the run's folder:
+# a temporary folder of xvfb-run's own would stay behind whenever a signal
+# ends xvfb-run. The second form, without a simulator, is `./setup.sh start`
+# without a display: the program alone, run as below.
 #
 # The script, the simulator and the program are one job of the terminal:
 # they stay in the script's process group, so Ctrl+C, Ctrl+\, Ctrl+Z (and
@@ -23,24 +30,31 @@
 # the one it started: a PID that bash has collected may be anyone's.
 set -euo pipefail
 
-if [ $# -lt 1 ]; then
-    echo "usage: $0 SIMULATOR [SIMULATOR OPTION]... -- PROGRAM [ARG]..." >&2
+usage() {
+    echo "usage: $0 [--xvfb] SIMULATOR [SIMULATOR OPTION]... -- PROGRAM [ARG]..." >&2
+    echo "       $0 --xvfb -- PROGRAM [ARG]..." >&2
     exit 2
+}
+xvfb=""
+if [ "${1:-}" = "--xvfb" ]; then
+    xvfb="$(cd -- "$(dirname -- "$0")/../xvfb" && pwd -P)"
+    shift
 fi
-sim="$1"
-shift
+sim=""
+if [ "${1:-}" != "--" ]; then
+    [ $# -ge 1 ] || usage
+    sim="$1"
+    shift
+fi
 options=()
 while [ $# -gt 0 ] && [ "$1" != "--" ]; do
     options+=("$1")
     shift
 done
-if [ $# -lt 2 ]; then
-    echo "usage: $0 SIMULATOR [SIMULATOR OPTION]... -- PROGRAM [ARG]..." >&2
-    exit 2
-fi
+[ $# -ge 2 ] && { [ -n "$sim" ] || [ -n "$xvfb" ]; } || usage
 shift
 # The printed command works from any folder.
-sim="$(cd -- "$(dirname -- "$sim")" && pwd -P)/$(basename -- "$sim")"
+[ -z "$sim" ] || sim="$(cd -- "$(dirname -- "$sim")" && pwd -P)/$(basename -- "$sim")"
 
 # The folder by its absolute path, so that the printed commands work from
 # any folder also when TMPDIR is relative.
@@ -160,40 +174,42 @@ finish() {
     exit "$1"
 }
 
-# The simulator, with INT and QUIT as the script got them (a background
-# command would otherwise ignore both).
-(
-    trap - INT QUIT
-    exec "$sim" --exit-with-parent --link "$link" "${options[@]}"
-) >"$log" 2>&1 &
-simpid=$!
-started "$simpid" simstart
-for ((i = 0; i < 100; i++)); do
-    [ -e "$link" ] && break
-    mine "$simpid" "$simstart" || break
-    [ -z "$got" ] || finish 255
-    pause
-done
-if [ ! -e "$link" ]; then
-    echo "The programmer simulator did not start:" >&2
-    cat "$log" >&2
-    exit 1
-fi
+# The simulator and its printout, when there is one.
+if [ -n "$sim" ]; then
+    # The simulator, with INT and QUIT as the script got them (a background
+    # command would otherwise ignore both).
+    (
+        trap - INT QUIT
+        exec "$sim" --exit-with-parent --link "$link" "${options[@]}"
+    ) >"$log" 2>&1 &
+    simpid=$!
+    started "$simpid" simstart
+    for ((i = 0; i < 100; i++)); do
+        [ -e "$link" ] && break
+        mine "$simpid" "$simstart" || break
+        [ -z "$got" ] || finish 255
+        pause
+    done
+    if [ ! -e "$link" ]; then
+        echo "The programmer simulator did not start:" >&2
+        cat "$log" >&2
+        exit 1
+    fi
 
-# The command that starts the simulator again on the same link, with the
-# same options and time scale, quoted for pasting into a shell.
-again=""
-if [ -n "${VELMORA_TIME_SCALE:-}" ]; then
-    again="VELMORA_TIME_SCALE=$(printf '%q' "$VELMORA_TIME_SCALE") "
-fi
-again+="$(printf '%q' "$sim") --link $(printf '%q' "$link")"
-for o in "${options[@]}"; do
-    again+=" $(printf '%q' "$o")"
-done
+    # The command that starts the simulator again on the same link, with the
+    # same options and time scale, quoted for pasting into a shell.
+    again=""
+    if [ -n "${VELMORA_TIME_SCALE:-}" ]; then
+        again="VELMORA_TIME_SCALE=$(printf '%q' "$VELMORA_TIME_SCALE") "
+    fi
+    again+="$(printf '%q' "$sim") --link $(printf '%q' "$link")"
+    for o in "${options[@]}"; do
+        again+=" $(printf '%q' "$o")"
+    done
 
-# A terminal closed meanwhile fails the printout; the script still ends by
-# the signal below.
-cat <<EOF || true
+    # A terminal closed meanwhile fails the printout; the script still ends by
+    # the signal below.
+    cat <<EOF || true
 Simulated programmer on port 1, through $link
   what it receives is logged in $log
   press its test key:  kill -USR1 $simpid
@@ -202,6 +218,7 @@ Simulated programmer on port 1, through $link
   "test" and Enter presses its test key):
     $again
 EOF
+fi
 
 [ -z "$got" ] || finish 255
 
@@ -209,9 +226,12 @@ EOF
 # script cleans up after it. It runs in the background so that a trapped
 # signal interrupts the wait for it, with the script's input and with INT and
 # QUIT as the script got them.
+run=("$@")
+[ -z "$xvfb" ] || run=(env "PATH=$xvfb:$PATH" xvfb-run -a -f "$dir/Xauthority" "$@")
 (
     trap - INT QUIT
-    VELMORA_COM1="$link" exec "$@"
+    [ -z "$sim" ] || export VELMORA_COM1="$link"
+    exec "${run[@]}"
 ) <&0 &
 progpid=$!
 started "$progpid" progstart
