@@ -51,7 +51,9 @@ protected:
         // Each configure that reads it logs a line in "configures". $HOLD
         // holds the configure, $HOLD_BUILD the build's one step: the first
         // of them to find no file of the name given makes one and waits
-        // until a file "go" appears (at the test's end); later ones go on.
+        // until a file "go" appears (at the test's end), and then fails;
+        // later ones go on. (A build step that outlives Ninja, which a QUIT
+        // ends without ending its steps, so writes nothing at the end.)
         // FAIL=ON fails the configure, a file "fail-build" the build.
         write(QStringLiteral("CMakeLists.txt"),
               "cmake_minimum_required(VERSION 3.16)\n"
@@ -72,9 +74,9 @@ protected:
         write(QStringLiteral("x.in"), "@X@\n");
         write(QStringLiteral("hold"), "d=$(dirname \"$0\"); [ ! -e \"$d/$1\" ] || exit 0; : > \"$d/$1\"\n"
                                       "n=0; while [ ! -e \"$d/go\" ] && [ -d \"$d\" ] && [ $n -lt 1200 ]; do\n"
-                                      "  sleep 0.05; n=$((n + 1)); done\n");
+                                      "  sleep 0.05; n=$((n + 1)); done; exit 1\n");
         write(QStringLiteral("step"), "d=$(dirname \"$0\")\n"
-                                      "[ -z \"$HOLD_BUILD\" ] || sh \"$d/hold\" \"$HOLD_BUILD\"\n"
+                                      "[ -z \"$HOLD_BUILD\" ] || sh \"$d/hold\" \"$HOLD_BUILD\" || exit 1\n"
                                       "[ ! -e \"$d/fail-build\" ] || { echo 'The build fails here.'; exit 1; }\n"
                                       ": > built\n");
     }
